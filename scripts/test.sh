@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs the whole test suite.
+#   scripts/test.sh                      plain build in build/
+#   scripts/test.sh --sanitize address,undefined   sanitizer build in build-<sanitizers>/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sanitize=""
+if [ "${1:-}" = "--sanitize" ]; then
+    sanitize="${2:?which sanitizers, e.g. address,undefined}"
+fi
+
+bash scripts/install-deps.sh
+
+build=build
+[ -z "$sanitize" ] || build="build-${sanitize//,/-}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJ2_SANITIZE="$sanitize" \
+      -DJ2_BUILD_BENCH="$([ -z "$sanitize" ] && echo ON || echo OFF)"
+cmake --build "$build" -j "$(nproc)"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300
