@@ -56,14 +56,15 @@ int main(int argc, char** argv)
         if (i % 500 == 0)
             mouse.clearWireLog();
     }
-    std::printf("plain read (8BH): median %.4f ms, mean %.4f ms over %d exchanges (target < 1 ms)\n",
-                median(reads), [&] {
-                    double sum = 0;
-                    for (double r : reads)
-                        sum += r;
-                    return sum / double(reads.size());
-                }(),
-                kReads);
+    std::printf(
+        "plain read (8BH): median %.4f ms, mean %.4f ms over %d exchanges (target < 1 ms)\n", median(reads),
+        [&] {
+            double sum = 0;
+            for (double r : reads)
+                sum += r;
+            return sum / double(reads.size());
+        }(),
+        kReads);
 
     constexpr int kWrites = 20;
     constexpr double kMandatedMs = 128 + 8 + 8 + 128;
@@ -77,8 +78,10 @@ int main(int argc, char** argv)
         writes.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     const double writeMedian = median(writes);
-    std::printf("settled 128-byte write (0CH): median %.2f ms, mandated %.0f ms, overhead %.2f%% (target < 3%%)\n",
-                writeMedian, kMandatedMs, (writeMedian - kMandatedMs) / kMandatedMs * 100.0);
-    std::printf("device busy violations: %d, checksum errors: %d\n", mouse.busyViolations(), mouse.checksumErrors());
+    std::printf(
+        "settled 128-byte write (0CH): median %.2f ms, mandated %.0f ms, overhead %.2f%% (target < 3%%)\n",
+        writeMedian, kMandatedMs, (writeMedian - kMandatedMs) / kMandatedMs * 100.0);
+    std::printf("device busy violations: %d, checksum errors: %d\n", mouse.busyViolations(),
+                mouse.checksumErrors());
     return 0;
 }

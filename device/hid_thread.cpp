@@ -19,17 +19,17 @@ constexpr int kMouseEntry = 1; // only the mouse record is looked up among the a
 
 } // namespace
 
-Hid_Thread::Hid_Thread(QObject* parent) : Hid_Thread(j2::hid::makeDefaultBackend(), parent) {}
+Hid_Thread::Hid_Thread(QObject* parent) : Hid_Thread(nullptr, parent) {}
 
 Hid_Thread::Hid_Thread(std::shared_ptr<j2::hid::Backend> hidBackend, QObject* parent)
-    : QThread(parent), backend(std::move(hidBackend))
+    : QThread(parent), backend(hidBackend ? std::move(hidBackend) : j2::hid::makeDefaultBackend())
 {
+    watchPool.setMaxThreadCount(1);
 }
 
 Hid_Thread::~Hid_Thread()
 {
-    watchRunning.store(false);
-    watchFuture.waitForFinished();
+    stopNotificationWatch();
     waitForPendingWrite();
 }
 
@@ -310,7 +310,8 @@ void Hid_Thread::runWrite(const j2::cmd::WriteCommand& command, std::initializer
 
 Hid_Thread::ReadOutcome Hid_Thread::runRead(const j2::cmd::ReadCommand& command,
                                             std::initializer_list<uchar> arguments,
-                                            std::initializer_list<uchar*> outputs, uchar* bulk, int bulkLength)
+                                            std::initializer_list<uchar*> outputs, uchar* bulk,
+                                            int bulkLength)
 {
     if (command.bulkLength != j2::cmd::kBulkFromCall)
         bulkLength = command.bulkLength;

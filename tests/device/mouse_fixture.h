@@ -50,7 +50,8 @@ struct Rig
 {
     explicit Rig(j2::vm::VirtualMouse::Options options = {})
         : mouse(std::make_unique<j2::vm::VirtualMouse>(options)),
-          hid(std::make_unique<Hid_Thread>(std::shared_ptr<j2::hid::Backend>(j2::vm::makeInProcessBackend(*mouse))))
+          hid(std::make_unique<Hid_Thread>(
+              std::shared_ptr<j2::hid::Backend>(j2::vm::makeInProcessBackend(*mouse))))
     {
         hid->setDeviceTable(shippedTable());
     }
@@ -65,7 +66,9 @@ struct Rig
 
 inline QByteArray hex(const std::vector<std::uint8_t>& bytes)
 {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())).toHex(' ').toUpper();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))
+        .toHex(' ')
+        .toUpper();
 }
 
 inline QList<j2::vm::WireEntry> entriesOfKind(const j2::vm::VirtualMouse& mouse, const char* kind)

@@ -12,8 +12,7 @@ using j2::vm::DeviceState;
 
 namespace {
 
-template <std::size_t N>
-std::array<uchar, N> pattern(int seed)
+template <std::size_t N> std::array<uchar, N> pattern(int seed)
 {
     std::array<uchar, N> bytes{};
     for (std::size_t i = 0; i < N; ++i)
@@ -59,14 +58,12 @@ struct ReadRow
     std::function<QString(Hid_Thread&)> callAndCheck; // empty when the values came back right
 };
 
-template <std::size_t N>
-std::vector<uchar> vec(const std::array<uchar, N>& bytes)
+template <std::size_t N> std::vector<uchar> vec(const std::array<uchar, N>& bytes)
 {
     return {bytes.begin(), bytes.end()};
 }
 
-template <typename A, typename B>
-bool sameBytes(const A& a, const B& b)
+template <typename A, typename B> bool sameBytes(const A& a, const B& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
@@ -96,55 +93,133 @@ const std::vector<WriteRow>& writeRows()
 {
     static const std::vector<WriteRow> rows = {
         // keyboard family
-        {"03H SetReportRate", [](Hid_Thread& h) { h.hid_03H_SetReportRate(4); }, "03 00 04", {}, true, 10,
+        {"03H SetReportRate",
+         [](Hid_Thread& h) { h.hid_03H_SetReportRate(4); },
+         "03 00 04",
+         {},
+         true,
+         10,
          [](const DeviceState& s) { return s.functionOption[1] == 4; }},
-        {"02H SetCurrentProfile", [](Hid_Thread& h) { h.hid_02H_SetCurrentProfile(3); }, "02 03", {}, false, 8,
+        {"02H SetCurrentProfile",
+         [](Hid_Thread& h) { h.hid_02H_SetCurrentProfile(3); },
+         "02 03",
+         {},
+         false,
+         8,
          [](const DeviceState& s) { return s.currentProfile == 3; }},
-        {"01H SetKeyboardoption", [](Hid_Thread& h) { h.hid_01H_SetKeyboardoption(0x08, 0x21); }, "01 08 21", {},
-         false, 8, [](const DeviceState& s) { return s.keyboardOption[0] == 0x08 && s.keyboardOption[1] == 0x21; }},
-        {"04H SetGunData", [](Hid_Thread& h) { h.hid_04H_SetGunData(1, 2, 3, 4, 5); }, "04 01 02 03 04 05", {},
-         true, 0, [](const DeviceState& s) { return s.gunData == std::array<uchar, 5>{1, 2, 3, 4, 5}; }},
-        {"07H SetControlIndicatorLight", [](Hid_Thread& h) { h.hid_07H_SetControlIndicatorLight(2, 9); },
-         "07 02 09", {}, false, 8,
+        {"01H SetKeyboardoption",
+         [](Hid_Thread& h) { h.hid_01H_SetKeyboardoption(0x08, 0x21); },
+         "01 08 21",
+         {},
+         false,
+         8,
+         [](const DeviceState& s) { return s.keyboardOption[0] == 0x08 && s.keyboardOption[1] == 0x21; }},
+        {"04H SetGunData",
+         [](Hid_Thread& h) { h.hid_04H_SetGunData(1, 2, 3, 4, 5); },
+         "04 01 02 03 04 05",
+         {},
+         true,
+         0,
+         [](const DeviceState& s) {
+             return s.gunData == std::array<uchar, 5>{1, 2, 3, 4, 5};
+         }},
+        {"07H SetControlIndicatorLight",
+         [](Hid_Thread& h) { h.hid_07H_SetControlIndicatorLight(2, 9); },
+         "07 02 09",
+         {},
+         false,
+         8,
          [](const DeviceState& s) { return s.ledInstruction.count(2) && s.ledInstruction.at(2)[0] == 9; }},
-        {"08H SetLEDType", [](Hid_Thread& h) { h.hid_08H_SetLEDType(1, 2, 3, 4, 5, 6); }, "08 01 02 03 04 05 06",
-         {}, true, 0, [](const DeviceState& s) { return s.ledType == std::array<uchar, 6>{1, 2, 3, 4, 5, 6}; }},
-        {"09H SetKeyboardMode", [](Hid_Thread& h) { h.hid_09H_SetKeyboardMode(2); }, "09 02", {}, true, 0,
+        {"08H SetLEDType",
+         [](Hid_Thread& h) { h.hid_08H_SetLEDType(1, 2, 3, 4, 5, 6); },
+         "08 01 02 03 04 05 06",
+         {},
+         true,
+         0,
+         [](const DeviceState& s) { return s.ledType == std::array<uchar, 6>{1, 2, 3, 4, 5, 6}; }},
+        {"09H SetKeyboardMode",
+         [](Hid_Thread& h) { h.hid_09H_SetKeyboardMode(2); },
+         "09 02",
+         {},
+         true,
+         0,
          [](const DeviceState& s) { return s.keyboardMode == 2; }},
         {"0DH SetKeyMatrix 512", [](Hid_Thread& h) { h.hid_0DH_SetKeyMatrix(k512.data()); }, "0D 00 00 08",
          vec(k512), true, 0, [](const DeviceState& s) { return sameBytes(s.keyboardKeyMatrix, k512); }},
         {"0EH SetKeyOnOff", [](Hid_Thread& h) { h.hid_0EH_SetKeyOnOff(k21.data()); }, "0E 00 00 15", vec(k21),
          true, 0, [](const DeviceState& s) { return sameBytes(s.keyOnOff, k21); }},
-        {"0EH SetXYSensitive", [](Hid_Thread& h) { h.hid_0EH_SetXYSensitive(7, 9); }, "0E 07 09", {}, true, 0,
-         [](const DeviceState& s) { return s.xySensitivity == std::array<uchar, 2>{7, 9}; }},
+        {"0EH SetXYSensitive",
+         [](Hid_Thread& h) { h.hid_0EH_SetXYSensitive(7, 9); },
+         "0E 07 09",
+         {},
+         true,
+         0,
+         [](const DeviceState& s) {
+             return s.xySensitivity == std::array<uchar, 2>{7, 9};
+         }},
         {"11H SetMacroKey 192", [](Hid_Thread& h) { h.hid_11H_SetMacroKey(5, k192.data()); }, "11 00 05 03",
          vec(k192), true, 0, [](const DeviceState& s) { return sameBytes(s.keyboardMacros[5], k192); }},
         {"12H SetUserPicture", [](Hid_Thread& h) { h.hid_12H_SetUserPicture(2, 1, k512.data()); },
          "12 00 02 08 01", vec(k512), true, 0,
          [](const DeviceState& s) { return sameBytes(s.userPictures[2], k512); }},
-        {"14H SetColor", [](Hid_Thread& h) { h.hid_14H_SetColor(3, 10, 20, 30); }, "14 00 03 0A 14 1E", {}, false,
-         8, [](const DeviceState& s) { return s.colors[3] == std::array<uchar, 3>{10, 20, 30}; }},
-        {"13H SetRecoveryData", [](Hid_Thread& h) { h.hid_13H_SetRecoveryData(); }, "13 FF", {}, false, 8,
+        {"14H SetColor",
+         [](Hid_Thread& h) { h.hid_14H_SetColor(3, 10, 20, 30); },
+         "14 00 03 0A 14 1E",
+         {},
+         false,
+         8,
+         [](const DeviceState& s) {
+             return s.colors[3] == std::array<uchar, 3>{10, 20, 30};
+         }},
+        {"13H SetRecoveryData",
+         [](Hid_Thread& h) { h.hid_13H_SetRecoveryData(); },
+         "13 FF",
+         {},
+         false,
+         8,
          [](const DeviceState& s) { return s.colors[3] == DeviceState::factory().colors[3]; }},
         // mouse family
-        {"03H SetFunctionOption", [](Hid_Thread& h) { h.hid_03H_SetFunctionOption(1, 2, 3, 4); },
-         "03 01 02 03 04", {}, true, 8,
-         [](const DeviceState& s) { return s.functionOption == std::array<uchar, 4>{1, 2, 3, 4}; }},
-        {"07H SetLEDInstructFunction", [](Hid_Thread& h) { h.hid_07H_SetLEDInstructFunction(1, 5, 6, 7); },
-         "07 01 05 06 07", {}, false, 0,
+        {"03H SetFunctionOption",
+         [](Hid_Thread& h) { h.hid_03H_SetFunctionOption(1, 2, 3, 4); },
+         "03 01 02 03 04",
+         {},
+         true,
+         8,
+         [](const DeviceState& s) {
+             return s.functionOption == std::array<uchar, 4>{1, 2, 3, 4};
+         }},
+        {"07H SetLEDInstructFunction",
+         [](Hid_Thread& h) { h.hid_07H_SetLEDInstructFunction(1, 5, 6, 7); },
+         "07 01 05 06 07",
+         {},
+         false,
+         0,
          [](const DeviceState& s) {
              return s.ledInstruction.count(1) && s.ledInstruction.at(1) == std::array<uchar, 3>{5, 6, 7};
          }},
-        {"0BH SetCurrentDPIStage", [](Hid_Thread& h) { h.hid_0BH_SetCurrentDPIStage(3); }, "0B 03", {}, true, 0,
+        {"0BH SetCurrentDPIStage",
+         [](Hid_Thread& h) { h.hid_0BH_SetCurrentDPIStage(3); },
+         "0B 03",
+         {},
+         true,
+         0,
          [](const DeviceState& s) { return s.currentDpiStage == 3; }},
-        {"0DH SetRGBLedEffect", [](Hid_Thread& h) { h.hid_0DH_SetRGBLedEffect(4, 5, 6); }, "0D 04 05 06", {},
-         true, 0, [](const DeviceState& s) { return s.lightEffect == std::array<uchar, 3>{4, 5, 6}; }},
+        {"0DH SetRGBLedEffect",
+         [](Hid_Thread& h) { h.hid_0DH_SetRGBLedEffect(4, 5, 6); },
+         "0D 04 05 06",
+         {},
+         true,
+         0,
+         [](const DeviceState& s) {
+             return s.lightEffect == std::array<uchar, 3>{4, 5, 6};
+         }},
         {"10H SetLED8StageColor type 2", [](Hid_Thread& h) { h.hid_10H_SetLED8StageColor(2, k4.data()); },
-         "10 02 04", vec(k4), true, 0, [](const DeviceState& s) { return sameBytes(s.stageColorsType2, k4); }},
+         "10 02 04", vec(k4), true, 0,
+         [](const DeviceState& s) { return sameBytes(s.stageColorsType2, k4); }},
         {"10H SetLED8StageColor type 1", [](Hid_Thread& h) { h.hid_10H_SetLED8StageColor(1, k24.data()); },
          "10 01 18", vec(k24), true, 0, [](const DeviceState& s) { return sameBytes(s.stageColors, k24); }},
-        {"11H SetDPISet", [](Hid_Thread& h) { h.hid_11H_SetDPISet(5, k8.data()); }, "11 05 08", vec(k8), true, 0,
-         [](const DeviceState& s) { return s.dpiMaxStage == 5 && sameBytes(s.dpiSet, k8); }},
+        {"11H SetDPISet", [](Hid_Thread& h) { h.hid_11H_SetDPISet(5, k8.data()); }, "11 05 08", vec(k8), true,
+         0, [](const DeviceState& s) { return s.dpiMaxStage == 5 && sameBytes(s.dpiSet, k8); }},
         {"0DH SetKeyMatrix 128", [](Hid_Thread& h) { h.hid_0DH_SetKeyMatrix(k128.data(), 2); }, "0D 02 80",
          vec(k128), true, 0,
          [](const DeviceState& s) { return s.keyMatrix.count(2) && sameBytes(s.keyMatrix.at(2), k128); }},
@@ -160,13 +235,19 @@ const std::vector<ReadRow>& readRows()
 {
     static const std::vector<ReadRow> rows = {
         // keyboard family
-        {"80H GetFWVersion", "80", 0, [](DeviceState& s) { s.firmwareVersion = {0x01, 0x0A}; },
+        {"80H GetFWVersion", "80", 0,
+         [](DeviceState& s) {
+             s.firmwareVersion = {0x01, 0x0A};
+         },
          [](Hid_Thread& h) {
              QString version;
              h.hid_80H_GetFWVersion(version);
              return version == "1.0A" ? QString() : "version " + version;
          }},
-        {"80H GetFWVersion wide", "80", 0, [](DeviceState& s) { s.firmwareVersion = {0x1C, 0x05}; },
+        {"80H GetFWVersion wide", "80", 0,
+         [](DeviceState& s) {
+             s.firmwareVersion = {0x1C, 0x05};
+         },
          [](Hid_Thread& h) {
              QString version;
              h.hid_80H_GetFWVersion(version);
@@ -184,13 +265,19 @@ const std::vector<ReadRow>& readRows()
              h.hid_82H_GetCurrentProfile(profile);
              return expectEqual("profile", profile, 2);
          }},
-        {"81H GetKeyboardoption", "81", 0, [](DeviceState& s) { s.keyboardOption = {0x08, 0x33}; },
+        {"81H GetKeyboardoption", "81", 0,
+         [](DeviceState& s) {
+             s.keyboardOption = {0x08, 0x33};
+         },
          [](Hid_Thread& h) {
              uchar b1 = 0, b2 = 0;
              h.hid_81H_GetKeyboardoption(b1, b2);
              return firstFailure({expectEqual("byte1", b1, 0x08), expectEqual("byte2", b2, 0x33)});
          }},
-        {"84H GetButtonSensitivity", "84", 0, [](DeviceState& s) { s.buttonSensitivity = {1, 2, 3, 4}; },
+        {"84H GetButtonSensitivity", "84", 0,
+         [](DeviceState& s) {
+             s.buttonSensitivity = {1, 2, 3, 4};
+         },
          [](Hid_Thread& h) {
              uchar a = 0, b = 0, c = 0, d = 0;
              h.hid_84H_GetButtonSensitivity(a, b, c, d);
@@ -218,7 +305,8 @@ const std::vector<ReadRow>& readRows()
              h.hid_8DH_GetKeyMatrix(buffer.data());
              return buffer == k512 ? QString() : QStringLiteral("key matrix differs");
          }},
-        {"8EH GetKeyOnOff", "8E", 21, [](DeviceState& s) { std::copy(k21.begin(), k21.end(), s.keyOnOff.begin()); },
+        {"8EH GetKeyOnOff", "8E", 21,
+         [](DeviceState& s) { std::copy(k21.begin(), k21.end(), s.keyOnOff.begin()); },
          [](Hid_Thread& h) {
              std::array<uchar, 21> buffer{};
              h.hid_8EH_GetKeyOnOff(buffer.data());
@@ -238,27 +326,36 @@ const std::vector<ReadRow>& readRows()
              h.hid_92H_GetUserPicture(1, buffer.data());
              return buffer == k512 ? QString() : QStringLiteral("picture differs");
          }},
-        {"94H GetColor", "94 00 05", 0, [](DeviceState& s) { s.colors[5] = {11, 22, 33}; },
+        {"94H GetColor", "94 00 05", 0,
+         [](DeviceState& s) {
+             s.colors[5] = {11, 22, 33};
+         },
          [](Hid_Thread& h) {
              uchar r = 0, g = 0, b = 0;
              h.hid_94H_GetColor(5, r, g, b);
              return firstFailure({expectEqual("r", r, 11), expectEqual("g", g, 22), expectEqual("b", b, 33)});
          }},
         // mouse family
-        {"83H GetFunctionOption", "83", 0, [](DeviceState& s) { s.functionOption = {1, 2, 3, 4}; },
+        {"83H GetFunctionOption", "83", 0,
+         [](DeviceState& s) {
+             s.functionOption = {1, 2, 3, 4};
+         },
          [](Hid_Thread& h) {
              uchar type = 0, option1 = 0, option2 = 0;
              h.hid_83H_GetFunctionOption(type, option1, option2);
              return firstFailure({expectEqual("type", type, 1), expectEqual("option1", option1, 3),
                                   expectEqual("option2", option2, 4)});
          }},
-        {"87H GetLEDInstructFunction", "87 01", 0, [](DeviceState& s) { s.ledInstruction[1] = {5, 6, 7}; },
+        {"87H GetLEDInstructFunction", "87 01", 0,
+         [](DeviceState& s) {
+             s.ledInstruction[1] = {5, 6, 7};
+         },
          [](Hid_Thread& h) {
              uchar a = 0, b = 0, c = 0;
              if (!h.hid_87H_GetLEDInstructFunction(1, a, b, c))
                  return QStringLiteral("returned false");
-             return firstFailure({expectEqual("option1", a, 5), expectEqual("option2", b, 6),
-                                  expectEqual("option3", c, 7)});
+             return firstFailure(
+                 {expectEqual("option1", a, 5), expectEqual("option2", b, 6), expectEqual("option3", c, 7)});
          }},
         {"8BH GetCurrentDPIStage", "8B", 0, [](DeviceState& s) { s.currentDpiStage = 3; },
          [](Hid_Thread& h) {
@@ -266,7 +363,10 @@ const std::vector<ReadRow>& readRows()
              h.hid_8BH_GetCurrentDPIStage(stage);
              return expectEqual("stage", stage, 3);
          }},
-        {"8DH GetRGBLedEffect", "8D", 0, [](DeviceState& s) { s.lightEffect = {4, 5, 6}; },
+        {"8DH GetRGBLedEffect", "8D", 0,
+         [](DeviceState& s) {
+             s.lightEffect = {4, 5, 6};
+         },
          [](Hid_Thread& h) {
              uchar effect = 0, option1 = 0, option2 = 0;
              h.hid_8DH_GetRGBLedEffect(effect, option1, option2);
@@ -280,8 +380,8 @@ const std::vector<ReadRow>& readRows()
              buffer.fill(0xEE);
              h.hid_90H_GetLED8StageColor(2, buffer.data());
              // Only four bytes move; the rest of the caller's buffer stays as it was.
-             const bool ok = std::equal(k4.begin(), k4.end(), buffer.begin()) && buffer[4] == 0xEE &&
-                             buffer[23] == 0xEE;
+             const bool ok =
+                 std::equal(k4.begin(), k4.end(), buffer.begin()) && buffer[4] == 0xEE && buffer[23] == 0xEE;
              return ok ? QString() : QStringLiteral("stage colours (type 2) differ");
          }},
         {"90H GetLED8StageColor type 0", "90", 24,
@@ -309,8 +409,9 @@ const std::vector<ReadRow>& readRows()
          [](Hid_Thread& h) {
              std::array<uchar, 64> buffer{};
              h.hid_92H_GetKeyMatrix(buffer.data());
-             return std::equal(buffer.begin(), buffer.end(), k128.begin()) ? QString()
-                                                                          : QStringLiteral("key matrix differs");
+             return std::equal(buffer.begin(), buffer.end(), k128.begin())
+                        ? QString()
+                        : QStringLiteral("key matrix differs");
          }},
         {"93H GetMacroKey 128", "93 09", 128,
          [](DeviceState& s) { std::copy(k128.begin(), k128.end(), s.macros[9].begin()); },
@@ -384,7 +485,8 @@ private slots:
             payload.insert(payload.end(), bytes.begin(), bytes.end());
         }
         QVERIFY(std::equal(w.bulk.begin(), w.bulk.end(), payload.begin()));
-        QVERIFY2(std::all_of(payload.begin() + qsizetype(w.bulk.size()), payload.end(), [](uchar b) { return b == 0; }),
+        QVERIFY2(std::all_of(payload.begin() + qsizetype(w.bulk.size()), payload.end(),
+                             [](uchar b) { return b == 0; }),
                  "the padding after the data must be zero");
 
         // The slot hands the exchange to the pool and only sleeps its pause.

@@ -51,15 +51,16 @@ private slots:
         QTest::addColumn<QByteArray>("plain");
         QTest::addColumn<QByteArray>("scrambled");
         // Zero block and zero code: only the addends remain, nibble-swapped, in table order.
-        QTest::newRow("zero block, zero code") << QByteArray() << QByteArray("0000000000000000")
-                                               << QByteArray("45566517167596A7");
+        QTest::newRow("zero block, zero code")
+            << QByteArray() << QByteArray("0000000000000000") << QByteArray("45566517167596A7");
         // A single bit shows the permutation and the left rotation.
-        QTest::newRow("one bit, zero code") << QByteArray() << QByteArray("0100000000000000")
-                                            << QByteArray("45566517167D96A7");
+        QTest::newRow("one bit, zero code")
+            << QByteArray() << QByteArray("0100000000000000") << QByteArray("45566517167D96A7");
         QTest::newRow("zero block, factory code") << QByteArray("260417") << QByteArray("0000000000000000")
-                                                  << QByteArray("46E716" "98B7FE4EA7");
-        QTest::newRow("profile write, factory code") << QByteArray("260417") << QByteArray("0C02800000000071")
-                                                     << QByteArray("46E89E98C75E52A7");
+                                                  << QByteArray("46E716"
+                                                                "98B7FE4EA7");
+        QTest::newRow("profile write, factory code")
+            << QByteArray("260417") << QByteArray("0C02800000000071") << QByteArray("46E89E98C75E52A7");
     }
     void knownAnswers()
     {
@@ -71,7 +72,8 @@ private slots:
         j2::wire::scramble(block.data(), secrecy);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(block.data()), 8).toHex().toUpper(), scrambled);
         j2::wire::descramble(block.data(), secrecy);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(block.data()), 8).toHex().toUpper(), plain.toUpper());
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(block.data()), 8).toHex().toUpper(),
+                 plain.toUpper());
     }
 
     void roundTripOverRandomBlocks()

@@ -46,7 +46,7 @@ private slots:
         QTest::newRow("shipped table") << 0 << true << 2;
         QTest::newRow("second pair absent") << 1 << false << 2;
         QTest::newRow("usage page right, usage wrong") << 2 << false << 2;
-        QTest::newRow("pointer collection is not the notification one") << 3 << false << 2;
+        QTest::newRow("page of one collection, usage of another") << 3 << false << 2;
         QTest::newRow("empty table") << 4 << false << 0;
         QTest::newRow("third record of defaults") << 5 << true << 3;
         QTest::newRow("mouse unplugged") << 6 << false << 2;
@@ -66,8 +66,8 @@ private slots:
             table[1].usage2 = 0x0002;
             break;
         case 3:
-            table[1].usagePage2 = 0x0001;
-            table[1].usage2 = 0x0002;
+            table[1].usagePage2 = 0x0001; // the pointer collection's page with the notification usage
+            table[1].usage2 = 0x0001;
             break;
         case 4:
             table.clear();
@@ -171,7 +171,8 @@ private slots:
         rig.hid->hid_0BH_SetCurrentDPIStage(2);
         rig.hid->hid_0BH_SetCurrentDPIStage(3);
         const qint64 secondReturned = timer.elapsed();
-        QVERIFY2(secondReturned >= 128 && secondReturned < 128 + 100, qPrintable(QString::number(secondReturned)));
+        QVERIFY2(secondReturned >= 128 && secondReturned < 128 + 100,
+                 qPrintable(QString::number(secondReturned)));
         rig.hid->waitForPendingWrite();
         QCOMPARE(rig.mouse->state().currentDpiStage, uchar(3));
         QCOMPARE(rig.mouse->busyViolations(), 0);
@@ -207,7 +208,8 @@ private slots:
         // Bulk reports travel in plain.
         const auto outputs = fixture::entriesOfKind(*rig.mouse, "output");
         QVERIFY(!outputs.isEmpty());
-        QVERIFY(std::equal(profile.begin(), profile.begin() + 64, fixture::outputPayload(outputs[0]).begin()));
+        QVERIFY(
+            std::equal(profile.begin(), profile.begin() + 64, fixture::outputPayload(outputs[0]).begin()));
     }
 
     void wrongCodeIsRejectedByTheDevice()
