@@ -11,7 +11,7 @@ struct DevInfo
     int type = -1; // 0 keyboard, 1 mouse
     quint16 vid = 0;
     quint16 pid = 0;
-    quint16 usagePage = 0;  // command collection (feature reports)
+    quint16 usagePage = 0; // command collection (feature reports)
     quint16 usage = 0;
     quint16 usagePage2 = 0; // notification collection (input reports)
     quint16 usage2 = 0;

@@ -7,6 +7,7 @@
 #include "command_table.h"
 #include "dev_info.h"
 #include "hid_backend.h"
+#include "hid_owner.h"
 #include "report.h"
 
 #include <QFuture>
@@ -14,6 +15,7 @@
 #include <QMutex>
 #include <QString>
 #include <QThread>
+#include <QThreadPool>
 
 #include <array>
 #include <atomic>
@@ -40,11 +42,19 @@ public:
     static constexpr int kTokenWaitSleepMs = 8;
     static constexpr int kBulkReportGapMs = 8;
     static constexpr int kSettleHalfMs = 64;
+    static constexpr int kNotificationWaitMs = 500;
+    // The stored code that puts the program into demo mode when no device answers.
+    static constexpr const char* kDemoCode = "k-ravine";
+    static constexpr const char* kFactoryCode = "260417";
 
     // Uses the backend the environment selects (the virtual mouse daemon or hidapi).
     explicit Hid_Thread(QObject* parent = nullptr);
+    // A null backend means the default one.
     explicit Hid_Thread(std::shared_ptr<j2::hid::Backend> backend, QObject* parent = nullptr);
     ~Hid_Thread() override;
+
+    // The window that shows notices for us; not owned.
+    void setOwner(HidOwner* window) { owner = window; }
 
     // Rebuilds the device entries from the device table and looks up the mouse's collections.
     void setDeviceTable(const DevInfoList& table);
@@ -61,7 +71,15 @@ public:
     // Blocks until the last write started on the pool has ended.
     void waitForPendingWrite();
 
+    // The notification watch: switches the device's notifications on and reads them on a thread of its own.
+    void startNotificationWatch(int did);
+    void stopNotificationWatch();
+    bool isWatchRunning() const { return watchRunning.load(); }
+
 public slots:
+    void swichCurDevice(uint did);
+    void chkDeviceIsEnCode();
+
     uchar hidCS(const uchar* cmd);
     void USBDataEncryption(uchar* FIFOBuf, const uchar* SecrecyCode);
     void USBDataDecipher(uchar* FIFOBuf, const uchar* SecrecyCode);
@@ -74,7 +92,8 @@ public slots:
     void hid_01H_SetKeyboardoption(uchar byte1, uchar byte2);
     void hid_04H_SetGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4);
     void hid_07H_SetControlIndicatorLight(uchar effect, uchar frequenty);
-    void hid_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color, uchar direction);
+    void hid_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
+                            uchar direction);
     void hid_09H_SetKeyboardMode(uchar mode);
     void hid_0DH_SetKeyMatrix(const uchar* src512);
     void hid_0EH_SetKeyOnOff(const uchar* src21);
@@ -117,7 +136,12 @@ public slots:
     void hid_8CH_readProfile(uchar* src128, uchar profileNo);
 
 private:
-    enum class ReadOutcome { Busy, Failed, Done };
+    enum class ReadOutcome
+    {
+        Busy,
+        Failed,
+        Done
+    };
 
     void runWrite(const j2::cmd::WriteCommand& command, std::initializer_list<uchar> arguments,
                   const uchar* bulk = nullptr, int bulkLength = 0);
@@ -134,10 +158,17 @@ private:
     QString controlPathOf(int did) const;
     int reportLengthOf(int did) const;
     void forgetControlPath(int did);
+    void forgetNotifyPath(int did);
+    void watchNotifications(int did);
+    void announceStage(int stage);
     bool refuseExchange();
     bool finishExchange(bool result);
 
     std::shared_ptr<j2::hid::Backend> backend;
+    HidOwner* owner = nullptr;
+    // The watch lives for as long as the mouse is attached; it gets a thread of its own so that it can never
+    // starve the write exchanges on the global pool (a one-core machine has a pool of one thread).
+    QThreadPool watchPool;
 
     mutable QMutex listMutex; // deviceList is read by pool threads and rebuilt on the GUI thread
     QList<HidDeviceEntry> deviceList;

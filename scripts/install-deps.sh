@@ -6,6 +6,8 @@ packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-declarative-dev qt6-svg-dev
     libhidapi-dev libudev-dev
+    xvfb trayer xdotool imagemagick x11-utils
+    g++-mingw-w64-x86-64-posix
 )
 
 missing=()

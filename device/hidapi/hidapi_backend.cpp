@@ -14,8 +14,8 @@ void refuseWhenForbidden(const char* call)
 {
     const char* forbid = std::getenv("J2_FORBID_HIDAPI");
     if (forbid != nullptr && *forbid != '\0') {
-        std::fprintf(stderr, "hidapi %s reached while J2_FORBID_HIDAPI is set: a test left the virtual mouse\n",
-                     call);
+        std::fprintf(
+            stderr, "hidapi %s reached while J2_FORBID_HIDAPI is set: a test left the virtual mouse\n", call);
         std::abort();
     }
 }
@@ -36,7 +36,10 @@ public:
     HidapiDevice(const HidapiDevice&) = delete;
     HidapiDevice& operator=(const HidapiDevice&) = delete;
 
-    int setNonblocking(bool nonblocking) override { return hid_set_nonblocking(handle_, nonblocking ? 1 : 0); }
+    int setNonblocking(bool nonblocking) override
+    {
+        return hid_set_nonblocking(handle_, nonblocking ? 1 : 0);
+    }
     int sendFeatureReport(const std::uint8_t* data, std::size_t length) override
     {
         return hid_send_feature_report(handle_, data, length);
@@ -45,7 +48,10 @@ public:
     {
         return hid_get_feature_report(handle_, data, length);
     }
-    int write(const std::uint8_t* data, std::size_t length) override { return hid_write(handle_, data, length); }
+    int write(const std::uint8_t* data, std::size_t length) override
+    {
+        return hid_write(handle_, data, length);
+    }
     int read(std::uint8_t* data, std::size_t length) override { return hid_read(handle_, data, length); }
     int readTimeout(std::uint8_t* data, std::size_t length, int milliseconds) override
     {

@@ -1,0 +1,98 @@
+// The configurator: one instance per user, living in the notification area with the mouse.
+
+#include "demo_message.h"
+#include "device_change_monitor.h"
+#include "device_flags.h"
+#include "single_instance.h"
+#include "user_event.h"
+#include "virtual_mouse.h"
+#include "widget.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace {
+
+// `--virtual-mouse`: a virtual J2 mouse inside this process, served on a socket of our own so that the
+// updater we start finds it too.
+struct InProcessMouse
+{
+    std::unique_ptr<j2::vm::VirtualMouse> mouse;
+    std::unique_ptr<j2::vm::Server> server;
+};
+
+std::unique_ptr<InProcessMouse> startVirtualMouse()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QDir().mkpath(data);
+    j2::vm::VirtualMouse::Options options;
+    options.stateFile = (data + QStringLiteral("/virtual-mouse.json")).toStdString();
+    auto running = std::make_unique<InProcessMouse>();
+    running->mouse = std::make_unique<j2::vm::VirtualMouse>(options);
+    const QString socket = runtime + QStringLiteral("/j2-configurator-mouse.sock");
+    running->server = std::make_unique<j2::vm::Server>(*running->mouse, socket.toStdString());
+    std::string error;
+    if (!running->server->start(&error)) {
+        qWarning().noquote() << "virtual mouse:" << QString::fromStdString(error);
+        return nullptr;
+    }
+    qputenv("J2_VIRTUAL_MOUSE", socket.toLocal8Bit());
+    return running;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("j2-configurator"));
+
+    const std::unique_ptr<j2::platform::SingleInstance> instance =
+        j2::platform::makeSingleInstance(QStringLiteral("j2-configurator"));
+    if (!instance->tryAcquire())
+        return 1;
+
+    // Every path the program uses is relative to its own folder, wherever it was started from.
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+
+    std::unique_ptr<InProcessMouse> virtualMouse;
+    if (app.arguments().contains(QStringLiteral("--virtual-mouse"))) {
+        virtualMouse = startVirtualMouse();
+        if (!virtualMouse)
+            return 2;
+    }
+
+    Widget widget;
+
+    j2::platform::DeviceChangeMonitor* systemMonitor = j2::platform::makeSystemDeviceChangeMonitor(&widget);
+    QObject::connect(systemMonitor, &j2::platform::DeviceChangeMonitor::deviceChanged, &widget,
+                     &Widget::deviceChanged);
+    // The virtual mouse's cable: its plug and unplug count as device changes too.
+    std::unique_ptr<j2::vm::PlugEventWatcher> virtualCable;
+    const QByteArray virtualSocket = qgetenv("J2_VIRTUAL_MOUSE");
+    if (!virtualSocket.isEmpty()) {
+        virtualCable =
+            std::make_unique<j2::vm::PlugEventWatcher>(virtualSocket.toStdString(), [&widget](bool) {
+                QMetaObject::invokeMethod(&widget, &Widget::deviceChanged, Qt::QueuedConnection);
+            });
+        virtualCable->start();
+    }
+
+    widget.checkDevice();
+    if (isDeviceFound.load()) {
+        widget.showNormal();
+        QCoreApplication::postEvent(&widget, new UserEvent(UserEvent::kRunUI));
+        if (isDemoMode.load())
+            showTextPayload(makeTextPayload(kDemoText), &widget);
+    }
+
+    const int result = QApplication::exec();
+    if (virtualCable)
+        virtualCable->stop();
+    return result;
+}

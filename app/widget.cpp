@@ -1,0 +1,120 @@
+#include "widget.h"
+
+#include "device_flags.h"
+#include "device_table.h"
+#include "user_event.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDebug>
+#include <QIcon>
+#include <QMenu>
+
+namespace {
+
+const char* const kTrayMenuStyle =
+    "QMenu { border: 1px solid rgb(100, 100, 100); background: rgb(68, 69, 73); } QMenu::item { height: "
+    "22px; "
+    "padding: 0px 25px 0px 20px; } QMenu::item:enabled { color: rgb(225, 225, 225); } QMenu::item:!enabled { "
+    "color: rgb(155, 155, 155); } QMenu::item:enabled:selected { color: rgb(230, 230, 230); background: "
+    "rgba(255, 255, 255, 40); } QMenu::separator { height: 1px; background: rgb(100, 100, 100); } "
+    "QMenu::indicator { width: 13px; height: 13px; } QMenu::icon { padding-left: 2px; padding-right: 2px; } ";
+
+constexpr int kSceneWidth = 1000;
+constexpr int kSceneHeight = 640;
+
+} // namespace
+
+Widget::Widget(QWidget* parent) : Widget(nullptr, parent) {}
+
+Widget::Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent)
+    : QWidget(parent), config(std::make_unique<AppConfig>()), hid(std::move(backend))
+{
+    hid.setOwner(this);
+    setObjectName(QStringLiteral("Widget"));
+    setWindowTitle(config->windowTitle());
+    view = new QWidget(this);
+    view->setObjectName(QStringLiteral("ui_View"));
+    view->resize(kSceneWidth, kSceneHeight);
+    resize(kSceneWidth, kSceneHeight);
+
+    pollTimer.setInterval(kPollIntervalMs);
+    pollTimer.setSingleShot(true);
+    connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
+    createTrayIcon();
+}
+
+Widget::~Widget()
+{
+    // The watch reports to this window from its own thread: it must end before the window goes.
+    hid.stopNotificationWatch();
+    hid.waitForPendingWrite();
+}
+
+void Widget::createTrayIcon()
+{
+    tray = new QSystemTrayIcon(this);
+    auto* quit = new QAction(tr("Quit (&Q)"), this);
+    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
+    auto* menu = new QMenu(this);
+    menu->addAction(quit);
+    menu->setStyleSheet(QString::fromLatin1(kTrayMenuStyle));
+    tray->setContextMenu(menu);
+    tray->setToolTip(kToolTip);
+    tray->setIcon(QIcon(kTrayIconFile));
+    connect(tray, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
+    tray->show();
+}
+
+void Widget::showTrayMessage(const QString& title, const QString& text)
+{
+    // Also on the debug output, so a terminal or the journal shows what the tray showed.
+    qDebug().noquote() << title + QStringLiteral(": ") + text;
+    QMetaObject::invokeMethod(
+        this,
+        [this, title, text] {
+            tray->showMessage(title, text, QSystemTrayIcon::Information, kNoticeMs);
+            emit noticeShown(title, text);
+        },
+        Qt::QueuedConnection);
+}
+
+void Widget::hideWindow()
+{
+    setVisible(false);
+}
+
+QString Widget::storedSecrecyCode(int did)
+{
+    return config->secrecyCode(did);
+}
+
+void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason != QSystemTrayIcon::DoubleClick || !isDeviceFound.load())
+        return;
+    // Restored from the event loop, as a posted restore command would be.
+    QMetaObject::invokeMethod(
+        this, [this] { setVisible(true); }, Qt::QueuedConnection);
+}
+
+void Widget::checkDevice()
+{
+    const DeviceTable table = loadDeviceTable(kDeviceTableResource, config->productNames());
+    hid.setDeviceTable(table.records);
+    isEncode = table.isEncode;
+    hid.swichCurDevice(uint(hid.currentDevice()));
+}
+
+void Widget::deviceChanged()
+{
+    if (!hid.isWatchRunning())
+        pollTimer.start();
+}
+
+void Widget::customEvent(QEvent* event)
+{
+    if (event->type() != UserEvent::kType || static_cast<UserEvent*>(event)->code != UserEvent::kRunUI)
+        return;
+    // The scene starts its UI here once the pages exist; the window is already on screen.
+}

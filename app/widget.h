@@ -1,0 +1,63 @@
+#pragma once
+
+// The program's one top-level window: it owns the device object, sits in the notification area with its
+// tray icon, re-detects the mouse when devices come and go, and shows the device's notices.
+
+#include "app_config.h"
+#include "hid_owner.h"
+#include "hid_thread.h"
+
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class Widget : public QWidget, public HidOwner
+{
+    Q_OBJECT
+public:
+    static constexpr int kPollIntervalMs = 2048;
+    static constexpr int kNoticeMs = 10000;
+    static inline const QString kTrayIconFile = QStringLiteral("./modules/img/trayIcon.ico");
+    static inline const QString kToolTip = QStringLiteral("NORVEK SKARN MOUSE Q217");
+
+    // Talks to the mouse through the backend the environment selects.
+    explicit Widget(QWidget* parent = nullptr);
+    Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent = nullptr);
+    ~Widget() override;
+
+    Hid_Thread& device() { return hid; }
+    AppConfig& appConfig() { return *config; }
+    QSystemTrayIcon* trayIcon() const { return tray; }
+    bool isPolling() const { return pollTimer.isActive(); }
+
+    void showTrayMessage(const QString& title, const QString& text) override;
+    void hideWindow() override;
+    QString storedSecrecyCode(int did) override;
+
+public slots:
+    void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void checkDevice();
+    // Some device came or went: detect again shortly after the last change, unless our mouse is watched.
+    void deviceChanged();
+
+signals:
+    // Every notice, as it is handed to the tray icon (on the GUI thread).
+    void noticeShown(const QString& title, const QString& text);
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    void createTrayIcon();
+
+    // The application configuration; the scene's view will own it once the pages are built.
+    std::unique_ptr<AppConfig> config;
+    QTimer pollTimer;
+    QWidget* view = nullptr; // stands where the QML scene will be shown
+    Hid_Thread hid;
+    QSystemTrayIcon* tray = nullptr;
+    bool shiftHeld = false;
+    bool altHeld = false;
+};

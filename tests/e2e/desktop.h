@@ -1,0 +1,76 @@
+#pragma once
+
+// A private X desktop for whole-program tests: an Xvfb server on a free display with a tray host (trayer),
+// torn down with the object.
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+
+class Desktop
+{
+public:
+    ~Desktop()
+    {
+        for (QProcess* process : {&trayer, &xvfb}) {
+            process->terminate();
+            if (!process->waitForFinished(3000))
+                process->kill();
+            process->waitForFinished(1000);
+        }
+    }
+
+    // The tools a desktop needs, or the first one missing.
+    static QString missingTool()
+    {
+        for (const char* tool : {"Xvfb", "trayer", "xdotool"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                return QString::fromLatin1(tool);
+        return {};
+    }
+
+    bool start()
+    {
+        // -displayfd 1: the server picks a free display and writes its number to stdout once it listens.
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp")});
+        if (!xvfb.waitForStarted(5000))
+            return false;
+        QByteArray number;
+        while (!number.contains('\n')) {
+            if (!xvfb.waitForReadyRead(10000))
+                return false;
+            number += xvfb.readAllStandardOutput();
+        }
+        display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        trayer.setProcessEnvironment(environment);
+        trayer.start(QStringLiteral("trayer"),
+                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                      QStringLiteral("left"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+                      QStringLiteral("--height"), QStringLiteral("32"), QStringLiteral("--SetDockType"),
+                      QStringLiteral("true")});
+        return trayer.waitForStarted(5000);
+    }
+
+    // Runs an X client (xdotool, import) on this desktop and returns its standard output.
+    QByteArray run(const QString& program, const QStringList& arguments) const
+    {
+        QProcess client;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        client.setProcessEnvironment(environment);
+        client.start(program, arguments);
+        client.waitForFinished(10000);
+        return client.readAllStandardOutput();
+    }
+
+    QString display;
+
+private:
+    QProcess xvfb;
+    QProcess trayer;
+};

@@ -1,0 +1,290 @@
+// The configurator as a user meets it: a real process on a private X desktop with a tray host, talking to
+// the j2-virtual-mouse daemon.
+
+#include "desktop.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const QString kDist = QStringLiteral(J2_DIST_DIR);
+const QString kWindowTitle = QStringLiteral("NORVEK SKARN J2");
+
+bool copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).path());
+        if (!QFile::copy(source, target))
+            return false;
+    }
+    return true;
+}
+
+// A process whose merged output we can wait on, line by line.
+class Program
+{
+public:
+    explicit Program(const QProcessEnvironment& environment)
+    {
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+    }
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            if (!process.waitForFinished(3000))
+                process.kill();
+            process.waitForFinished(1000);
+        }
+    }
+
+    void start(const QString& program, const QStringList& arguments, const QString& workingDirectory = {})
+    {
+        if (!workingDirectory.isEmpty())
+            process.setWorkingDirectory(workingDirectory);
+        process.start(program, arguments);
+    }
+
+    // Waits until the output holds `text` `count` times; returns the milliseconds it took, or -1.
+    qint64 waitFor(const QString& text, int timeoutMs, int count = 1)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (QString::fromLocal8Bit(output).count(text) < count) {
+            if (timer.elapsed() > timeoutMs || process.state() == QProcess::NotRunning)
+                return -1;
+            process.waitForReadyRead(50);
+            output += process.readAll();
+        }
+        return timer.elapsed();
+    }
+
+    QString log()
+    {
+        output += process.readAll();
+        return QString::fromLocal8Bit(output);
+    }
+
+    QProcess process;
+
+private:
+    QByteArray output;
+};
+
+} // namespace
+
+class TestConfiguratorProcess : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<Program> daemon;
+    QString installDir;
+    QString socketPath;
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), desktop->display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("HOME"), home->path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home->filePath(QStringLiteral("run")));
+        environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
+        return environment;
+    }
+
+    void startDaemon(const QStringList& extra = {})
+    {
+        daemon = std::make_unique<Program>(environment());
+        daemon->start(kDist + QStringLiteral("/j2-virtual-mouse"),
+                      QStringList{QStringLiteral("serve"), QStringLiteral("--socket"), socketPath} + extra);
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFile::exists(socketPath) && timer.elapsed() < 5000)
+            QTest::qWait(20);
+        QVERIFY2(QFile::exists(socketPath), qPrintable(daemon->log()));
+    }
+
+    bool ctl(const QString& command)
+    {
+        QProcess control;
+        control.start(kDist + QStringLiteral("/j2-virtual-mouse"),
+                      {QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath, command});
+        return control.waitForFinished(5000) && control.exitCode() == 0;
+    }
+
+    std::unique_ptr<Program> startConfigurator(const QString& workingDirectory = {})
+    {
+        auto program = std::make_unique<Program>(environment());
+        program->start(installDir + QStringLiteral("/configurator"), {}, workingDirectory);
+        return program;
+    }
+
+    int windowsTitled(const QString& title) const
+    {
+        const QByteArray ids =
+            desktop->run(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                          QLatin1Char('^') + title + QLatin1Char('$')});
+        const QByteArray lines = ids.trimmed();
+        return lines.isEmpty() ? 0 : int(lines.split('\n').size());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        desktop = std::make_unique<Desktop>();
+        QVERIFY(desktop->start());
+    }
+
+    void init()
+    {
+        home = std::make_unique<QTemporaryDir>();
+        QDir(home->path()).mkdir(QStringLiteral("run"));
+        QFile::setPermissions(home->filePath(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        installDir = home->filePath(QStringLiteral("install"));
+        QVERIFY(copyTree(kDist, installDir));
+        socketPath = home->filePath(QStringLiteral("run/vm.sock"));
+    }
+
+    void cleanup()
+    {
+        daemon.reset();
+        home.reset();
+    }
+
+    void secondInstanceExitsWith1()
+    {
+        startDaemon();
+        auto first = startConfigurator();
+        QVERIFY2(first->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(first->log()));
+        auto second = startConfigurator();
+        QVERIFY(second->process.waitForFinished(10000));
+        QCOMPARE(second->process.exitCode(), 1);
+        QVERIFY(!second->log().contains(QStringLiteral("Detect Mouse")));
+        // The first one still runs and still hears its mouse.
+        QCOMPARE(first->process.state(), QProcess::Running);
+        QVERIFY(ctl(QStringLiteral("press-dpi")));
+        QVERIFY2(first->waitFor(QStringLiteral("DPI Switch to"), 5000) >= 0, qPrintable(first->log()));
+    }
+
+    void quitFromTheTrayMenu()
+    {
+        startDaemon();
+        auto program = startConfigurator();
+        QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
+        // Move the window off the tray, then right-click the tray icon and choose the menu's one entry.
+        QByteArray window;
+        QElapsedTimer timer;
+        timer.start();
+        while (window.isEmpty() && timer.elapsed() < 5000) {
+            window = desktop
+                         ->run(QStringLiteral("xdotool"),
+                               {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                QStringLiteral("--name"), kWindowTitle})
+                         .trimmed()
+                         .split('\n')
+                         .value(0);
+            QTest::qWait(100);
+        }
+        QVERIFY(!window.isEmpty());
+        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::fromLatin1(window),
+                                                 QStringLiteral("200"), QStringLiteral("200")});
+        QTest::qWait(500);
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("mousemove"), QStringLiteral("11"), QStringLiteral("15"),
+                      QStringLiteral("click"), QStringLiteral("3")});
+        QTest::qWait(700);
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
+        QVERIFY2(program->process.waitForFinished(5000), qPrintable(program->log()));
+        QCOMPARE(program->process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->process.exitCode(), 0);
+    }
+
+    void findsItsFilesFromAnotherWorkingDirectory()
+    {
+        startDaemon();
+        auto program = startConfigurator(QDir::rootPath());
+        QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
+        // The title comes from ./modules/setting/apConfig.bin: found only from the program's own folder.
+        QElapsedTimer timer;
+        timer.start();
+        while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 5000)
+            QTest::qWait(100);
+        QCOMPARE(windowsTitled(kWindowTitle), 1);
+    }
+
+    void demoModeShowsItsBoxOnce()
+    {
+        // A mouse that scrambles with a code we do not hold, and the stored code that asks for demo mode.
+        startDaemon({QStringLiteral("--encode"), QStringLiteral("--secrecy-code"), QStringLiteral("QZ-731")});
+        {
+            QSettings config(installDir + QStringLiteral("/modules/setting/apConfig.bin"),
+                             QSettings::IniFormat);
+            config.setValue(QStringLiteral("common/sCode1"), QStringLiteral("k-ravine"));
+        }
+        auto program = startConfigurator();
+        QVERIFY2(program->waitFor(QStringLiteral("Device Error"), 10000) >= 0, qPrintable(program->log()));
+        // The window and its warning box carry the same title.
+        QElapsedTimer timer;
+        timer.start();
+        while (windowsTitled(kWindowTitle) < 2 && timer.elapsed() < 5000)
+            QTest::qWait(100);
+        QTest::qWait(1000);
+        QCOMPARE(windowsTitled(kWindowTitle), 2);
+        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+        timer.restart();
+        while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 5000)
+            QTest::qWait(100);
+        QTest::qWait(500);
+        QCOMPARE(windowsTitled(kWindowTitle), 1);
+        QCOMPARE(program->process.state(), QProcess::Running);
+    }
+
+    void unplugAndPlugBackIn()
+    {
+        startDaemon();
+        auto program = startConfigurator();
+        QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
+        QVERIFY(ctl(QStringLiteral("unplug")));
+        const qint64 removed = program->waitFor(QStringLiteral("Device removed"), 3000);
+        QVERIFY2(removed >= 0 && removed < 1000, qPrintable(program->log()));
+        QVERIFY(ctl(QStringLiteral("plug")));
+        const qint64 detected = program->waitFor(QStringLiteral("Detect Mouse"), 6000, 2);
+        // Detection runs once, about 2 s after the last device change.
+        QVERIFY2(detected >= 1800 && detected < 3500, qPrintable(QString::number(detected) + program->log()));
+        QVERIFY(ctl(QStringLiteral("press-dpi")));
+        QVERIFY2(program->waitFor(QStringLiteral("DPI Switch to"), 5000) >= 0, qPrintable(program->log()));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    const QString missing = Desktop::missingTool();
+    if (!missing.isEmpty()) {
+        std::printf("SKIP: %s is not installed; whole-program tests need Xvfb, trayer and xdotool\n",
+                    qPrintable(missing));
+        return 77;
+    }
+    QCoreApplication app(argc, argv);
+    TestConfiguratorProcess test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_configurator_process.moc"

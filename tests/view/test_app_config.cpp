@@ -1,0 +1,114 @@
+#include "app_config.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestAppConfig : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir dir;
+    QString live() const { return dir.filePath(QStringLiteral("apConfig.bin")); }
+    QString factory() const { return dir.filePath(QStringLiteral("apConfigD.bin")); }
+    static void writeFile(const QString& path, const QByteArray& text)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+    static QString readKey(const QString& path, const QString& key)
+    {
+        return QSettings(path, QSettings::IniFormat).value(key).toString();
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(live());
+        QFile::remove(factory());
+    }
+
+    void shorterListLeavesOldEntries()
+    {
+        AppConfig config(live(), factory());
+        config.saveApConfig({1, 2, 3, 4, 5});
+        config.saveApConfig({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        QCOMPARE(readKey(live(), QStringLiteral("common/total")), QStringLiteral("3"));
+        QCOMPARE(readKey(live(), QStringLiteral("common/3")), QStringLiteral("4"));
+        QCOMPARE(readKey(live(), QStringLiteral("common/4")), QStringLiteral("5"));
+        const QVariantList loaded = config.loadApConfig();
+        QCOMPARE(loaded.size(), 3);
+        QCOMPARE(loaded.at(2).toString(), QStringLiteral("c"));
+    }
+
+    void missingTotalGivesEmptyList()
+    {
+        writeFile(live(), "[common]\n0=zero\n1=one\n");
+        AppConfig config(live(), factory());
+        QVERIFY(config.loadApConfig().isEmpty());
+    }
+
+    void profileNumberAsText()
+    {
+        AppConfig config(live(), factory());
+        config.setProfile(QStringLiteral("4"));
+        QCOMPARE(config.getProfile().toInt(), 4);
+        // Written through: another reader sees it at once.
+        QCOMPARE(readKey(live(), QStringLiteral("J2/profileNo")), QStringLiteral("4"));
+    }
+
+    void emptyFileDefaults()
+    {
+        writeFile(live(), "");
+        AppConfig config(live(), factory());
+        QCOMPARE(config.loadDeviceApConfig(), QVariantList{8});
+        QVERIFY(!config.getLang().isValid());
+        QCOMPARE(config.getProfile().toInt(), 0);
+        QCOMPARE(config.secrecyCode(0), QStringLiteral("260417"));
+        QCOMPARE(config.secrecyCode(1), QStringLiteral("260417"));
+        QVERIFY(config.productNames().isEmpty());
+    }
+
+    void storedValues()
+    {
+        writeFile(live(),
+                  "[common]\nlanguage=German\nname=J2 Title\nproduct_name=Keyboard, Mouse\nsCode1=k-ravine\n"
+                  "[J2]\ncolorMaxStage=6\n");
+        AppConfig config(live(), factory());
+        QCOMPARE(config.getLang().toString(), QStringLiteral("German"));
+        QCOMPARE(config.windowTitle(), QStringLiteral("J2 Title"));
+        QCOMPARE(config.productNames(), (QStringList{QStringLiteral("Keyboard"), QStringLiteral("Mouse")}));
+        QCOMPARE(config.secrecyCode(1), QStringLiteral("k-ravine"));
+        QCOMPARE(config.loadDeviceApConfig(), QVariantList{6});
+    }
+
+    void resetRestoresTheFactoryCopy()
+    {
+        writeFile(factory(), "[common]\nlanguage=Russian\ntotal=1\n0=x\n[J2]\nprofileNo=2\n");
+        QFile::setPermissions(factory(), QFile::ReadOwner);
+        AppConfig config(live(), factory());
+        config.saveApConfig({7, 8, 9});
+        config.setProfile(4);
+        config.resetApconfig();
+        QCOMPARE(config.getLang().toString(), QStringLiteral("Russian"));
+        QCOMPARE(config.getProfile().toInt(), 2);
+        QCOMPARE(config.loadApConfig(), QVariantList{QStringLiteral("x")});
+        // The live file stays writable even though the factory copy is not.
+        config.setProfile(3);
+        QCOMPARE(readKey(live(), QStringLiteral("J2/profileNo")), QStringLiteral("3"));
+        QFile::setPermissions(factory(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void resetWithoutFactoryCopyReadsDefaults()
+    {
+        AppConfig config(live(), factory());
+        config.setProfile(5);
+        config.resetApconfig();
+        QVERIFY(!QFile::exists(live()));
+        QCOMPARE(config.getProfile().toInt(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppConfig)
+#include "test_app_config.moc"

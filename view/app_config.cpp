@@ -1,0 +1,91 @@
+#include "app_config.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kTotalKey = QStringLiteral("common/total");
+const QString kListPrefix = QStringLiteral("common/");
+const QString kLanguageKey = QStringLiteral("common/language");
+const QString kNameKey = QStringLiteral("common/name");
+const QString kProductNameKey = QStringLiteral("common/product_name");
+const QString kSecrecyCodePrefix = QStringLiteral("common/sCode");
+const QString kProfileKey = QStringLiteral("J2/profileNo");
+const QString kColorMaxStageKey = QStringLiteral("J2/colorMaxStage");
+constexpr int kDefaultColorMaxStage = 8;
+
+} // namespace
+
+AppConfig::AppConfig(const QString& path, const QString& factory)
+    : factoryPath(factory), settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
+{}
+
+void AppConfig::write(const QString& key, const QVariant& value)
+{
+    settings->setValue(key, value);
+    // A change must survive a crash right after it, not only the next turn of the event loop.
+    settings->sync();
+}
+
+void AppConfig::saveApConfig(const QVariantList& apConfigs)
+{
+    settings->setValue(kTotalKey, int(apConfigs.size()));
+    // Entries an earlier, longer list left behind stay in the file; the total tells readers where to stop.
+    for (int i = 0; i < apConfigs.size(); ++i)
+        settings->setValue(kListPrefix + QString::number(i), apConfigs.at(i));
+    settings->sync();
+}
+
+QVariantList AppConfig::loadApConfig() const
+{
+    QVariantList entries;
+    for (int i = 0; i < settings->value(kTotalKey, 0).toInt(); ++i)
+        entries.append(settings->value(kListPrefix + QString::number(i), 0));
+    return entries;
+}
+
+QVariantList AppConfig::loadDeviceApConfig() const
+{
+    return {settings->value(kColorMaxStageKey, kDefaultColorMaxStage).toInt()};
+}
+
+QVariant AppConfig::getLang() const
+{
+    return settings->value(kLanguageKey);
+}
+
+QVariant AppConfig::getProfile() const
+{
+    return settings->value(kProfileKey, 0);
+}
+
+void AppConfig::setProfile(const QVariant& profileNo)
+{
+    write(kProfileKey, profileNo.toUInt());
+}
+
+void AppConfig::resetApconfig()
+{
+    const QString path = settings->fileName();
+    settings.reset();
+    QFile::remove(path);
+    QFile::copy(factoryPath, path);
+    // A factory copy installed read-only must not make the live file read-only too.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+QStringList AppConfig::productNames() const
+{
+    return settings->value(kProductNameKey).toStringList();
+}
+
+QString AppConfig::secrecyCode(int deviceIndex) const
+{
+    return settings->value(kSecrecyCodePrefix + QString::number(deviceIndex), kDefaultSecrecyCode).toString();
+}
+
+QString AppConfig::windowTitle() const
+{
+    return settings->value(kNameKey, QString()).toString();
+}
