@@ -183,7 +183,7 @@ void Hid_Thread::settleDelay()
     }
 }
 
-bool Hid_Thread::exchangeRead(int bulkLength)
+bool Hid_Thread::sendRequest(int bulkLength)
 {
     if (refuseExchange())
         return false;
@@ -191,15 +191,21 @@ bool Hid_Thread::exchangeRead(int bulkLength)
         return finishExchange(false);
     if (exchangeEncode)
         j2::wire::scramble(sendReport.data() + 1, exchangeCode);
-
     j2::hid::Device* device = openControlHandle(exchangeDevice);
     if (device == nullptr || device->sendFeatureReport(sendReport.data(), kFeatureReportSize) < 0)
         return finishExchange(false);
+    return true;
+}
+
+bool Hid_Thread::exchangeRead(int bulkLength)
+{
+    if (!sendRequest(bulkLength))
+        return false;
 
     // A failed get must leave the prefilled reply alone, so the reply lands in its own buffer first.
     j2::wire::FeatureReport reply{};
     reply[j2::wire::kReportIdOffset] = j2::wire::kReportId;
-    device = openControlHandle(exchangeDevice);
+    j2::hid::Device* device = openControlHandle(exchangeDevice);
     if (device == nullptr || device->getFeatureReport(reply.data(), kFeatureReportSize) < 0)
         return finishExchange(false);
     recvReport = reply;
@@ -210,6 +216,7 @@ bool Hid_Thread::exchangeRead(int bulkLength)
         return finishExchange(true);
     }
 
+    // A table without a report length would never move the phase forward.
     const int reportLength = reportLengthOf(exchangeDevice);
     if (reportLength <= 0)
         return finishExchange(false);
@@ -232,21 +239,14 @@ bool Hid_Thread::exchangeRead(int bulkLength)
 
 bool Hid_Thread::exchangeWrite(int bulkLength, bool settle)
 {
-    if (refuseExchange())
+    if (!sendRequest(bulkLength))
         return false;
-    if (bulkLength < 0 || bulkLength > static_cast<int>(kMaxBulkLength))
-        return finishExchange(false);
-    if (exchangeEncode)
-        j2::wire::scramble(sendReport.data() + 1, exchangeCode);
-
-    j2::hid::Device* device = openControlHandle(exchangeDevice);
-    if (device == nullptr || device->sendFeatureReport(sendReport.data(), kFeatureReportSize) < 0)
-        return finishExchange(false);
     if (settle)
         settleDelay();
     if (bulkLength == 0)
         return finishExchange(true);
 
+    // A table without a report length would never move the phase forward.
     const int reportLength = reportLengthOf(exchangeDevice);
     if (reportLength <= 0)
         return finishExchange(false);
@@ -258,7 +258,7 @@ bool Hid_Thread::exchangeWrite(int bulkLength, bool settle)
         report[0] = j2::wire::kReportId;
         const int take = std::min(chunk, bulkLength - offset);
         std::copy_n(transferBuffer.begin() + offset, take, report.begin() + 1);
-        device = openControlHandle(exchangeDevice);
+        j2::hid::Device* device = openControlHandle(exchangeDevice);
         if (device == nullptr || device->write(report.data(), report.size()) < 0)
             return finishExchange(false);
         QThread::msleep(kBulkReportGapMs);

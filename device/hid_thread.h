@@ -162,6 +162,8 @@ private:
     void watchNotifications(int did);
     void announceStage(int stage);
     bool refuseExchange();
+    // The first half of every exchange: refusal, scrambling and the feature report. False when it ended.
+    bool sendRequest(int bulkLength);
     bool finishExchange(bool result);
 
     std::shared_ptr<j2::hid::Backend> backend;

@@ -14,28 +14,27 @@
 
 namespace fixture {
 
+// A device table record of vendor 04d9 with 64-byte reports.
+inline DevInfo record(int type, quint16 pid, quint16 usagePage, quint16 usage, quint16 usagePage2,
+                      quint16 usage2)
+{
+    DevInfo info;
+    info.type = type;
+    info.vid = 0x04d9;
+    info.pid = pid;
+    info.usagePage = usagePage;
+    info.usage = usage;
+    info.usagePage2 = usagePage2;
+    info.usage2 = usage2;
+    info.reportLength = 64;
+    return info;
+}
+
 // The device table as it ships: keyboard at index 0, mouse at index 1.
 inline DevInfoList shippedTable()
 {
-    DevInfo keyboard;
-    keyboard.type = 0;
-    keyboard.vid = 0x04d9;
-    keyboard.pid = 0x8008;
-    keyboard.usagePage = 0xff01;
-    keyboard.usage = 0x0001;
-    keyboard.usagePage2 = 0xff02;
-    keyboard.usage2 = 0x0001;
-    keyboard.reportLength = 64;
-    DevInfo mouse;
-    mouse.type = 1;
-    mouse.vid = 0x04d9;
-    mouse.pid = 0xa100;
-    mouse.usagePage = 0xff00;
-    mouse.usage = 0xff00;
-    mouse.usagePage2 = 0xff01;
-    mouse.usage2 = 0x0001;
-    mouse.reportLength = 64;
-    return {keyboard, mouse};
+    return {record(0, 0x8008, 0xff01, 0x0001, 0xff02, 0x0001),
+            record(1, 0xa100, 0xff00, 0xff00, 0xff01, 0x0001)};
 }
 
 inline void resetFlags()

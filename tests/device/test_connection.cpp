@@ -226,6 +226,7 @@ private slots:
         rig.hid->setOwner(&owner);
         QTest::ignoreMessage(QtDebugMsg, "Device Connect");
         rig.hid->swichCurDevice(1);
+        rig.hid->waitForPendingWrite(); // the write that switches notifications on
         owner.takeNotices();
 
         rig.mouse->pressDpiButton();

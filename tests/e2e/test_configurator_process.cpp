@@ -7,6 +7,8 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,6 +129,28 @@ private:
         return control.waitForFinished(5000) && control.exitCode() == 0;
     }
 
+    // The DPI button notifies only once the program has switched the mouse's notifications on, which it
+    // does right after saying "Detect Mouse"; a person is never that quick, a test is.
+    bool waitForNotificationsOn()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            QProcess control;
+            control.start(
+                kDist + QStringLiteral("/j2-virtual-mouse"),
+                {QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath, QStringLiteral("dump")});
+            control.waitForFinished(5000);
+            const QJsonObject state = QJsonDocument::fromJson(control.readAllStandardOutput()).object();
+            const QByteArray options =
+                QByteArray::fromHex(state.value(QStringLiteral("keyboardOption")).toString().toLatin1());
+            if (!options.isEmpty() && (options.at(0) & 0x08) != 0)
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
     std::unique_ptr<Program> startConfigurator(const QString& workingDirectory = {})
     {
         auto program = std::make_unique<Program>(environment());
@@ -179,6 +203,7 @@ private slots:
         QVERIFY(!second->log().contains(QStringLiteral("Detect Mouse")));
         // The first one still runs and still hears its mouse.
         QCOMPARE(first->process.state(), QProcess::Running);
+        QVERIFY(waitForNotificationsOn());
         QVERIFY(ctl(QStringLiteral("press-dpi")));
         QVERIFY2(first->waitFor(QStringLiteral("DPI Switch to"), 5000) >= 0, qPrintable(first->log()));
     }
@@ -269,6 +294,7 @@ private slots:
         const qint64 detected = program->waitFor(QStringLiteral("Detect Mouse"), 6000, 2);
         // Detection runs once, about 2 s after the last device change.
         QVERIFY2(detected >= 1800 && detected < 3500, qPrintable(QString::number(detected) + program->log()));
+        QVERIFY(waitForNotificationsOn());
         QVERIFY(ctl(QStringLiteral("press-dpi")));
         QVERIFY2(program->waitFor(QStringLiteral("DPI Switch to"), 5000) >= 0, qPrintable(program->log()));
     }
