@@ -1,7 +1,9 @@
 #include "win32_device_change.h"
 
-#include <dbt.h>
 #include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <dbt.h>
 
 namespace j2::win32 {
 
