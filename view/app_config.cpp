@@ -1,5 +1,7 @@
 #include "app_config.h"
 
+#include "settings_io.h"
+
 #include <QFile>
 
 namespace {
@@ -19,13 +21,6 @@ constexpr int kDefaultColorMaxStage = 8;
 AppConfig::AppConfig(const QString& path, const QString& factory)
     : factoryPath(factory), settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
 {}
-
-void AppConfig::write(const QString& key, const QVariant& value)
-{
-    settings->setValue(key, value);
-    // A change must survive a crash right after it, not only the next turn of the event loop.
-    settings->sync();
-}
 
 void AppConfig::saveApConfig(const QVariantList& apConfigs)
 {
@@ -61,17 +56,15 @@ QVariant AppConfig::getProfile() const
 
 void AppConfig::setProfile(const QVariant& profileNo)
 {
-    write(kProfileKey, profileNo.toUInt());
+    writeThrough(*settings, kProfileKey, profileNo.toUInt());
 }
 
 void AppConfig::resetApconfig()
 {
     const QString path = settings->fileName();
     settings.reset();
-    QFile::remove(path);
-    QFile::copy(factoryPath, path);
-    // A factory copy installed read-only must not make the live file read-only too.
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (!replaceWithCopy(factoryPath, path))
+        QFile::remove(path); // no factory copy: the new handle reads defaults
     settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 

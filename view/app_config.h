@@ -36,8 +36,6 @@ public:
     QString fileName() const { return settings->fileName(); }
 
 private:
-    void write(const QString& key, const QVariant& value);
-
     QString factoryPath;
     std::unique_ptr<QSettings> settings;
 };

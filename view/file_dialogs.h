@@ -1,0 +1,24 @@
+#pragma once
+
+// The dialogs the stores show (import, export, image picker, their warnings) behind one small seam, so that
+// tests can answer them; the program uses the real Qt dialogs.
+
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+class FileDialogs
+{
+public:
+    virtual ~FileDialogs() = default;
+    // An empty string when the user cancelled.
+    virtual QString getOpenFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
+    virtual QString getSaveFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
+    // A modal warning without parent, with one Ok button.
+    virtual void warning(const QString& title, const QString& text) = 0;
+};
+
+// The Qt dialogs, parented to `parent` (the view).
+std::unique_ptr<FileDialogs> makeQtFileDialogs(QWidget* parent);

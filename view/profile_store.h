@@ -1,0 +1,69 @@
+#pragma once
+
+// The ten profile files ("<setting folder>/p1.bin" .. "p10.bin") with one open handle each, the current
+// profile index, the factory profile pD.bin, and the operations on single keys, whole files and the macro
+// assignments they hold. Every write reaches the disk before the call returns.
+
+#include "file_dialogs.h"
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class ProfileStore
+{
+public:
+    static constexpr int kSlots = 10;
+    static inline const QString kDefaultFolder = QStringLiteral("./modules/setting");
+
+    // `currentDevice` tells the device object's current device index (1 mouse family, 0 keyboard family);
+    // `dialogs` answers import and export (not owned; may be null, then both act as cancelled).
+    explicit ProfileStore(const QString& settingFolder = kDefaultFolder, FileDialogs* dialogs = nullptr,
+                          std::function<int()> currentDevice = {});
+
+    // ---- handles ----
+    QSettings& slot(int index);
+    QSettings& current() { return slot(currentIndex); }
+    int currentProfile() const { return currentIndex; }
+    void setCurrentProfile(int index);
+    QString slotFile(int index) const;
+    QString factoryFile() const;
+    int deviceIndex() const;
+
+    // ---- single keys of the current profile ----
+    QVariantList getKeydefine(const QVariant& matrixId);
+    QVariantList getGunKeydefine(const QVariant& keyMatrixIndex, const QVariant& matrixId);
+    QVariant getXYSensitive(const QVariant& index);
+    void setXYSensitive(const QVariant& index, const QVariant& xyData);
+    void setMacroKey(int index, const QVariant& macroName);
+    QVariant getMacroKey(int index);
+
+    // ---- factory values for a page ----
+    QVariantList loadDefaultProfile(uchar uiPageId) const;
+
+    // ---- whole files ----
+    bool loadProfile(int profile);
+    void saveProfile(int profile);
+    void resetProfile(int profile);
+    void copyProfile(int destprofile, int srcprofile);
+
+    // ---- macro assignments in the other profiles ----
+    void changeMacroFileIndex(const QVariant& macroIndex);
+    void changeMacroFileType(const QVariant& macroIndex, const QVariant& macroType);
+
+private:
+    // Closes slot `index`, replaces its file with a copy of `source` and opens it again. When the source
+    // cannot be copied the slot keeps its file and the result is false.
+    bool replaceSlot(int index, const QString& source);
+
+    QString folder;
+    FileDialogs* dialogs;
+    std::function<int()> currentDevice;
+    std::array<std::unique_ptr<QSettings>, kSlots> handles;
+    int currentIndex = 0;
+};
