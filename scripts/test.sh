@@ -12,6 +12,11 @@ fi
 
 bash scripts/install-deps.sh
 
+# The sanitizers' own settings reach every program a test starts, whole-program tests included.
+suppressions="$(pwd)/tests/sanitizers"
+export LSAN_OPTIONS="suppressions=$suppressions/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export TSAN_OPTIONS="suppressions=$suppressions/tsan.supp:die_after_fork=0${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
+
 build=build
 [ -z "$sanitize" ] || build="build-${sanitize//,/-}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJ2_SANITIZE="$sanitize" \
