@@ -1,8 +1,10 @@
 #include "file_dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStandardPaths>
 
 namespace {
 
@@ -33,4 +35,14 @@ private:
 std::unique_ptr<FileDialogs> makeQtFileDialogs(QWidget* parent)
 {
     return std::make_unique<QtFileDialogs>(parent);
+}
+
+QString dialogText(const char* text)
+{
+    return QCoreApplication::translate("myQQuickView", text);
+}
+
+QString desktopFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }

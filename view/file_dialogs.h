@@ -20,5 +20,10 @@ public:
     virtual void warning(const QString& title, const QString& text) = 0;
 };
 
+// A dialog text in the view's translation context.
+QString dialogText(const char* text);
+// Where import and export dialogs start: the user's desktop.
+QString desktopFolder();
+
 // The Qt dialogs, parented to `parent` (the view).
 std::unique_ptr<FileDialogs> makeQtFileDialogs(QWidget* parent);

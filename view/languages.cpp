@@ -158,17 +158,15 @@ QString Languages::getCustomFilePath() const
 {
     if (dialogs == nullptr)
         return {};
-    const QString path =
-        dialogs->getOpenFileName(QCoreApplication::translate("myQQuickView", "Open File"),
-                                 QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
-                                 QCoreApplication::translate("myQQuickView", "Image Files(*.png)"));
+    const QString path = dialogs->getOpenFileName(
+        dialogText("Open File"), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+        dialogText("Image Files(*.png)"));
     if (path.isEmpty())
         return {};
     // Opened only to learn that the page will be able to load it.
     QFile picture(path);
     if (!picture.open(QIODevice::ReadOnly)) {
-        dialogs->warning(QCoreApplication::translate("myQQuickView", "%1")
-                             .arg(messageAt(messages, message_list::kImageUnreadableTitle)),
+        dialogs->warning(dialogText("%1").arg(messageAt(messages, message_list::kImageUnreadableTitle)),
                          messageAt(messages, message_list::kImageUnreadableText) + path);
         return {};
     }

@@ -8,132 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// The lines a file may claim to hold. Files arrive by import from anywhere; a damaged count must not make a
-// load allocate without bound. Real macros and guns stay far below this.
-constexpr int kMaxLines = 65535;
-
-QString lineKey(const QString& group, int line)
-{
-    return group + QLatin1Char('/') + QString::number(line);
-}
-
-QString desktopFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-}
-
-} // namespace
-
-// ---- ActionFolder ----
-
-ActionFolder::ActionFolder(const QString& folderPath, const QString& group, const QVariant& absent)
-    : folder(folderPath), lineGroup(group), absentLine(absent)
-{}
-
-std::optional<QString> ActionFolder::existingFile(const QVariant& name) const
-{
-    std::optional<QString> file = libraryEntryPath(folder, name.toString());
-    if (file && QFile::exists(*file))
-        return file;
-    return std::nullopt;
-}
-
-std::unique_ptr<QSettings> ActionFolder::openExisting(const QVariant& name) const
-{
-    const std::optional<QString> file = existingFile(name);
-    if (!file)
-        return nullptr;
-    return std::make_unique<QSettings>(*file, QSettings::IniFormat);
-}
-
-bool ActionFolder::create(const QVariant& name, const QVariant& index) const
-{
-    const std::optional<QString> file = libraryEntryPath(folder, name.toString());
-    if (!file)
-        return false;
-    QSettings settings(*file, QSettings::IniFormat);
-    settings.setValue(kIndexKey, index.toUInt());
-    settings.setValue(kTotalKey, 0);
-    settings.setValue(kRepeatKey, 1);
-    settings.setValue(kTypeKey, -1);
-    settings.sync();
-    return true;
-}
-
-bool ActionFolder::save(const QVariant& name, const QStringList& lines, const QVariant& repeat) const
-{
-    const std::unique_ptr<QSettings> settings = openExisting(name);
-    if (!settings)
-        return false;
-    settings->remove(lineGroup);
-    settings->setValue(kTotalKey, int(lines.size()));
-    settings->setValue(kRepeatKey, repeat);
-    for (int i = 0; i < lines.size(); ++i)
-        settings->setValue(lineKey(lineGroup, i), lines.at(i));
-    settings->sync();
-    return true;
-}
-
-QStringList ActionFolder::load(const QVariant& name) const
-{
-    const std::unique_ptr<QSettings> settings = openExisting(name);
-    if (!settings)
-        return {};
-    const int total = std::clamp(settings->value(kTotalKey, 0).toInt(), 0, kMaxLines);
-    QStringList lines;
-    lines.reserve(total + 1);
-    for (int i = 0; i < total; ++i)
-        lines.append(settings->value(lineKey(lineGroup, i), absentLine).toString());
-    lines.append(settings->value(kRepeatKey, absentLine).toString());
-    return lines;
-}
-
-QVariant ActionFolder::configValue(const QVariant& name, const QString& key) const
-{
-    const std::unique_ptr<QSettings> settings = openExisting(name);
-    return settings ? settings->value(key, 0) : QVariant(0);
-}
-
-void ActionFolder::setConfigValue(const QVariant& name, const QString& key, const QVariant& value) const
-{
-    if (const std::unique_ptr<QSettings> settings = openExisting(name))
-        writeThrough(*settings, key, value);
-}
-
-bool ActionFolder::remove(const QVariant& name) const
-{
-    const std::optional<QString> file = existingFile(name);
-    return file && QFile::remove(*file);
-}
-
-bool ActionFolder::rename(const QVariant& oldName, const QVariant& newName) const
-{
-    const std::optional<QString> from = existingFile(oldName);
-    const std::optional<QString> to = libraryEntryPath(folder, newName.toString());
-    return from && to && QFile::rename(*from, *to);
-}
-
-QStringList keysUsingEntry(ProfileStore& profiles, const QString& group, const QVariant& entryName)
-{
-    const QString wanted = entryName.toString();
-    QStringList keys{QStringLiteral("Name")};
-    for (int index = 0; index < kShownProfiles; ++index) {
-        QSettings& profile = profiles.slot(index);
-        profile.beginGroup(group);
-        const QStringList stored = profile.allKeys();
-        for (const QString& key : stored) {
-            if (profile.value(key).toString() == wanted)
-                keys.append(key);
-        }
-        profile.endGroup();
-    }
-    return keys;
-}
-
-// ---- MacroLibrary ----
-
 MacroLibrary::MacroLibrary(ProfileStore& profileStore, FileDialogs* fileDialogs, const QString& macroFolder)
     : profiles(profileStore), dialogs(fileDialogs), macroFiles(macroFolder, QStringLiteral("macro"), 0)
 {}
@@ -244,8 +118,7 @@ QVariant MacroLibrary::loadMacroIniFromFile(const QVariant& name)
     if (!dialogs)
         return notImported;
     const QString chosen =
-        dialogs->getOpenFileName(QCoreApplication::translate("myQQuickView", "Open File"), desktopFolder(),
-                                 QCoreApplication::translate("myQQuickView", "Macro(*.mc)"));
+        dialogs->getOpenFileName(dialogText("Open File"), desktopFolder(), dialogText("Macro(*.mc)"));
     if (chosen.isEmpty())
         return notImported;
     const std::optional<QString> file = macroFiles.existingFile(name);
@@ -261,8 +134,7 @@ void MacroLibrary::saveMacroIniToFile(const QVariant& name)
     if (!file || !dialogs)
         return;
     const QString chosen =
-        dialogs->getSaveFileName(QCoreApplication::translate("myQQuickView", "Save File"), desktopFolder(),
-                                 QCoreApplication::translate("myQQuickView", "Macro(*.mc)"));
+        dialogs->getSaveFileName(dialogText("Save File"), desktopFolder(), dialogText("Macro(*.mc)"));
     if (!chosen.isEmpty())
         replaceWithCopy(*file, chosen);
 }

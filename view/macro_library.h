@@ -4,6 +4,7 @@
 // and its number, repeat count and type, the scans of the profiles for the macro keys that play a macro, and
 // the import and export of single macros as ".mc" byte copies.
 
+#include "action_folder.h"
 #include "file_dialogs.h"
 #include "profile_store.h"
 
@@ -15,54 +16,6 @@
 
 #include <memory>
 #include <optional>
-
-// A folder of action files, one per named entry. Macros and guns share the layout and differ only in the
-// group that holds the lines. A name that would reach outside the folder behaves as a missing file.
-class ActionFolder
-{
-public:
-    // `lineGroup` holds the lines ("macro" or "gun"); `absentLine` is what a line or repeat count missing
-    // from a file reads as.
-    ActionFolder(const QString& folder, const QString& lineGroup, const QVariant& absentLine);
-
-    static inline const QString kIndexKey = QStringLiteral("config/index");
-    static inline const QString kTotalKey = QStringLiteral("config/total");
-    static inline const QString kRepeatKey = QStringLiteral("config/repeat");
-    static inline const QString kTypeKey = QStringLiteral("config/did");
-
-    // The entry's file when the name is safe and the file exists.
-    std::optional<QString> existingFile(const QVariant& name) const;
-    // A handle on the entry's existing file (null otherwise); it writes back when destroyed.
-    std::unique_ptr<QSettings> openExisting(const QVariant& name) const;
-
-    // Creates the file (keeping lines already in it) with the given number, no lines, repeat 1, type -1.
-    // False only for a name that cannot be a file of this folder.
-    bool create(const QVariant& name, const QVariant& index) const;
-    // Replaces all lines of an existing file; false when there is none.
-    bool save(const QVariant& name, const QStringList& lines, const QVariant& repeat) const;
-    // The lines followed by the repeat count; empty for a missing file.
-    QStringList load(const QVariant& name) const;
-    // A value of the existing file, unconverted; int 0 when it is absent or the file is missing.
-    QVariant configValue(const QVariant& name, const QString& key) const;
-    // Writes the value unchanged into an existing file only.
-    void setConfigValue(const QVariant& name, const QString& key, const QVariant& value) const;
-    bool remove(const QVariant& name) const;
-    // Moves an existing entry's file to the new name; false when either name is unsafe or the move fails
-    // (an existing file of the new name is never replaced).
-    bool rename(const QVariant& oldName, const QVariant& newName) const;
-
-private:
-    QString folder;
-    QString lineGroup;
-    QVariant absentLine;
-};
-
-// The profiles the pages list (slots 0 to 5): the only ones whose macro and gun keys the libraries visit.
-inline constexpr int kShownProfiles = 6;
-
-// "Name" followed, for the profiles the pages show (slots 0 to 5), by every key of `group` whose value is
-// `entryName`: the macro or gun keys that play that entry.
-QStringList keysUsingEntry(ProfileStore& profiles, const QString& group, const QVariant& entryName);
 
 class MacroLibrary
 {

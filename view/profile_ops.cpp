@@ -103,16 +103,6 @@ void appendList(QVariantList& values, const QSettings& settings, const QString& 
     values.append(storedList(settings, key));
 }
 
-QString dialogText(const char* text)
-{
-    return QCoreApplication::translate("myQQuickView", text);
-}
-
-QString desktopFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-}
-
 bool isSlotIndex(int index)
 {
     return index >= 0 && index < ProfileStore::kSlots;
