@@ -1,0 +1,117 @@
+#include "macro_sender.h"
+
+#include "macro_encoder.h"
+#include "message_list.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace {
+
+// Position of the repeat count in what MacroLibrary::loadMacroIniConfig returns.
+constexpr qsizetype kConfigRepeat = 1;
+constexpr int kDefaultRepeat = 1;
+
+uchar slotNumber(const QVariant& value)
+{
+    return uchar(value.toUInt() & 0xFF);
+}
+
+template <std::size_t N> QVariantList asInts(const std::array<uchar, N>& bytes)
+{
+    QVariantList list;
+    list.reserve(qsizetype(N));
+    for (uchar byte : bytes)
+        list.append(int(byte));
+    return list;
+}
+
+template <std::size_t N> std::array<uchar, N> zeroFilled(const QList<uchar>& stream)
+{
+    std::array<uchar, N> block{};
+    std::copy_n(stream.cbegin(), std::min<qsizetype>(stream.size(), qsizetype(N)), block.begin());
+    return block;
+}
+
+} // namespace
+
+MacroSender::MacroSender(Hid_Thread& hidThread, MacroLibrary& macroLibrary, FileDialogs* fileDialogs,
+                         QStringList messageList)
+    : hid(hidThread), library(macroLibrary), dialogs(fileDialogs), messages(std::move(messageList))
+{}
+
+void MacroSender::sendPageBytes(const QVariantList& bytes, uchar slot)
+{
+    std::array<uchar, macro_stream::kSlotBytes> block{};
+    const qsizetype count = std::min<qsizetype>(bytes.size(), macro_stream::kSlotBytes);
+    for (qsizetype i = 0; i < count; ++i)
+        block[std::size_t(i)] = uchar(bytes[i].toInt() & 0xFF);
+    hid.hid_0FH_SetMacroKey(slot, block.data());
+}
+
+bool MacroSender::sendMacroData(const QVariantList& macroData, const QVariant& macroIndex)
+{
+    sendPageBytes(macroData, uchar((macroIndex.toUInt() + 1) & 0xFF));
+    return true;
+}
+
+bool MacroSender::sendGunData(const QVariantList& gunData, const QVariant& gunIndex)
+{
+    const uchar index = slotNumber(gunIndex);
+    if (index < kGunSlots)
+        sendPageBytes(gunData, uchar(index + 1));
+    return true;
+}
+
+QList<uchar> MacroSender::macroIncode(const QStringList& macros) const
+{
+    return macro_stream::macroIncode(macros, hid.currentDevice());
+}
+
+// A macro longer than its slot loses its last records, never half of one, and keeps its end marker.
+QList<uchar> MacroSender::fittedMacro(const QVariant& name, int slotBytes, const QString& title,
+                                      const QString& text)
+{
+    const macro_stream::StreamPieces pieces =
+        macro_stream::textLinePieces(library.loadMacroIni(name), hid.currentDevice());
+    if (macro_stream::streamLength(pieces) > slotBytes && dialogs != nullptr)
+        dialogs->warning(title, text);
+    return macro_stream::fitToSlot(pieces, slotBytes);
+}
+
+void MacroSender::ui_0FH_SetMacroKey(const QVariant& macroId, const QVariant& name)
+{
+    QList<uchar> stream = fittedMacro(name, macro_stream::kSlotBytes, dialogText("MACRO"),
+                                      dialogText("Out of memory,\nsome command line has been cut."));
+    const QVariantList config = library.loadMacroIniConfig(name);
+    const int repeat = config.size() > kConfigRepeat ? config[kConfigRepeat].toInt() : kDefaultRepeat;
+    stream[0] = uchar((repeat >> 8) & 0xFF);
+    stream[1] = uchar(repeat & 0xFF);
+    const auto block = zeroFilled<macro_stream::kSlotBytes>(stream);
+    hid.hid_0FH_SetMacroKey(slotNumber(macroId), block.data());
+}
+
+void MacroSender::ui_11H_SetMacroKey(const QVariant& macroId, const QVariant& name)
+{
+    const QList<uchar> stream =
+        fittedMacro(name, macro_stream::kKeyboardSlotBytes, messageAt(messages, message_list::kMacroCutTitle),
+                    messageAt(messages, message_list::kMacroCutText));
+    const auto block = zeroFilled<macro_stream::kKeyboardSlotBytes>(stream);
+    hid.hid_11H_SetMacroKey(slotNumber(macroId), block.data());
+}
+
+// The buffers start zero-filled: a read the device did not answer leaves them so.
+QVariantList MacroSender::ui_93H_GetMacroKey(uchar macroId)
+{
+    std::array<uchar, macro_stream::kSlotBytes> block{};
+    hid.hid_93H_GetMacroKey(macroId, block.data());
+    return asInts(block);
+}
+
+QVariantList MacroSender::ui_91H_GetMacroKey(uchar macroId)
+{
+    std::array<uchar, macro_stream::kKeyboardSlotBytes> block{};
+    hid.hid_91H_GetMacroKey(macroId, block.data());
+    return asInts(block);
+}

@@ -1,0 +1,135 @@
+#include "pointer_bridge.h"
+
+#include "hid_thread.h"
+#include "profile_store.h"
+#include "settings_io.h"
+
+#include <QDebug>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace {
+
+// The dial's page value in the system's pointer speed: two steps per page step, and never below the
+// slowest speed the system accepts. Past the fastest the system refuses it.
+uint systemPointerSpeed(uint pageValue)
+{
+    if (pageValue == 0)
+        return j2::platform::PointerSettings::kSlowestSpeed;
+    const std::uint64_t doubled = std::uint64_t(pageValue) * 2;
+    return uint(std::min<std::uint64_t>(doubled, std::numeric_limits<uint>::max()));
+}
+
+// The dial's page value as a double-click time: 900 ms at 0, 70 ms quicker per step. From step 13 on there
+// is no time left; handing Windows the wrapped unsigned value would make double-clicks the slowest it knows.
+std::optional<uint> doubleClickMilliseconds(uint pageValue)
+{
+    constexpr std::int64_t slowestMs = 900;
+    constexpr std::int64_t stepMs = 70;
+    const std::int64_t milliseconds = slowestMs - stepMs * std::int64_t(pageValue);
+    if (milliseconds <= 0)
+        return std::nullopt;
+    return uint(milliseconds);
+}
+
+// Bit 6 of the function option's first option byte swaps the scroll-wheel buttons.
+constexpr uchar kScrollSwapBit = 0x40;
+
+} // namespace
+
+PointerBridge::PointerBridge(ProfileStore& profileStore, j2::platform::PointerSettings& systemSettings,
+                             Hid_Thread& device)
+    : profiles(profileStore), system(systemSettings), hid(device)
+{}
+
+uint PointerBridge::storedValue(const QString& key)
+{
+    return profiles.current().value(key, 0u).toUInt();
+}
+
+void PointerBridge::record(const QString& key, const QVariant& value)
+{
+    writeThrough(profiles.current(), key, value);
+}
+
+void PointerBridge::setCursorSpeed(uint cursorSpeed)
+{
+    record(kCursorSpeedKey, cursorSpeed);
+    if (!system.setPointerSpeed(systemPointerSpeed(cursorSpeed)))
+        qDebug("setCursorSpeed Failed");
+}
+
+uint PointerBridge::getCursorSpeed()
+{
+    return storedValue(kCursorSpeedKey);
+}
+
+void PointerBridge::setDoubleClickSpeed(uint speed)
+{
+    record(kDoubleClickSpeedKey, speed);
+    const std::optional<uint> milliseconds = doubleClickMilliseconds(speed);
+    if (!milliseconds || !system.setDoubleClickTime(*milliseconds))
+        qDebug("setDoubleClickSpeed Failed");
+}
+
+uint PointerBridge::getDoubleClickSpeed()
+{
+    return storedValue(kDoubleClickSpeedKey);
+}
+
+void PointerBridge::setVerticalScrollLines(uint lines)
+{
+    record(kScrollLinesKey, lines);
+    if (!system.setWheelScrollLines(lines))
+        qDebug("setVerticalScrollLines Failed");
+}
+
+uint PointerBridge::getVerticalScrollLines()
+{
+    return storedValue(kScrollLinesKey);
+}
+
+void PointerBridge::setAcceleration(bool acceleration)
+{
+    // The thresholds go back as the system reported them; only the level is ours to change.
+    j2::platform::PointerAcceleration current;
+    if (!system.readAcceleration(current)) {
+        qDebug("setAcceleration Failed");
+        return;
+    }
+    current.level = acceleration ? 1 : 0;
+    if (!system.writeAcceleration(current))
+        qDebug("setAcceleration Failed");
+}
+
+bool PointerBridge::getAcceleration()
+{
+    j2::platform::PointerAcceleration current;
+    if (!system.readAcceleration(current)) {
+        qDebug("getAcceleration Failed");
+        return false;
+    }
+    return current.level != 0;
+}
+
+void PointerBridge::setScrollPinSwap(bool isSwap)
+{
+    record(kScrollSwapKey, isSwap);
+    // The other fields of the function option go back as the device reported them.
+    uchar type = 0;
+    uchar option1 = 0;
+    uchar option2 = 0;
+    uchar rate = 0;
+    hid.hid_83H_GetFunctionOption(type, option1, option2);
+    hid.hid_83H_GetReportRate(rate);
+    option1 = uchar((option1 & ~kScrollSwapBit) | (isSwap ? kScrollSwapBit : 0));
+    hid.hid_03H_SetFunctionOption(type, rate, option1, option2);
+}
+
+bool PointerBridge::getScrollPinSwap()
+{
+    return profiles.current().value(kScrollSwapKey, false).toBool();
+}
