@@ -3,6 +3,7 @@
 #include "demo_message.h"
 #include "device_change_monitor.h"
 #include "device_flags.h"
+#include "my_qquick_view.h"
 #include "single_instance.h"
 #include "user_event.h"
 #include "virtual_mouse.h"
@@ -86,6 +87,7 @@ int main(int argc, char* argv[])
     widget.checkDevice();
     if (isDeviceFound.load()) {
         widget.showNormal();
+        widget.sceneView()->initUI();
         QCoreApplication::postEvent(&widget, new UserEvent(UserEvent::kRunUI));
         if (isDemoMode.load())
             showTextPayload(makeTextPayload(kDemoText), &widget);

@@ -1,7 +1,37 @@
 #include "ui_controler.h"
 
+#include "app_config.h"
+#include "my_qquick_view.h"
+
+#include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWidget>
+#include <QSettings>
+
+void Ui_Controler::install(QWidget* window, QObject* hid)
+{
+    if (window->objectName().isEmpty())
+        window->setObjectName(QStringLiteral("Widget"));
+    windowWidget = window;
+    window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
+    window->setWindowOpacity(1.0);
+    window->setAttribute(Qt::WA_TranslucentBackground);
+    window->setStyleSheet(QStringLiteral("background:transparent;"));
+
+    installedView = new myQQuickView(window);
+    installedView->setObjectName(QStringLiteral("ui_View"));
+    view = installedView;
+    // The scene calls nothing of ours until its initUI runs, so it may load before the properties exist.
+    installedView->setSource(kSceneUrl);
+    QQmlContext* context = installedView->rootContext();
+    context->setContextProperty(QStringLiteral("ui_View"), installedView);
+    context->setContextProperty(QStringLiteral("hid"), hid);
+    context->setContextProperty(QStringLiteral("ui_Ctl"), this);
+    window->resize(installedView->size());
+
+    QSettings settings(AppConfig::kDefaultPath, QSettings::IniFormat);
+    window->setWindowTitle(settings.value(QStringLiteral("common/name"), QString()).toString());
+}
 
 void Ui_Controler::attach(QWidget* window, QQuickWidget* scene)
 {

@@ -3,8 +3,11 @@
 // The scene's hold on its frameless window: move, minimise and hide it, and lock the scene while a device
 // operation runs. Exported to QML as "ui_Ctl".
 
+#include "my_qquick_view.h"
+
 #include <QObject>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 class QQuickWidget;
@@ -15,9 +18,15 @@ class Ui_Controler : public QObject
 public:
     using QObject::QObject;
 
-    // Records the window and the scene it shows; the installation of the scene itself belongs to the view.
+    static inline const QUrl kSceneUrl = QUrl(QStringLiteral("qrc:modules/qml/main.qml"));
+
+    // Installs the scene in the frameless, translucent window: the view, its source, the context properties
+    // "ui_View", "hid" and "ui_Ctl", the window's size and title.
+    void install(QWidget* window, QObject* hid);
+    // Records the window and the scene it shows (installation does this too).
     void attach(QWidget* window, QQuickWidget* scene);
     QWidget* window() const { return windowWidget; }
+    myQQuickView* sceneView() const { return installedView; }
 
 public slots:
     void onMinimize();
@@ -30,4 +39,5 @@ public slots:
 private:
     QPointer<QWidget> windowWidget;
     QPointer<QQuickWidget> view;
+    QPointer<myQQuickView> installedView;
 };

@@ -2,6 +2,7 @@
 
 #include "device_flags.h"
 #include "device_table.h"
+#include "my_qquick_view.h"
 #include "user_event.h"
 
 #include <QAction>
@@ -20,23 +21,16 @@ const char* const kTrayMenuStyle =
     "rgba(255, 255, 255, 40); } QMenu::separator { height: 1px; background: rgb(100, 100, 100); } "
     "QMenu::indicator { width: 13px; height: 13px; } QMenu::icon { padding-left: 2px; padding-right: 2px; } ";
 
-constexpr int kSceneWidth = 1000;
-constexpr int kSceneHeight = 640;
-
 } // namespace
 
 Widget::Widget(QWidget* parent) : Widget(nullptr, parent) {}
 
 Widget::Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent)
-    : QWidget(parent), config(std::make_unique<AppConfig>()), hid(std::move(backend))
+    : QWidget(parent), ui(new Ui_Controler), hid(std::move(backend))
 {
     hid.setOwner(this);
-    setObjectName(QStringLiteral("Widget"));
-    setWindowTitle(config->windowTitle());
-    view = new QWidget(this);
-    view->setObjectName(QStringLiteral("ui_View"));
-    view->resize(kSceneWidth, kSceneHeight);
-    resize(kSceneWidth, kSceneHeight);
+    ui->install(this, &hid);
+    ui->sceneView()->setDevice(&hid);
 
     pollTimer.setInterval(kPollIntervalMs);
     pollTimer.setSingleShot(true);
@@ -49,6 +43,7 @@ Widget::~Widget()
     // The watch reports to this window from its own thread: it must end before the window goes.
     hid.stopNotificationWatch();
     hid.waitForPendingWrite();
+    ui->deleteLater();
 }
 
 void Widget::createTrayIcon()
@@ -86,7 +81,7 @@ void Widget::hideWindow()
 
 QString Widget::storedSecrecyCode(int did)
 {
-    return config->secrecyCode(did);
+    return ui->sceneView()->appConfig().secrecyCode(did);
 }
 
 void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
@@ -100,10 +95,12 @@ void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void Widget::checkDevice()
 {
-    const DeviceTable table = loadDeviceTable(kDeviceTableResource, config->productNames());
+    const DeviceTable table =
+        loadDeviceTable(kDeviceTableResource, ui->sceneView()->appConfig().productNames());
     hid.setDeviceTable(table.records);
     isEncode = table.isEncode;
     hid.swichCurDevice(uint(hid.currentDevice()));
+    ui->sceneView()->syncFW();
 }
 
 void Widget::deviceChanged()
@@ -116,5 +113,5 @@ void Widget::customEvent(QEvent* event)
 {
     if (event->type() != UserEvent::kType || static_cast<UserEvent*>(event)->code != UserEvent::kRunUI)
         return;
-    // The scene starts its UI here once the pages exist; the window is already on screen.
+    ui->sceneView()->runUI();
 }

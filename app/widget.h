@@ -3,9 +3,9 @@
 // The program's one top-level window: it owns the device object, sits in the notification area with its
 // tray icon, re-detects the mouse when devices come and go, and shows the device's notices.
 
-#include "app_config.h"
 #include "hid_owner.h"
 #include "hid_thread.h"
+#include "ui_controler.h"
 
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -28,7 +28,7 @@ public:
     ~Widget() override;
 
     Hid_Thread& device() { return hid; }
-    AppConfig& appConfig() { return *config; }
+    myQQuickView* sceneView() const { return ui->sceneView(); }
     QSystemTrayIcon* trayIcon() const { return tray; }
     bool isPolling() const { return pollTimer.isActive(); }
 
@@ -52,10 +52,8 @@ protected:
 private:
     void createTrayIcon();
 
-    // The application configuration; the scene's view will own it once the pages are built.
-    std::unique_ptr<AppConfig> config;
     QTimer pollTimer;
-    QWidget* view = nullptr; // stands where the QML scene will be shown
+    Ui_Controler* ui = nullptr;
     Hid_Thread hid;
     QSystemTrayIcon* tray = nullptr;
     bool shiftHeld = false;

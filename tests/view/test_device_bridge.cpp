@@ -1,0 +1,482 @@
+// The mouse-family settings of the bridge against the virtual mouse: the bytes each setting puts into the
+// device's profile blocks and nothing else, which blocks go out, what the profile file keeps, and the slots
+// that must leave the device alone.
+
+#include "bridge_fixture.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace bridge_fixture;
+using j2::vm::DeviceState;
+namespace pb = profile_block;
+
+namespace {
+
+using Patches = QList<QPair<int, int>>; // offset, byte
+
+ProfileBlock deviceBlock(int profileNo)
+{
+    return pattern<pb::kLength>(profileNo);
+}
+
+ProfileBlock patched(int profileNo, const Patches& patches)
+{
+    ProfileBlock bytes = deviceBlock(profileNo);
+    for (const auto& [offset, value] : patches)
+        bytes[std::size_t(offset)] = uchar(value);
+    return bytes;
+}
+
+// Seeds every device block with its pattern and lets the bridge read all eight, as the main page does.
+void loadImage(BridgeRig& rig)
+{
+    DeviceState state = rig.device.mouse->state();
+    for (int n = 0; n < pb::kCount; ++n)
+        state.profiles[std::size_t(n)] = deviceBlock(n);
+    rig.device.mouse->setState(state);
+    for (uint n = 0; n < uint(pb::kCount); ++n)
+        rig.bridge.ui_8CH_ReadProfile(n);
+    rig.device.mouse->clearWireLog();
+}
+
+QList<int> onDevice(BridgeRig& rig, int profileNo)
+{
+    rig.device.hid->waitForPendingWrite();
+    return ints(rig.device.mouse->state().profiles[std::size_t(profileNo)]);
+}
+
+const QList<int> kPageBlocks{0, 1, 2, 3, 4};
+const QList<int> kDpiValues{800, 1600, 3200, 6400, 200, 10800, 12000, 250};
+
+// A setting that lives in the profile blocks: what the page calls, the blocks that must go out (in order),
+// the bytes they must carry over what was read (offsets as the device defines them), and what reading the
+// setting back from the profile gives.
+struct BlockRow
+{
+    const char* name;
+    std::function<void(DeviceBridge&)> set;
+    QList<int> blocks;
+    Patches patches;
+    std::function<QVariantList(DeviceBridge&)> readBack;
+    QList<int> stored{};
+    bool wholeImage = false; // the patches reach blocks 5-7 of the image too, without a write
+};
+
+// Stage `stage` gets `code`, the other stages code 7 (800 DPI).
+BlockRow dpiRow(const char* name, int stage, int code, int stored, bool halved)
+{
+    QList<int> codes(8, 7);
+    codes[stage] = code;
+    Patches patches{{83, halved ? 1 << stage : 0}};
+    for (int i = 0; i < 8; ++i)
+        patches << QPair(84 + i, i == stage ? stored : 7) << QPair(92 + i, i == stage ? stored : 7);
+    return {name,
+            [codes](DeviceBridge& b) { b.ui_SetDPISet(6, variants(codes), variants(kDpiValues)); },
+            {0},
+            patches,
+            [](DeviceBridge& b) { return b.ui_91H_GetDPISet(); },
+            kDpiValues};
+}
+
+BlockRow selectRow(const char* name, const QList<int>& flags, int mask)
+{
+    return {name,          [flags](DeviceBridge& b) { b.ui_SetDPISelect(variants(flags)); }, kPageBlocks,
+            {{100, mask}}, [](DeviceBridge& b) { return b.ui_91H_GetDPISelect(); },          flags,
+            true};
+}
+
+// correction -1: the byte stays as read.
+BlockRow angleRow(const char* name, int snap, int step, int correction)
+{
+    Patches patches{{48, 0x11}, {50, 0x42}, {51, snap != 0 ? 0x80 : 0x00}};
+    if (correction >= 0)
+        patches.append({49, correction});
+    return {name,
+            [=](DeviceBridge& b) { b.ui_setAngleSnap(uchar(snap), uchar(step)); },
+            {0},
+            patches,
+            [](DeviceBridge& b) { return b.ui_GetAngleSnap(); },
+            {snap, step}};
+}
+
+// The page keeps other values than it sends; the profile must keep the page's.
+BlockRow ledRow(const char* name, int effect, int option1, int option2, int effectCopy)
+{
+    const QList<int> configs{effect, 9, 3};
+    return {name,
+            [=](DeviceBridge& b) {
+                b.ui_SetRGBLedEffect(uchar(effect), uchar(option1), uchar(option2), variants(configs));
+            },
+            {0},
+            {{71, effect}, {72, option1}, {73, option2}, {101, effectCopy}, {102, option1}, {103, option2}},
+            [](DeviceBridge& b) { return b.ui_8DH_GetRGBLedEffect(); },
+            configs};
+}
+
+BlockRow colourRow(const char* name, int type, const QList<int>& colours)
+{
+    Patches patches;
+    for (int i = 0; i < 24; ++i)
+        patches.append({104 + i, i < colours.size() ? colours[i] & 0xFF : 0});
+    return {name,
+            [=](DeviceBridge& b) { b.ui_10H_SetLED8StageColor(uchar(type), variants(colours)); },
+            kPageBlocks,
+            patches,
+            [type](DeviceBridge& b) { return b.ui_90H_GetLED8StageColor(uchar(type)); },
+            colours};
+}
+
+const std::vector<BlockRow>& blockRows()
+{
+    static const std::vector<BlockRow> rows = {
+        dpiRow("DPI code 1 (200)", 0, 1, 1, false),
+        dpiRow("DPI code 107 (10800)", 1, 107, 107, false),
+        dpiRow("DPI code 119, largest whole", 2, 119, 119, false),
+        dpiRow("DPI code 120, halved", 3, 120, 60, true),
+        dpiRow("DPI code 255, halved", 7, 255, 127, true),
+        selectRow("stages, seven of eight", {1, 1, 1, 1, 1, 1, 1, 0}, 0x7F),
+        selectRow("stages, short list", {0, 2, 0, -1}, 0x0A),
+        angleRow("angle snap on, step off the table", 1, 5, -1),
+        angleRow("angle snap off, -30", 0, 0, 0xE2),
+        angleRow("angle snap on, -10", 2, 1, 0xF6),
+        angleRow("angle snap off, 0", 0, 2, 0x00),
+        angleRow("angle snap on, +15", 1, 3, 0x0F),
+        angleRow("angle snap on, +30", 1, 4, 0x1E),
+        ledRow("LED breath", 2, 3, 0, 0x12),
+        ledRow("LED off", 0, 0, 0, 0x10),
+        colourRow("stage colours", 1,
+                  {9, 8, 7, 6, 5, 4, 3, 2, 1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 11, 22, 33, 44, 55, 66}),
+        colourRow("stage colours, short list of wide values", 2, {0x1FF, 0x100, 0x7F}),
+        {"XY sensitivity",
+         [](DeviceBridge& b) { b.ui_SetXYSensitive(QStringLiteral("60"), 0x1A5); },
+         kPageBlocks,
+         {{74, 60}, {75, 0xA5}},
+         {}},
+    };
+    return rows;
+}
+
+struct ReadRow
+{
+    const char* name;
+    std::function<void(DeviceState&)> prepare;
+    std::function<QVariant(DeviceBridge&)> call;
+    QVariant answer;
+    QVariant failed; // when the device gives no reply, or no bulk data after its reply
+    bool bulk = false;
+};
+
+const std::vector<ReadRow>& readRows()
+{
+    static const auto keys = pattern<128>(9);
+    static const std::vector<ReadRow> rows = {
+        {"key matrix", [](DeviceState& s) { s.keyMatrix[1] = keys; },
+         [](DeviceBridge& b) { return QVariant(b.ui_92H_GetKeyMatrix()); },
+         variants(QList<int>(keys.begin(), keys.begin() + 64)), variants(QList<int>(64, 0)), true},
+        {"DPI stage count", [](DeviceState& s) { s.dpiMaxStage = 6; },
+         [](DeviceBridge& b) { return QVariant(int(b.ui_91H_SyncDPI())); }, 6, 8, true},
+        {"sensor type", [](DeviceState& s) { s.functionOption[0] = 3; },
+         [](DeviceBridge& b) { return QVariant(b.getSensorType()); }, 3, 0},
+        {"logo LED works", [](DeviceState&) {},
+         [](DeviceBridge& b) { return QVariant(b.chkIsLogoLedWork()); }, true, false},
+        {"logo LED off",
+         [](DeviceState& s) {
+             s.ledInstruction[0] = {1, 0, 0};
+         },
+         [](DeviceBridge& b) { return QVariant(b.chkIsLogoLedWork()); }, false, false},
+        {"DPI stage", [](DeviceState& s) { s.currentDpiStage = 3; },
+         [](DeviceBridge& b) { return QVariant(b.ui_8BH_GetCurrentDPIStage()); }, 3, 0},
+    };
+    return rows;
+}
+
+} // namespace
+
+class TestDeviceBridge : public QObject
+{
+    Q_OBJECT
+private slots:
+    void blockSettings_data()
+    {
+        QTest::addColumn<int>("row");
+        for (std::size_t i = 0; i < blockRows().size(); ++i)
+            QTest::newRow(blockRows()[i].name) << int(i);
+    }
+    void blockSettings()
+    {
+        QFETCH(int, row);
+        const BlockRow& r = blockRows()[std::size_t(row)];
+        BridgeRig rig;
+        loadImage(rig);
+
+        r.set(rig.bridge);
+
+        QCOMPARE(rig.writtenBlocks(), r.blocks);
+        for (int n = 0; n < pb::kCount; ++n) // bytes no setting owns go back as they were read
+            QCOMPARE(onDevice(rig, n), ints(patched(n, r.blocks.contains(n) ? r.patches : Patches{})));
+        for (int n = pb::kPageBlocks; n < pb::kCount; ++n)
+            QCOMPARE(ints(rig.bridge.profileBlock(n)),
+                     ints(patched(n, r.wholeImage ? r.patches : Patches{})));
+        QCOMPARE(rig.device.mouse->busyViolations(), 0);
+        // The profile keeps the page's values, and every block as it went out.
+        if (r.readBack)
+            QCOMPARE(ints(r.readBack(rig.bridge)), r.stored);
+        for (const int n : r.blocks)
+            QCOMPARE(rig.storedInts(QStringLiteral("profileData/%1").arg(n)), onDevice(rig, n));
+    }
+
+    // The notice table follows the DPI values the page sends and the ones it reads back from a profile.
+    void dpiNoticeValues()
+    {
+        BridgeRig rig;
+        rig.bridge.ui_SetDPISet(0, {}, variants(kDpiValues));
+        for (std::size_t i = 0; i < dpiValues.size(); ++i) {
+            QCOMPARE(dpiValues[i].load(), unsigned(kDpiValues[qsizetype(i)]));
+            dpiValues[i] = 0;
+        }
+        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISet()), kDpiValues);
+        QCOMPARE(dpiValues[5].load(), 10800u);
+    }
+
+    // Each write carries the settings before it: the image is patched in place, never re-read.
+    void settingsAccumulate()
+    {
+        const BlockRow angle = angleRow("", 0, 3, 0x0F);
+        const BlockRow led = ledRow("", 3, 4, 5, 0x13);
+        BridgeRig rig;
+        loadImage(rig);
+        angle.set(rig.bridge);
+        led.set(rig.bridge);
+        QCOMPARE(rig.writtenBlocks(), (QList<int>{0, 0}));
+        QCOMPARE(onDevice(rig, 0), ints(patched(0, angle.patches + led.patches)));
+    }
+
+    void keyTables_data()
+    {
+        QTest::addColumn<QVariant>("gunTable"); // invalid: the main key table
+        QTest::addColumn<QString>("keyPrefix");
+        QTest::addColumn<int>("indexAddOne");
+        QTest::addColumn<int>("deviceTable");
+        QTest::newRow("main table") << QVariant() << "keydefine_J2/" << 0 << 1;
+        QTest::newRow("gun table 1") << QVariant(1) << "keydefine_J21/" << 2 << 2;
+        QTest::newRow("gun table 3") << QVariant(QStringLiteral("3")) << "keydefine_J23/" << 4 << 4;
+    }
+    void keyTables()
+    {
+        QFETCH(QVariant, gunTable);
+        QFETCH(QString, keyPrefix);
+        QFETCH(int, indexAddOne);
+        QFETCH(int, deviceTable);
+        BridgeRig rig;
+        QList<int> entries{0x0F, 0x00, 0x05, 0x00, 0x01, 0x0F, 0xF0, 0x00, 0x0F, 0x0F, 0x0F, 0x0F};
+        for (int i = int(entries.size()); i < 128; ++i)
+            entries.append(i % 4 == 0 ? 1 : i);
+        entries[124] = 0x10F; // a type that is 0x0F only once truncated to a byte
+        QList<int> sent;
+        for (int i = 0; i < 128; ++i)
+            sent.append(i % 4 == 0 && (entries[i] & 0xFF) == 0x0F ? 0 : entries[i] & 0xFF);
+
+        if (gunTable.isValid())
+            rig.bridge.ui_0DH_SetGunKeyMatrix(variants(entries), gunTable);
+        else
+            rig.bridge.ui_0DH_SetKeyMatrix(variants(entries));
+
+        const auto reports = rig.sentReports();
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(int(reports[0].bytes[2]), indexAddOne);
+        QCOMPARE(int(reports[0].bytes[3]), 0x80);
+        const auto tables = rig.device.mouse->state().keyMatrix;
+        QVERIFY(tables.count(uchar(deviceTable)));
+        QCOMPARE(ints(tables.at(uchar(deviceTable))), sent);
+        for (int button = 0; button < 32; ++button) // the profile keeps the page's own values
+            QCOMPARE(rig.storedInts(keyPrefix + QString::number(button)), entries.mid(button * 4, 4));
+    }
+
+    void profileEnable_data()
+    {
+        QTest::addColumn<int>("marker");
+        QTest::newRow("enabled") << 0xFF;
+        QTest::newRow("zero") << 0x00;
+        QTest::newRow("other") << 0x7F;
+    }
+    void profileEnable()
+    {
+        QFETCH(int, marker);
+        BridgeRig rig;
+        DeviceState state = rig.device.mouse->state();
+        state.profiles[0] = patched(0, {{pb::kEnabledMarker, marker}});
+        rig.device.mouse->setState(state);
+        rig.bridge.ui_8CH_ReadProfile(0);
+        rig.device.mouse->clearWireLog();
+
+        rig.bridge.ui_CheckProfileEnable();
+        rig.bridge.ui_CheckProfileEnable(); // once enabled, nothing more to send
+
+        QCOMPARE(rig.writtenBlocks(), marker == 0xFF ? QList<int>{} : QList<int>{0});
+        QCOMPARE(onDevice(rig, 0), ints(patched(0, {{pb::kEnabledMarker, 0xFF}})));
+    }
+
+    void applicationProfile_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("profile");
+        QTest::addColumn<int>("after");
+        QTest::newRow("the current one") << 2 << 2 << 2;
+        QTest::newRow("another") << 2 << 5 << 5;
+        QTest::newRow("back to the first") << 3 << 0 << 0;
+        QTest::newRow("below the files") << 2 << -1 << 2;
+        QTest::newRow("past the files") << 2 << 10 << 2;
+    }
+    void applicationProfile()
+    {
+        QFETCH(int, before);
+        QFETCH(int, profile);
+        QFETCH(int, after);
+        BridgeRig rig;
+        rig.bridge.ui_02H_SetCurrentProfile(before);
+        QVERIFY(QFile::remove(rig.config.fileName()));
+        rig.device.mouse->clearWireLog();
+
+        rig.bridge.ui_02H_SetCurrentProfile(profile);
+
+        QCOMPARE(rig.profiles.currentProfile(), after);
+        QCOMPARE(QFile::exists(rig.config.fileName()), after != before);
+        QCOMPARE(AppConfig(rig.config.fileName()).getProfile().toInt(), after != before ? after : 0);
+        QVERIFY(rig.device.mouse->wireLog().empty());
+    }
+
+    void stageReadOnlyWhileShown()
+    {
+        bool shown = false;
+        BridgeRig rig({[&shown] { return shown; }, {}, {}});
+        DeviceState state = rig.device.mouse->state();
+        state.currentDpiStage = 3;
+        rig.device.mouse->setState(state);
+        rig.device.mouse->clearWireLog();
+
+        QCOMPARE(rig.bridge.ui_8BH_GetCurrentDPIStage(), 0);
+        QVERIFY(rig.device.mouse->wireLog().empty());
+        shown = true;
+        QCOMPARE(rig.bridge.ui_8BH_GetCurrentDPIStage(), 3);
+    }
+
+    void mouseReportRateLivesInTheProfile()
+    {
+        BridgeRig rig;
+        rig.device.mouse->clearWireLog();
+        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 0);
+        rig.profiles.current().setValue(QStringLiteral("sensor/reportRate_J2"), 4);
+        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 4);
+        QVERIFY(rig.device.mouse->wireLog().empty());
+
+        rig.bridge.ui_03H_SetReportRate(8);
+        QCOMPARE(rig.stored(QStringLiteral("sensor/reportRate_J2")).toInt(), 8);
+        QCOMPARE(rig.sentReports().size(), 1);
+        QCOMPARE(int(rig.device.mouse->state().functionOption[1]), 8);
+    }
+
+    void stageAndKeyMatrixNumber()
+    {
+        BridgeRig rig;
+        rig.bridge.ui_0BH_SetCurrentDPIStage(3);
+        rig.bridge.ui_02H_SetKeyMatrixNo(2);
+        QCOMPARE(rig.sentReports().size(), 2);
+        QCOMPARE(rig.stored(QStringLiteral("sensor/stage_J2")).toInt(), 3);
+        QCOMPARE(int(rig.device.mouse->state().currentDpiStage), 3);
+        QCOMPARE(int(rig.device.mouse->state().currentProfile), 2);
+    }
+
+    void emptyProfileReadsDefaults()
+    {
+        BridgeRig rig;
+        rig.device.mouse->clearWireLog();
+        const QVariantList snap = rig.bridge.ui_GetAngleSnap();
+        QCOMPARE(snap.size(), 2);
+        QVERIFY(!snap[0].isValid() && !snap[1].isValid());
+        QVERIFY(rig.bridge.ui_91H_GetDPISet().isEmpty());
+        QVERIFY(rig.bridge.ui_91H_GetDPISelect().isEmpty());
+        QVERIFY(rig.bridge.ui_8DH_GetRGBLedEffect().isEmpty());
+        QVERIFY(rig.bridge.ui_90H_GetLED8StageColor(1).isEmpty());
+        QVERIFY(rig.device.mouse->wireLog().empty());
+    }
+
+    void profileNumbersPastTheImage_data()
+    {
+        QTest::addColumn<uint>("profileNo");
+        QTest::newRow("8") << 8u;
+        QTest::newRow("255") << 255u;
+        QTest::newRow("largest") << 0xFFFFFFFFu;
+    }
+    void profileNumbersPastTheImage()
+    {
+        QFETCH(uint, profileNo);
+        BridgeRig rig;
+        loadImage(rig);
+        QTest::ignoreMessage(QtDebugMsg,
+                             QRegularExpression(QStringLiteral("ReadProfile.*%1$").arg(profileNo)));
+        QTest::ignoreMessage(QtDebugMsg,
+                             QRegularExpression(QStringLiteral("SetProfile.*%1$").arg(profileNo)));
+
+        rig.bridge.ui_8CH_ReadProfile(profileNo);
+        rig.bridge.ui_0CH_SetProfile(profileNo);
+
+        QVERIFY(rig.device.mouse->wireLog().empty());
+        QVERIFY(!rig.stored(QStringLiteral("profileData/%1").arg(profileNo)).isValid());
+        QCOMPARE(ints(rig.bridge.profileBlock(0)), ints(deviceBlock(0)));
+    }
+
+    void reads_data()
+    {
+        QTest::addColumn<int>("row");
+        for (std::size_t i = 0; i < readRows().size(); ++i)
+            QTest::newRow(readRows()[i].name) << int(i);
+    }
+    void reads()
+    {
+        QFETCH(int, row);
+        const ReadRow& r = readRows()[std::size_t(row)];
+        BridgeRig rig;
+        DeviceState state = rig.device.mouse->state();
+        r.prepare(state);
+        rig.device.mouse->setState(state);
+
+        QCOMPARE(r.call(rig.bridge), r.answer);
+        rig.device.mouse->dropNextReplies(1);
+        QCOMPARE(r.call(rig.bridge), r.failed);
+        if (r.bulk) {
+            rig.device.mouse->withholdNextBulk(1);
+            QCOMPARE(r.call(rig.bridge), r.failed);
+        }
+    }
+
+    void foolProofingQuestion_data()
+    {
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("asked");
+        const QStringList full{"0", "1", "2", "3", "Title", "Text"};
+        QTest::newRow("OK") << full << true << "Title|Text";
+        QTest::newRow("Cancel") << full << false << "Title|Text";
+        QTest::newRow("short list") << QStringList{"0", "1", "2", "3", "Title"} << true << "Title|";
+    }
+    void foolProofingQuestion()
+    {
+        QFETCH(QStringList, messages);
+        QFETCH(bool, ok);
+        QFETCH(QString, asked);
+        QString shown;
+        BridgeRig rig({{},
+                       [messages] { return messages; },
+                       [&](const QString& title, const QString& text) {
+                           shown = title + '|' + text;
+                           return ok;
+                       }});
+        QCOMPARE(rig.bridge.getMsgAns_FoolProofing(), ok);
+        QCOMPARE(shown, asked);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceBridge)
+#include "test_device_bridge.moc"

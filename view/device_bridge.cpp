@@ -1,0 +1,193 @@
+// The bridge itself: the device profile image and how blocks travel, the application-side profile index,
+// the report rate both families share, and the helpers the family files use. The mouse-family settings are
+// in device_bridge_mouse.cpp, the keyboard family in device_bridge_keyboard.cpp.
+
+#include "device_bridge.h"
+
+#include "app_config.h"
+#include "hid_thread.h"
+#include "message_list.h"
+#include "profile_store.h"
+#include "settings_io.h"
+
+#include <QDebug>
+#include <QMessageBox>
+#include <QPointer>
+
+using namespace bridge_values;
+
+namespace {
+
+const QString kProfileDataPrefix = QStringLiteral("profileData/");
+const QString kReportRateKey = QStringLiteral("sensor/reportRate_J2");
+
+constexpr int kKeyboardEntry = 0;
+constexpr int kMouseEntry = 1;
+
+bool isBlockNumber(uint profileNo)
+{
+    return profileNo < uint(profile_block::kCount);
+}
+
+} // namespace
+
+DeviceBridge::DeviceBridge(Hid_Thread& hidThread, ProfileStore& profileStore, AppConfig& appConfig,
+                           Hooks windowHooks)
+    : hid(hidThread), profiles(profileStore), config(appConfig), hooks(std::move(windowHooks))
+{}
+
+const ProfileBlock& DeviceBridge::profileBlock(int profileNo) const
+{
+    // Callers keep to 0-7; anything else shows block 0 rather than memory past the image.
+    return image[std::size_t(isBlockNumber(uint(profileNo)) ? profileNo : 0)];
+}
+
+QSettings& DeviceBridge::currentProfile()
+{
+    return profiles.current();
+}
+
+// ---- profile blocks ----
+
+void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
+{
+    // The device has blocks 0-7 only, and so has the image; another number would read past it.
+    if (!isBlockNumber(profileNo)) {
+        qDebug() << "ui_8CH_ReadProfile: no profile block" << profileNo;
+        return;
+    }
+    // A failed read leaves the block as it was (the command copies its buffer back whatever the result).
+    hid.hid_8CH_readProfile(block(int(profileNo)).data(), uchar(profileNo));
+}
+
+void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
+{
+    if (!isBlockNumber(profileNo)) {
+        qDebug() << "ui_0CH_SetProfile: no profile block" << profileNo;
+        return;
+    }
+    const ProfileBlock& bytes = block(int(profileNo));
+    writeThrough(currentProfile(), kProfileDataPrefix + QString::number(profileNo),
+                 intList(bytes.data(), profile_block::kLength));
+    hid.hid_0CH_setProfile(bytes.data(), uchar(profileNo));
+}
+
+void DeviceBridge::ui_CheckProfileEnable()
+{
+    ProfileBlock& first = block(0);
+    if (first[profile_block::kEnabledMarker] == profile_block::kEnabled)
+        return;
+    first[profile_block::kEnabledMarker] = profile_block::kEnabled;
+    ui_0CH_SetProfile(0);
+}
+
+void DeviceBridge::writePageBlocks()
+{
+    for (int profileNo = 0; profileNo < profile_block::kPageBlocks; ++profileNo)
+        ui_0CH_SetProfile(uint(profileNo));
+}
+
+// ---- application profile ----
+
+void DeviceBridge::ui_02H_SetCurrentProfile(int profile)
+{
+    if (profile == profiles.currentProfile())
+        return;
+    // The store has ten profile files; remembering a number it refuses would start the next run on a
+    // profile that does not exist.
+    if (profile < 0 || profile >= ProfileStore::kSlots) {
+        qDebug() << "ui_02H_SetCurrentProfile: no profile" << profile;
+        return;
+    }
+    profiles.setCurrentProfile(profile);
+    config.setProfile(profile);
+}
+
+void DeviceBridge::ui_02H_SetKeyMatrixNo(uchar keyMatrixNo)
+{
+    hid.hid_02H_SetCurrentProfile(keyMatrixNo);
+}
+
+// ---- report rate, both families ----
+
+void DeviceBridge::ui_03H_SetReportRate(uchar rate)
+{
+    // The mouse's rate is read back from the profile, the keyboard's from the device.
+    if (hid.currentDevice() == kMouseEntry)
+        writeThrough(currentProfile(), kReportRateKey, int(rate));
+    hid.hid_03H_SetReportRate(rate);
+}
+
+int DeviceBridge::ui_83H_GetReportRate()
+{
+    switch (hid.currentDevice()) {
+    case kKeyboardEntry: {
+        uchar rate = 0;
+        hid.hid_83H_GetReportRate(rate);
+        return rate;
+    }
+    case kMouseEntry:
+        return currentProfile().value(kReportRateKey, 0).toInt();
+    default:
+        return 0; // the device table has no other entries
+    }
+}
+
+// ---- questions ----
+
+bool DeviceBridge::getMsgAns_FoolProofing()
+{
+    if (!hooks.askOkCancel)
+        return false;
+    const QStringList messages = hooks.messages ? hooks.messages() : QStringList();
+    return hooks.askOkCancel(messageAt(messages, message_list::kConfirmChangeTitle),
+                             messageAt(messages, message_list::kConfirmChangeText));
+}
+
+std::function<bool(const QString& title, const QString& text)> makeQtOkCancelQuestion(QWidget* parent)
+{
+    return [window = QPointer<QWidget>(parent)](const QString& title, const QString& text) {
+        return QMessageBox::warning(window, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                    QMessageBox::Cancel) == QMessageBox::Ok;
+    };
+}
+
+// ---- shared helpers ----
+
+namespace bridge_values {
+
+uchar byteAt(const QVariantList& values, int index)
+{
+    return index < values.size() ? uchar(values.at(index).toInt() & 0xFF) : uchar(0);
+}
+
+QVariantList intList(const uchar* bytes, int count)
+{
+    QVariantList values;
+    values.reserve(count);
+    for (int i = 0; i < count; ++i)
+        values.append(int(bytes[i]));
+    return values;
+}
+
+QVariantList storedList(const QSettings& settings, const QString& key)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return {};
+    const int type = value.typeId();
+    if (type == QMetaType::QVariantList || type == QMetaType::QStringList)
+        return value.toList();
+    // QSettings writes a one-item list as a plain value, and QVariant would split a text into characters.
+    return {value};
+}
+
+QVariantList storedUIntList(const QSettings& settings, const QString& key)
+{
+    QVariantList values = storedList(settings, key);
+    for (QVariant& value : values)
+        value = value.toUInt();
+    return values;
+}
+
+} // namespace bridge_values

@@ -1,0 +1,196 @@
+#pragma once
+
+// The device-facing half of the view: turns page values into device bytes, records them in the current
+// profile file first, and sends them through Hid_Thread. Most mouse settings are not commands of their own
+// but bytes of the device's profile blocks; the bridge keeps an image of those blocks, patches the bytes a
+// setting owns and rewrites whole blocks, so every byte it does not own goes back exactly as it was read.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+
+class AppConfig;
+class Hid_Thread;
+class ProfileStore;
+class QSettings;
+class QWidget;
+
+// Where the settings live in a 128-byte device profile block (offsets from the start of the block).
+namespace profile_block {
+
+constexpr int kLength = 128;
+constexpr int kCount = 8;      // on-device profile numbers 0-7
+constexpr int kPageBlocks = 5; // the pages keep profiles 0-4 in step
+
+constexpr int kEnabledMarker = 2;
+constexpr uchar kEnabled = 0xFF;
+
+// Angle snapping and gesture correction travel as one four-byte sensor record; bytes 48 and 50 are constants
+// the device expects around the two values.
+constexpr int kSensorHead = 48;
+constexpr uchar kSensorHeadValue = 0x11;
+constexpr int kGestureCorrection = 49;
+constexpr int kSensorTag = 50;
+constexpr uchar kSensorTagValue = 0x42;
+constexpr int kAngleSnap = 51;
+constexpr uchar kAngleSnapOn = 0x80;
+constexpr uchar kAngleSnapOff = 0x00;
+
+constexpr int kLedEffect = 71;
+constexpr int kLedOption1 = 72;
+constexpr int kLedOption2 = 73;
+constexpr int kXSensitivity = 74;
+constexpr int kYSensitivity = 75;
+
+// Bit i set: the code of stage i is stored halved, as every code above kLargestWholeDpiCode is.
+constexpr int kDpiHalved = 83;
+constexpr int kDpiCodes = 84;
+constexpr int kDpiCodesCopy = 92;
+constexpr int kDpiStages = 8;
+constexpr unsigned kLargestWholeDpiCode = 0x77;
+
+// Bit i set: stage i can be selected with the DPI button.
+constexpr int kStageMask = 100;
+
+// The device reads the light effect a second time here, marked with bit 4.
+constexpr int kLedEffectCopy = 101;
+constexpr uchar kLedEffectCopyFlag = 0x10;
+constexpr int kLedOption1Copy = 102;
+constexpr int kLedOption2Copy = 103;
+
+// R, G, B of stages 0-7.
+constexpr int kStageColours = 104;
+constexpr int kStageColoursLength = 24;
+
+static_assert(kLedEffect + 1 == kLedOption1 && kLedOption1 + 1 == kLedOption2);
+static_assert(kDpiCodes + kDpiStages == kDpiCodesCopy);
+static_assert(kDpiCodesCopy + kDpiStages == kStageMask);
+static_assert(kLedEffectCopy + 1 == kLedOption1Copy && kLedOption1Copy + 1 == kLedOption2Copy);
+static_assert(kStageColours + kStageColoursLength == kLength);
+
+} // namespace profile_block
+
+using ProfileBlock = std::array<uchar, profile_block::kLength>;
+
+class DeviceBridge
+{
+public:
+    // What the bridge needs from the window around it.
+    struct Hooks
+    {
+        // The window is shown; a hidden window must not ask the device for its DPI stage. Unset: shown.
+        std::function<bool()> isViewVisible;
+        // The view's message list (titles and texts of warnings). Unset: empty.
+        std::function<QStringList()> messages;
+        // A warning box with OK and Cancel, Cancel the default; true when the user pressed OK. Unset: Cancel.
+        std::function<bool(const QString& title, const QString& text)> askOkCancel;
+    };
+
+    DeviceBridge(Hid_Thread& hid, ProfileStore& profiles, AppConfig& config, Hooks hooks = {});
+
+    // The image of device profile block `profileNo` (0-7), as the next write of it will send it.
+    const ProfileBlock& profileBlock(int profileNo) const;
+
+    // ---- mouse family: profile blocks ----
+    void ui_8CH_ReadProfile(uint profileNo);
+    void ui_0CH_SetProfile(uint profileNo);
+    void ui_CheckProfileEnable();
+
+    // ---- mouse family: sensor ----
+    void ui_0BH_SetCurrentDPIStage(uchar dpiStage);
+    int ui_8BH_GetCurrentDPIStage();
+    void ui_SetDPISet(uchar dpiStage, const QVariantList& src16, const QVariantList& valueForIndex);
+    QVariantList ui_91H_GetDPISet();
+    void ui_SetDPISelect(const QVariantList& valueForIndex);
+    QVariantList ui_91H_GetDPISelect();
+    uchar ui_91H_SyncDPI();
+    void ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue);
+    QVariantList ui_GetAngleSnap();
+    void ui_SetXYSensitive(const QVariant& par0, const QVariant& par1);
+    int getSensorType();
+
+    // ---- mouse family: lighting ----
+    void ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, const QVariantList& configs);
+    QVariantList ui_8DH_GetRGBLedEffect();
+    void ui_10H_SetLED8StageColor(uchar type, const QVariantList& src24);
+    QVariantList ui_90H_GetLED8StageColor(uchar type);
+    bool chkIsLogoLedWork();
+
+    // ---- mouse family: buttons and profiles ----
+    void ui_0DH_SetKeyMatrix(const QVariantList& src128);
+    void ui_0DH_SetGunKeyMatrix(const QVariantList& src128, const QVariant& keyMatrixIndex);
+    QVariantList ui_92H_GetKeyMatrix();
+    void ui_02H_SetCurrentProfile(int profile);
+    void ui_02H_SetKeyMatrixNo(uchar keyMatrixNo);
+    bool getMsgAns_FoolProofing();
+
+    // ---- both families ----
+    void ui_03H_SetReportRate(uchar rate);
+    int ui_83H_GetReportRate();
+
+    // ---- keyboard family ----
+    void ui_01H_SetKeyboardoption(uchar byte1, uchar byte2);
+    void ui_04H_SetGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4);
+    void ui_07H_SetControlIndicatorLight(uchar effect, uchar frequenty);
+    void ui_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
+                           uchar direction);
+    void ui_09H_SetKeyboardMode(uchar mode);
+    void ui_0EH_SetKeyOnOff(const QVariantList& src21);
+    void ui_12H_SetUserPicture(uchar index, uchar option, const QVariantList& src512);
+    void ui_13H_SetRecoveryData();
+    void ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, uchar bValue);
+    QString ui_80H_GetFWVersion();
+    QVariantList ui_81H_GetKeyboardoption();
+    int ui_82H_GetCurrentProfile();
+    QVariantList ui_84H_GetButtonSensitivity();
+    QVariantList ui_88H_GetLEDType();
+    int ui_89H_GetKeyboardMode();
+    QVariantList ui_8DH_GetKeyMatrix();
+    QVariantList ui_8EH_GetKeyOnOff();
+    QVariantList ui_92H_GetUserPicture(uchar index);
+    QVariantList ui_94H_GetColor(uchar index);
+
+private:
+    QSettings& currentProfile();
+    ProfileBlock& block(int profileNo) { return image[std::size_t(profileNo)]; }
+    // Writes blocks 0-4 in order, each waiting for the one before.
+    void writePageBlocks();
+    void sendKeyTable(const QVariantList& src128, const QString& keyPrefix, uchar indexAddOne);
+
+    Hid_Thread& hid;
+    ProfileStore& profiles;
+    AppConfig& config;
+    Hooks hooks;
+    // Zero until the pages read the device's blocks at start.
+    std::array<ProfileBlock, profile_block::kCount> image{};
+};
+
+// The Qt warning box for Hooks::askOkCancel, parented to `parent`.
+std::function<bool(const QString& title, const QString& text)> makeQtOkCancelQuestion(QWidget* parent);
+
+// ---- helpers shared by the bridge's files ----
+namespace bridge_values {
+
+// Element `index` of a page list as a device byte: `toInt`, low byte; a missing element is 0.
+uchar byteAt(const QVariantList& values, int index);
+// The first `count` elements as device bytes, missing ones 0, further ones ignored.
+template <std::size_t N> std::array<uchar, N> bytesOf(const QVariantList& values)
+{
+    std::array<uchar, N> bytes{};
+    for (std::size_t i = 0; i < N; ++i)
+        bytes[i] = byteAt(values, int(i));
+    return bytes;
+}
+// Bytes as a list of ints for QML and the profile file.
+QVariantList intList(const uchar* bytes, int count);
+// A stored list; a single stored value is a one-item list, an absent key an empty one.
+QVariantList storedList(const QSettings& settings, const QString& key);
+// A stored list with every element converted with `toUInt`.
+QVariantList storedUIntList(const QSettings& settings, const QString& key);
+
+} // namespace bridge_values

@@ -1,0 +1,160 @@
+// The keyboard-family settings: one command each. The LED type, the colours and the pictures are also
+// recorded in the current profile, which is where the pages read them back from. Device reads start from
+// zeroed values, so a read that fails on the device answers zeros.
+
+#include "device_bridge.h"
+
+#include "hid_thread.h"
+#include "profile_store.h"
+#include "settings_io.h"
+
+#include <QSettings>
+
+using namespace bridge_values;
+
+namespace {
+
+const QString kLedTypeKey = QStringLiteral("color/ledType");
+const QString kColourPrefix = QStringLiteral("color/");
+const QString kUserPicturePrefix = QStringLiteral("userPicture/");
+
+constexpr int kKeyOnOffBytes = 21;
+constexpr int kUserPictureBytes = 512;
+constexpr int kKeyMatrixBytes = 512;
+// A picture option that only keeps the picture in the profile.
+constexpr uchar kRecordOnlyPicture = 0xFF;
+
+QVariantList ints(std::initializer_list<uchar> values)
+{
+    QVariantList list;
+    for (const uchar value : values)
+        list.append(int(value));
+    return list;
+}
+
+} // namespace
+
+// ---- writes ----
+
+void DeviceBridge::ui_01H_SetKeyboardoption(uchar byte1, uchar byte2)
+{
+    hid.hid_01H_SetKeyboardoption(byte1, byte2);
+}
+
+void DeviceBridge::ui_04H_SetGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4)
+{
+    hid.hid_04H_SetGunData(par0, par1, par2, par3, par4);
+}
+
+void DeviceBridge::ui_07H_SetControlIndicatorLight(uchar effect, uchar frequenty)
+{
+    hid.hid_07H_SetControlIndicatorLight(effect, frequenty);
+}
+
+void DeviceBridge::ui_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
+                                     uchar direction)
+{
+    writeThrough(currentProfile(), kLedTypeKey, ints({effect, speed, light, color, direction}));
+    hid.hid_08H_SetLEDType(option, effect, speed, light, color, direction);
+}
+
+void DeviceBridge::ui_09H_SetKeyboardMode(uchar mode)
+{
+    hid.hid_09H_SetKeyboardMode(mode);
+}
+
+void DeviceBridge::ui_0EH_SetKeyOnOff(const QVariantList& src21)
+{
+    const auto bytes = bytesOf<kKeyOnOffBytes>(src21);
+    hid.hid_0EH_SetKeyOnOff(bytes.data());
+}
+
+void DeviceBridge::ui_12H_SetUserPicture(uchar index, uchar option, const QVariantList& src512)
+{
+    writeThrough(currentProfile(), kUserPicturePrefix + QString::number(index), src512);
+    if (option == kRecordOnlyPicture)
+        return;
+    const auto bytes = bytesOf<kUserPictureBytes>(src512);
+    hid.hid_12H_SetUserPicture(index, option, bytes.data());
+}
+
+void DeviceBridge::ui_13H_SetRecoveryData()
+{
+    hid.hid_13H_SetRecoveryData();
+}
+
+void DeviceBridge::ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, uchar bValue)
+{
+    writeThrough(currentProfile(), kColourPrefix + QString::number(index), ints({rValue, gValue, bValue}));
+    hid.hid_14H_SetColor(index, rValue, gValue, bValue);
+}
+
+// ---- reads ----
+
+QString DeviceBridge::ui_80H_GetFWVersion()
+{
+    QString version; // stays empty when the device is busy
+    hid.hid_80H_GetFWVersion(version);
+    return version;
+}
+
+QVariantList DeviceBridge::ui_81H_GetKeyboardoption()
+{
+    uchar byte1 = 0;
+    uchar byte2 = 0;
+    hid.hid_81H_GetKeyboardoption(byte1, byte2);
+    return ints({byte1, byte2});
+}
+
+int DeviceBridge::ui_82H_GetCurrentProfile()
+{
+    uchar profile = 0;
+    hid.hid_82H_GetCurrentProfile(profile);
+    return profile;
+}
+
+QVariantList DeviceBridge::ui_84H_GetButtonSensitivity()
+{
+    uchar sens1 = 0;
+    uchar sens2 = 0;
+    uchar sens3 = 0;
+    uchar sens4 = 0;
+    hid.hid_84H_GetButtonSensitivity(sens1, sens2, sens3, sens4);
+    return ints({sens1, sens2, sens3, sens4});
+}
+
+QVariantList DeviceBridge::ui_88H_GetLEDType()
+{
+    return storedList(currentProfile(), kLedTypeKey);
+}
+
+int DeviceBridge::ui_89H_GetKeyboardMode()
+{
+    uchar mode = 0;
+    hid.hid_89H_GetKeyboardMode(mode);
+    return mode;
+}
+
+QVariantList DeviceBridge::ui_8DH_GetKeyMatrix()
+{
+    std::array<uchar, kKeyMatrixBytes> bytes{};
+    hid.hid_8DH_GetKeyMatrix(bytes.data());
+    return intList(bytes.data(), kKeyMatrixBytes);
+}
+
+QVariantList DeviceBridge::ui_8EH_GetKeyOnOff()
+{
+    std::array<uchar, kKeyOnOffBytes> bytes{};
+    hid.hid_8EH_GetKeyOnOff(bytes.data());
+    return intList(bytes.data(), kKeyOnOffBytes);
+}
+
+QVariantList DeviceBridge::ui_92H_GetUserPicture(uchar index)
+{
+    return storedList(currentProfile(), kUserPicturePrefix + QString::number(index));
+}
+
+QVariantList DeviceBridge::ui_94H_GetColor(uchar index)
+{
+    return storedList(currentProfile(), kColourPrefix + QString::number(index));
+}
