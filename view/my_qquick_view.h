@@ -149,7 +149,9 @@ public slots:
     QVariantList ui_88H_GetLEDType();
     int ui_89H_GetKeyboardMode();
     QVariantList ui_8DH_GetKeyMatrix();
+    QVariantList ui_8DH_GetRGBLedEffect();
     QVariantList ui_8EH_GetKeyOnOff();
+    QVariantList ui_90H_GetLED8StageColor(uchar type);
     QVariantList ui_91H_GetMacroKey(uchar macroId);
     QVariantList ui_92H_GetUserPicture(uchar index);
     QVariantList ui_94H_GetColor(uchar index);
@@ -193,8 +195,6 @@ public slots:
     QVariantList ui_91H_GetDPISet();
     QVariantList ui_91H_GetDPISelect();
     QVariantList ui_GetAngleSnap();
-    QVariantList ui_8DH_GetRGBLedEffect();
-    QVariantList ui_90H_GetLED8StageColor(uchar type);
     QVariantList ui_92H_GetKeyMatrix();
     QVariantList ui_93H_GetMacroKey(uchar macroId);
 

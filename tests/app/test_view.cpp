@@ -1,0 +1,137 @@
+// The view as the scene meets it: the slot interface, the queued start-up calls, the utility slots, and a
+// device slot reached by name the way QML calls it, through the window that installs everything.
+
+#include "device_flags.h"
+#include "my_qquick_view.h"
+#include "virtual_mouse.h"
+#include "widget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMetaMethod>
+#include <QQmlContext>
+#include <QQuickItem>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestView : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir folder;
+    std::unique_ptr<j2::vm::VirtualMouse> mouse;
+    std::unique_ptr<Widget> widget;
+    myQQuickView* view() const { return widget->sceneView(); }
+
+private slots:
+    void initTestCase()
+    {
+        // A program folder of its own: the settings files and ./modules/img live here.
+        QDir::setCurrent(folder.path());
+        QDir().mkpath(QStringLiteral("modules/setting"));
+        QFile config(QStringLiteral("modules/setting/apConfig.bin"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[common]\nname=J2 Test Title\n");
+    }
+
+    void init()
+    {
+        isDeviceFound = false;
+        isDemoMode = false;
+        isEncode = false;
+        mouse = std::make_unique<j2::vm::VirtualMouse>();
+        widget =
+            std::make_unique<Widget>(std::shared_ptr<j2::hid::Backend>(j2::vm::makeInProcessBackend(*mouse)));
+    }
+
+    void cleanup()
+    {
+        widget.reset();
+        mouse.reset();
+    }
+
+    void installation()
+    {
+        QCOMPARE(view()->objectName(), QStringLiteral("ui_View"));
+        QCOMPARE(widget->objectName(), QStringLiteral("Widget"));
+        QVERIFY(widget->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(widget->testAttribute(Qt::WA_TranslucentBackground));
+        QCOMPARE(widget->size(), QSize(1000, 640));
+        QCOMPARE(widget->windowTitle(), QStringLiteral("J2 Test Title"));
+        QQmlContext* context = view()->rootContext();
+        QCOMPARE(context->contextProperty(QStringLiteral("ui_View")).value<QObject*>(), view());
+        QCOMPARE(context->contextProperty(QStringLiteral("hid")).value<QObject*>(), &widget->device());
+        QVERIFY(context->contextProperty(QStringLiteral("ui_Ctl")).value<QObject*>() != nullptr);
+    }
+
+    void slotInterface()
+    {
+        const QMetaObject* meta = view()->metaObject();
+        QStringList slotNames;
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+            if (meta->method(i).methodType() == QMetaMethod::Slot &&
+                meta->method(i).access() == QMetaMethod::Public)
+                slotNames.append(QString::fromLatin1(meta->method(i).name()));
+        QCOMPARE(slotNames.size(), 131);
+        // Spot checks of the order the scene relies on.
+        QCOMPARE(slotNames.at(0), QStringLiteral("syncFW"));
+        QCOMPARE(slotNames.at(7), QStringLiteral("saveApConfig"));
+        QCOMPARE(slotNames.at(14), QStringLiteral("getIsSkinShow"));
+        QCOMPARE(slotNames.at(27), QStringLiteral("createMacroIni"));
+        QCOMPARE(slotNames.at(39), QStringLiteral("sendMacroData"));
+        QCOMPARE(slotNames.at(67), QStringLiteral("macroIncode"));
+        QCOMPARE(slotNames.at(70), QStringLiteral("ui_03H_SetReportRate"));
+        QCOMPARE(slotNames.at(96), QStringLiteral("getSensorType"));
+        QCOMPARE(slotNames.at(100), QStringLiteral("setAcceleration"));
+        QCOMPARE(slotNames.at(104), QStringLiteral("ui_0BH_SetCurrentDPIStage"));
+        QCOMPARE(slotNames.at(117), QStringLiteral("getAcceleration"));
+        QCOMPARE(slotNames.at(121), QStringLiteral("getScrollPinSwap"));
+        QCOMPARE(slotNames.at(125), QStringLiteral("openUpdateExe"));
+        QCOMPARE(slotNames.at(126), QStringLiteral("ui_91H_GetDPISet"));
+        QCOMPARE(slotNames.at(130), QStringLiteral("ui_93H_GetMacroKey"));
+        const QMetaMethod saveMacro =
+            meta->method(meta->indexOfSlot("saveMacroIni(QVariant,QStringList,QVariantList,QVariant)"));
+        QCOMPARE(saveMacro.parameterNames(), (QList<QByteArray>{"name", "macros", "macroData", "repeat"}));
+    }
+
+    void startUpCallsAreQueued()
+    {
+        QQuickItem* root = view()->rootObject();
+        QVERIFY(root != nullptr);
+        view()->initUI();
+        view()->initUI();
+        QCOMPARE(root->property("initCount").toInt(), 0); // not before the event loop runs
+        view()->runUI();
+        QTRY_COMPARE(root->property("initCount").toInt(), 2);
+        QTRY_COMPARE(root->property("runCount").toInt(), 1);
+    }
+
+    void skinFolders()
+    {
+        QDir().mkpath(QStringLiteral("modules/img/skin1"));
+        QVERIFY(!view()->getIsSkinShow());
+        QDir().mkpath(QStringLiteral("modules/img/skin2"));
+        QVERIFY(view()->getIsSkinShow());
+    }
+
+    void syncFWWithTheMouseWritesNothing()
+    {
+        const QString profile = view()->profileStore().slotFile(0);
+        QFile::remove(profile);
+        view()->syncFW();
+        QVERIFY(!QFile::exists(profile) || QFile(profile).size() == 0);
+    }
+
+    void deviceSlotByName()
+    {
+        widget->checkDevice();
+        // The way QML calls it: by name, through the meta-object, reaching the mouse.
+        QVERIFY(QMetaObject::invokeMethod(view(), "ui_0BH_SetCurrentDPIStage", Q_ARG(uchar, 3)));
+        widget->device().waitForPendingWrite();
+        QCOMPARE(mouse->state().currentDpiStage, uchar(3));
+        QCOMPARE(view()->profileStore().current().value(QStringLiteral("sensor/stage_J2")).toInt(), 3);
+    }
+};
+
+QTEST_MAIN(TestView)
+#include "test_view.moc"
