@@ -250,7 +250,7 @@ private slots:
         // The title comes from ./modules/setting/apConfig.bin: found only from the program's own folder.
         QElapsedTimer timer;
         timer.start();
-        while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 5000)
+        while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 15000)
             QTest::qWait(100);
         QCOMPARE(windowsTitled(kWindowTitle), 1);
     }
