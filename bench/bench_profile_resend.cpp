@@ -105,6 +105,8 @@ int main(int argc, char** argv)
     ticker.setInterval(1);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const qint64 now = heartbeat.nsecsElapsed();
+        if (now - lastTick > longestStall && qEnvironmentVariableIsSet("J2_BENCH_TRACE"))
+            std::printf("stall %.1f ms ending at %.1f ms\n", double(now - lastTick) / 1e6, double(now) / 1e6);
         longestStall = std::max(longestStall, now - lastTick);
         lastTick = now;
     });
