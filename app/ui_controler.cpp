@@ -1,12 +1,10 @@
 #include "ui_controler.h"
 
-#include "app_config.h"
 #include "my_qquick_view.h"
 
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWidget>
-#include <QSettings>
 
 void Ui_Controler::install(QWidget* window, QObject* hid)
 {
@@ -29,8 +27,7 @@ void Ui_Controler::install(QWidget* window, QObject* hid)
     context->setContextProperty(QStringLiteral("ui_Ctl"), this);
     window->resize(installedView->size());
 
-    QSettings settings(AppConfig::kDefaultPath, QSettings::IniFormat);
-    window->setWindowTitle(settings.value(QStringLiteral("common/name"), QString()).toString());
+    window->setWindowTitle(installedView->appConfig().windowTitle());
 }
 
 void Ui_Controler::attach(QWidget* window, QQuickWidget* scene)

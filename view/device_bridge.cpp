@@ -170,18 +170,6 @@ QVariantList intList(const uchar* bytes, int count)
     return values;
 }
 
-QVariantList storedList(const QSettings& settings, const QString& key)
-{
-    const QVariant value = settings.value(key);
-    if (!value.isValid())
-        return {};
-    const int type = value.typeId();
-    if (type == QMetaType::QVariantList || type == QMetaType::QStringList)
-        return value.toList();
-    // QSettings writes a one-item list as a plain value, and QVariant would split a text into characters.
-    return {value};
-}
-
 QVariantList storedUIntList(const QSettings& settings, const QString& key)
 {
     QVariantList values = storedList(settings, key);

@@ -188,8 +188,6 @@ template <std::size_t N> std::array<uchar, N> bytesOf(const QVariantList& values
 }
 // Bytes as a list of ints for QML and the profile file.
 QVariantList intList(const uchar* bytes, int count);
-// A stored list; a single stored value is a one-item list, an absent key an empty one.
-QVariantList storedList(const QSettings& settings, const QString& key);
 // A stored list with every element converted with `toUInt`.
 QVariantList storedUIntList(const QSettings& settings, const QString& key);
 

@@ -50,20 +50,6 @@ QVariantList asVariantList(const ButtonDefinition& definition)
     return values;
 }
 
-// A stored list. A single plain value (a one-item text list as QSettings writes it, or a hand-edited file)
-// is the one item it holds: QVariant would split such a text into its characters. An absent key gives an
-// empty list.
-QVariantList storedList(const QSettings& settings, const QString& key)
-{
-    const QVariant value = settings.value(key);
-    if (!value.isValid())
-        return {};
-    const int type = value.typeId();
-    if (type == QMetaType::QVariantList || type == QMetaType::QStringList)
-        return value.toList();
-    return {value};
-}
-
 // A stored definition as four unsigned items. Hand-edited or damaged files may hold fewer; the missing ones
 // count as 0, which is also what the key page and the device bridge make of a short definition.
 ButtonDefinition readDefinition(const QSettings& profile, int button)

@@ -8,6 +8,17 @@ void writeThrough(QSettings& settings, const QString& key, const QVariant& value
     settings.sync();
 }
 
+QVariantList storedList(const QSettings& settings, const QString& key)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return {};
+    const int type = value.typeId();
+    if (type == QMetaType::QVariantList || type == QMetaType::QStringList)
+        return value.toList();
+    return {value};
+}
+
 std::optional<QString> libraryEntryPath(const QString& folder, const QString& name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))

@@ -6,11 +6,16 @@
 #include <QSettings>
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 
 #include <optional>
 
 // Writes one value and flushes the file, so that a crash right after a change loses nothing.
 void writeThrough(QSettings& settings, const QString& key, const QVariant& value);
+
+// A stored list. A single plain value (a one-item list as QSettings writes it, or a hand-edited file) is the
+// one item it holds: QVariant would split such a text into its characters. An absent key gives an empty list.
+QVariantList storedList(const QSettings& settings, const QString& key);
 
 // "<folder>/<name>.bin" for a library entry named by the user, or nothing when the name is empty, is "." or
 // "..", or holds a path separator, a drive colon or a control character: such a name would reach outside
