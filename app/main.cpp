@@ -1,11 +1,8 @@
 // The configurator: one instance per user, living in the notification area with the mouse.
 
-#include "demo_message.h"
 #include "device_change_monitor.h"
-#include "device_flags.h"
-#include "my_qquick_view.h"
 #include "single_instance.h"
-#include "user_event.h"
+#include "start_up.h"
 #include "virtual_mouse.h"
 #include "widget.h"
 
@@ -58,6 +55,7 @@ int main(int argc, char* argv[])
     if (!instance->tryAcquire())
         return 1;
 
+    const QString startFolder = QDir::currentPath();
     // Every path the program uses is relative to its own folder, wherever it was started from.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
 
@@ -84,14 +82,18 @@ int main(int argc, char* argv[])
         virtualCable->start();
     }
 
-    widget.checkDevice();
-    if (isDeviceFound.load()) {
-        widget.showNormal();
-        widget.sceneView()->initUI();
-        QCoreApplication::postEvent(&widget, new UserEvent(UserEvent::kRunUI));
-        if (isDemoMode.load())
-            showTextPayload(makeTextPayload(kDemoText), &widget);
+    traceStartup(widget);
+    const qsizetype screenshotOption = app.arguments().indexOf(QStringLiteral("--screenshot"));
+    if (screenshotOption > 0) {
+        const QString file = app.arguments().value(screenshotOption + 1);
+        if (file.isEmpty()) {
+            qWarning() << "--screenshot needs a file name";
+            return 2;
+        }
+        // Relative to where the user started us, not to the program folder we moved into.
+        saveScreenshotAndQuit(widget, QDir(startFolder).absoluteFilePath(file));
     }
+    startConfigurator(widget);
 
     const int result = QApplication::exec();
     if (virtualCable)

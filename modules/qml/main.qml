@@ -1,21 +1,722 @@
 import QtQuick
+import "./basic"
+import "./common"
+import "./J2"
 
-// The scene's root until the pages arrive: the size of the window and the functions the program calls.
-Rectangle {
-    id: root
+// The configurator's window: every setting panel visible at once in a fixed 1000 x 640 layout, the popups
+// laid over it, the title and bottom bars, the busy lock and the two confirmation dialogs. The program
+// reaches the scene only through the root functions below; the scene reaches the program only through
+// ui_View and ui_Ctl.
+Item {
+    id: mainIten
+    objectName: "mainIten"
     width: 1000
     height: 640
-    color: "#2b2d31"
+    visible: true
 
-    property int initCount: 0
-    property int runCount: 0
-    property int protectTime: -1
-    property bool keyboardSeen: false
-    property bool mouseSeen: false
+    property var mainLang: ["Axis Sensitivity", "x-Axis", "y-Axis", "DPI Setting", "Lighting", "Static", "Breath",
+        "RGB", "Finger \nTapping", "Polling Rate", "Mouse Speed", "Double-Click Speed", "Scroll Speed", "Slow",
+        "Fast", "Number of Rows", "Scrol one Screen", "Top View", "Side View", "Config", "New", "Delete", "Edit",
+        "Copy", "Load", "Save", "Reset", "Reset Factroy Setting", "OK", "Cancel", "LKEY", "RKEY", "MKEY", "ON",
+        "OFF", "Angle Snap", "Gesture Correction", "Warning", "Left Button must be selected!", "Save"]
+    property int language: 1
+    property bool isScrollRateFocus: false
+    property int skin_No: 1
+    property string fontFamily: "微软雅黑"
+    property int fontNormalSize: 11
+    property int fontMinSize: 10
+    property int fontMiddleSize: 14
+    property int fontMaxSize: 16
+    property color fontColor: "#ffffff"
+    property int globalSetting_size: 11
+    property color globalSetting_color: "#FF00FFFF"
+    property string globalSetting_fontFamily: "Arial"
+    property int animation_speed: 300
 
-    function initUI() { initCount += 1 }
-    function run() { runCount += 1 }
-    function detectKeyboard() { keyboardSeen = true }
-    function detectMouse() { mouseSeen = true }
-    function setProtectUI(busyTime) { protectTime = busyTime }
+    // Set once the start-up lock has ended and the frame has been revealed.
+    property bool uiShown: false
+    // The profile popup chose another profile: its panels are re-sent when it closes.
+    property bool profileChanged: false
+    // Where the help menu's first row leads; empty opens nothing.
+    property string helpAddress: ""
+
+    // The panels taking part in Save (in the order they are sent) and in Cancel, Reset and profile switches.
+    property var savePanels: [keyMatrixMain, xySettingMain, dpiSettingMain, lightControlMain, reprotRateMain,
+        mouseRateMain, doubleRateMain, scrollRateMain, angleSnapMain, gestureCorrectionMain]
+    property var reloadPanels: [keyMatrixMain, xySettingMain, dpiSettingMain, angleSnapMain,
+        gestureCorrectionMain, lightControlMain, reprotRateMain, mouseRateMain, doubleRateMain, scrollRateMain]
+    readonly property bool savePending: savePanels.some(function (panel) { return panel.isSave })
+
+    function imageUrl(group, name) {
+        return "qrc:/" + group + "/modules/img/skin" + skin_No + "/" + group + "/" + name + ".png"
+    }
+    property url sourceBackground: "qrc:/modules/img/background.png"
+    property url sourceMainLogo: imageUrl("index", "logo")
+    property url sourcePowerOn: imageUrl("index", "powerOn")
+    property url sourceAsk: imageUrl("index", "ask")
+    property url sourceAskH: imageUrl("index", "askH")
+    property url sourceMinimize: imageUrl("index", "closeBtn")
+    property url sourceMinimizeH: imageUrl("index", "closeBtnH")
+    property url sourceClose: imageUrl("index", "minBtn")
+    property url sourceCloseH: imageUrl("index", "minBtnH")
+    property url sourceSureBg: imageUrl("index", "sureBg")
+    property url sourceProfileBtn: imageUrl("index", "profileBtn")
+    property url sourceProfileBtnH: imageUrl("index", "profileBtnH")
+    property url sourceFlickableBar: imageUrl("index", "flickableBar")
+    property url sourceDownBtn: imageUrl("index", "downBtn")
+    property url sourceDownBtnH: imageUrl("index", "downBtnH")
+    property url sourceDownBtnP: imageUrl("index", "downBtnP")
+
+    signal emptyAreaPressed()
+    signal msg_KB(bool isDown, int usbCode)
+    signal msg_MS(bool isDown, int code, int x, int y)
+
+    // ---- called by the program ----
+
+    function initUI() {
+        setProtectUI(100)
+        for (var profile = 0; profile < 5; ++profile)
+            ui_View.ui_8CH_ReadProfile(profile)
+        ui_View.ui_CheckProfileEnable()
+
+        var languageText = String(ui_View.getLang())
+        if (languageText === "English")
+            language = 0
+        else if (languageText === "German")
+            language = 1
+        else if (languageText === "Russian")
+            language = 2
+
+        var storedProfile = parseInt(ui_View.getProfile(), 10)
+        profileMain.profileNo = isNaN(storedProfile) ? 0 : storedProfile
+        ui_View.ui_02H_SetCurrentProfile(profileMain.profileNo)
+
+        if (language !== 0) {
+            mainLang = languageTable(0, languageText, mainLang)
+            keyMatrixMain.keyMatrixLang = languageTable(1, languageText, keyMatrixMain.keyMatrixLang)
+            keyMenuMain.keyMenuLang = languageTable(2, languageText, keyMenuMain.keyMenuLang)
+            macroEditorMain.macroEditorLang = languageTable(3, languageText, macroEditorMain.macroEditorLang)
+            gunControlMain.macroEditorLang = languageTable(4, languageText, gunControlMain.macroEditorLang)
+            macroKeyMain.macroKeyLang = languageTable(5, languageText, macroKeyMain.macroKeyLang)
+            ui_View.getGlobalStrings(6, languageText)
+        }
+
+        keyMatrixMain.init(false)
+        macroEditorMain.init()
+        angleSnapMain.init(false)
+        gestureCorrectionMain.init(false)
+        profileMain.init()
+        keyMenuMain.init()
+        xySettingMain.init(false)
+        dpiSettingMain.init(false)
+        lightControlMain.init(false)
+        reprotRateMain.init(false)
+        mouseRateMain.init(false)
+        doubleRateMain.init(false)
+        scrollRateMain.init(false)
+        reprotRateMain.isSave = false
+    }
+
+    function run() {}
+
+    // Locks the scene for `interval` ms behind the busy text; 0 unlocks at the next turn of the event loop.
+    function setProtectUI(interval) {
+        protectUIItem.visible = true
+        ui_View.setEnabled(false)
+        tmrProtectUI.interval = interval
+        tmrProtectUI.restart()
+    }
+
+    function detectKeyboard(isDown, usbCode) {
+        msg_KB(isDown, usbCode)
+    }
+
+    function detectMouse(isDown, code, x, y) {
+        msg_MS(isDown, code, x, y)
+    }
+
+    // ---- the frame's own work ----
+
+    // A missing or empty language table keeps the built-in texts rather than blanking every label.
+    function languageTable(type, languageText, builtIn) {
+        var table = ui_View.getGlobalStrings(type, languageText)
+        return table.length > 0 ? table : builtIn
+    }
+
+    function focusControl() {
+        if (isScrollRateFocus) {
+            isScrollRateFocus = false
+            mainIten.forceActiveFocus()
+        }
+        if (keyMenuMain.visible) {
+            keyMenuMain.visible = false
+            mouseMain.selectKey = -1
+        }
+        colorBar.visible = false
+        askMenu.visible = false
+    }
+
+    function savePanelsNow() {
+        for (var i = 0; i < savePanels.length; ++i) {
+            var panel = savePanels[i]
+            if (panel.isSave) {
+                panel.isSave = false
+                panel.saveData()
+            }
+        }
+    }
+
+    function reloadAllPanels(isSendData) {
+        for (var i = 0; i < reloadPanels.length; ++i)
+            reloadPanels[i].init(isSendData)
+    }
+
+    function factoryReset() {
+        factorysure.visible = false
+        mainMask.visible = false
+        setProtectUI(1500)
+        ui_View.resetProfile(profileMain.profileNo)
+        reloadAllPanels(true)
+    }
+
+    function showPopupCentred(popup) {
+        popup.x = (mainIten.width - popup.width) / 2
+        popup.y = (mainIten.height - popup.height) / 2
+        popup.visible = true
+        mainMask.visible = true
+    }
+
+    function showLeftKeyWarning() {
+        leftKeysure.placeAtStart()
+        leftKeysure.visible = true
+        mainMask.visible = true
+    }
+
+    function menuUpClicked(index) {
+        if (index === 0)
+            ui_Ctl.onMinimize()
+        else if (index === 1)
+            ui_Ctl.onClose()
+        else
+            askMenu.visible = true
+    }
+
+    function menuDownClicked(index) {
+        focusControl()
+        if (index === 0) {
+            factorysure.placeAtStart()
+            factorysure.visible = true
+            mainMask.visible = true
+        } else if (index === 1) {
+            reloadAllPanels(false)
+        } else {
+            savePanelsNow()
+        }
+    }
+
+    onMsg_KB: function (isDown, usbCode) {
+        if (macroEditorMain.isInputting)
+            macroEditorMain.detectKeyboard(isDown, usbCode)
+        if (gunControlMain.isInputting)
+            gunControlMain.detectKeyboard(isDown, usbCode)
+        if (gunControlMain.isInsertting)
+            gunControlMain.detectInput(isDown, usbCode)
+        if (singleKeyMain.visible)
+            singleKeyMain.detectKeyboard(isDown, usbCode)
+    }
+
+    // Moves the window by the pointer's offset from the press point; the window follows the pointer, so
+    // the press point stays under it and each move reports only new motion.
+    component WindowDragArea: MouseArea {
+        property point pressPoint
+        signal pressStarted()
+        onPressed: function (mouse) {
+            pressPoint = Qt.point(mouse.x, mouse.y)
+            pressStarted()
+        }
+        onPositionChanged: function (mouse) {
+            if (!pressed)
+                return
+            ui_Ctl.onXChanged(mouse.x - pressPoint.x)
+            ui_Ctl.onYChanged(mouse.y - pressPoint.y)
+        }
+    }
+
+    component DialogButton: Rectangle {
+        id: dialogButton
+        property string label: ""
+        signal clicked()
+        width: 88
+        height: 25
+        color: buttonArea.containsMouse ? "#761212" : "#4f1717"
+        border.color: "#4e3434"
+        Text {
+            anchors.centerIn: parent
+            text: dialogButton.label
+            color: mainIten.fontColor
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+        }
+        MouseArea {
+            id: buttonArea
+            anchors.fill: parent
+            hoverEnabled: true
+            onClicked: dialogButton.clicked()
+        }
+    }
+
+    // A confirmation dialog that can be dragged by any point but never out of the window.
+    component SureDialog: Image {
+        id: dialog
+        property string title: ""
+        property string message: ""
+        default property alias buttons: buttonRow.data
+        width: 427
+        height: 102
+        visible: false
+        source: mainIten.sourceSureBg
+        function placeAtStart() {
+            x = (mainIten.height - height) / 2
+            y = (mainIten.height - height) / 2
+        }
+        MouseArea {
+            anchors.fill: parent
+            drag.target: dialog
+            // The dialog follows the pointer from the first pixel, as a window's title bar does.
+            drag.threshold: 0
+            drag.smoothed: false
+            drag.minimumX: 0
+            drag.maximumX: mainIten.width - dialog.width
+            drag.minimumY: 0
+            drag.maximumY: mainIten.height - dialog.height
+        }
+        Text {
+            x: 12
+            height: 30
+            verticalAlignment: Text.AlignVCenter
+            text: dialog.title
+            color: mainIten.fontColor
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+            font.bold: true
+        }
+        Text {
+            x: 20
+            y: 40
+            text: dialog.message
+            color: mainIten.fontColor
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+        }
+        Row {
+            id: buttonRow
+            anchors.right: parent.right
+            anchors.rightMargin: 14
+            y: 66
+            spacing: 10
+        }
+    }
+
+    // ---- items, bottom to top ----
+
+    WindowDragArea {
+        id: dragRegion
+        objectName: "dragRegion"
+        anchors.fill: parent
+        onPressStarted: {
+            mainIten.emptyAreaPressed()
+            mainIten.focusControl()
+        }
+    }
+
+    Image {
+        id: powerOnLogo
+        objectName: "powerOnLogo"
+        anchors.centerIn: parent
+        visible: false
+        source: mainIten.sourcePowerOn
+    }
+
+    BusyIndicator {
+        id: protectUIItem
+        objectName: "protectUIItem"
+        anchors.centerIn: parent
+        z: 99
+        visible: false
+        fontFamily: mainIten.globalSetting_fontFamily
+        fontSize: mainIten.fontMaxSize
+    }
+
+    Timer {
+        id: tmrProtectUI
+        objectName: "tmrProtectUI"
+        interval: 1000
+        repeat: false
+        onTriggered: {
+            ui_View.setEnabled(true)
+            protectUIItem.visible = false
+            mainIten.uiShown = true
+        }
+    }
+
+    Environment {
+        id: envItem
+        objectName: "envItem"
+        visible: mainIten.uiShown
+        source: mainIten.sourceBackground
+    }
+
+    Image {
+        id: mainLogo
+        objectName: "mainLogo"
+        x: 18
+        y: 32
+        visible: mainIten.uiShown
+        source: mainIten.sourceMainLogo
+    }
+
+    Column {
+        id: panelleft
+        objectName: "panelleft"
+        x: 18
+        y: 106
+        spacing: 5
+        visible: mainIten.uiShown
+
+        KeyMatrix {
+            id: keyMatrixMain
+            objectName: "keyMatrixMain"
+            onClickFrame: mainIten.focusControl()
+        }
+        Rectangle {
+            id: macroButtonBox
+            width: 242
+            height: 50
+            color: "#b31a1a1a"
+            Button {
+                objectName: "macroManagerButton"
+                anchors.centerIn: parent
+                textValue: macroEditorMain.macroEditorLang[0]
+                fontFamily: mainIten.fontFamily
+                fontSize: mainIten.fontNormalSize
+                onClicked: {
+                    mainIten.focusControl()
+                    mainIten.showPopupCentred(macroEditorMain)
+                }
+            }
+            Button {
+                objectName: "gunManagerButton"
+                anchors.centerIn: parent
+                visible: false
+                textValue: gunControlMain.macroEditorLang[0]
+                onClicked: mainIten.showPopupCentred(gunControlMain)
+            }
+        }
+        XySetting {
+            id: xySettingMain
+            objectName: "xySettingMain"
+            onClickFrame: mainIten.focusControl()
+        }
+    }
+
+    Image {
+        id: profileBtn
+        objectName: "profileBtn"
+        anchors.left: parent.left
+        anchors.leftMargin: 20
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 6
+        visible: mainIten.uiShown
+        source: profileArea.containsMouse ? mainIten.sourceProfileBtnH : mainIten.sourceProfileBtn
+        Text {
+            anchors.centerIn: parent
+            anchors.horizontalCenterOffset: 10
+            text: mainIten.mainLang[19]
+            color: mainIten.fontColor
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+        }
+        MouseArea {
+            id: profileArea
+            anchors.fill: parent
+            hoverEnabled: true
+            onClicked: {
+                mainIten.focusControl()
+                profileMain.x = 0
+                profileMain.y = 0
+                profileMain.visible = !profileMain.visible
+                mainMask.visible = profileMain.visible
+            }
+        }
+    }
+
+    Image {
+        id: flickableBar
+        objectName: "flickableBar"
+        anchors.right: parent.right
+        anchors.rightMargin: 9
+        y: 32
+        visible: mainIten.uiShown
+        source: mainIten.sourceFlickableBar
+    }
+
+    Item {
+        id: panelRightItem
+        objectName: "panelRightItem"
+        anchors.left: parent.left
+        anchors.leftMargin: 734
+        anchors.right: parent.right
+        anchors.rightMargin: 9
+        anchors.top: parent.top
+        anchors.topMargin: 32
+        height: 563
+        visible: mainIten.uiShown
+
+        Flickable {
+            id: rightFlickable
+            objectName: "rightFlickable"
+            width: 242
+            height: Math.min(contentHeight, 563)
+            contentWidth: 242
+            contentHeight: rightColumn.height
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+
+            Column {
+                id: rightColumn
+                spacing: 5
+                DpiSetting { id: dpiSettingMain; objectName: "dpiSettingMain"; onClickFrame: mainIten.focusControl() }
+                LightControl { id: lightControlMain; objectName: "lightControlMain"; onClickFrame: mainIten.focusControl() }
+                ReportRate { id: reprotRateMain; objectName: "reprotRateMain"; onClickFrame: mainIten.focusControl() }
+                MouseRate { id: mouseRateMain; objectName: "mouseRateMain"; onClickFrame: mainIten.focusControl() }
+                DoubleRate { id: doubleRateMain; objectName: "doubleRateMain"; onClickFrame: mainIten.focusControl() }
+                ScrollRate { id: scrollRateMain; objectName: "scrollRateMain"; onClickFrame: mainIten.focusControl() }
+                AngleSnap { id: angleSnapMain; objectName: "angleSnapMain"; onClickFrame: mainIten.focusControl() }
+                GestureCorrection {
+                    id: gestureCorrectionMain
+                    objectName: "gestureCorrectionMain"
+                    onClickFrame: mainIten.focusControl()
+                }
+            }
+        }
+
+        // The right panel's scroll bar; dragging it scrolls the panel.
+        Rectangle {
+            id: scrollBar
+            objectName: "scrollBar"
+            x: panelRightItem.width - width
+            width: 8
+            radius: 4
+            y: rightFlickable.visibleArea.yPosition * 563
+            height: Math.min(1, rightFlickable.visibleArea.heightRatio) * 563
+            visible: rightFlickable.visibleArea.heightRatio < 1
+            border.width: 1
+            border.color: "#60000000"
+            gradient: Gradient {
+                GradientStop { position: 0.0; color: "#767676" }
+                GradientStop { position: 1.0; color: "#303030" }
+            }
+            Rectangle {
+                anchors.fill: parent
+                radius: parent.radius
+                color: "#20ffffff"
+                visible: scrollArea.containsMouse || scrollArea.pressed
+            }
+            MouseArea {
+                id: scrollArea
+                anchors.fill: parent
+                hoverEnabled: true
+                property real pressY
+                property real pressContentY
+                onPressed: function (mouse) {
+                    mainIten.focusControl()
+                    pressY = mapToItem(panelRightItem, mouse.x, mouse.y).y
+                    pressContentY = rightFlickable.contentY
+                }
+                onPositionChanged: function (mouse) {
+                    if (!pressed)
+                        return
+                    var moved = mapToItem(panelRightItem, mouse.x, mouse.y).y - pressY
+                    var scrollRange = rightFlickable.contentHeight - rightFlickable.height
+                    var contentY = pressContentY + moved * rightFlickable.contentHeight / 563
+                    rightFlickable.contentY = Math.max(0, Math.min(scrollRange, contentY))
+                }
+            }
+        }
+
+        // The DPI stage colour picker is laid over the right panel by the DPI panel.
+        Item {
+            id: colorBar
+            objectName: "colorBar"
+            visible: false
+        }
+    }
+
+    Menu_Down {
+        id: downItem
+        objectName: "downItem"
+        x: 667
+        y: 604
+        visible: mainIten.uiShown
+        labels: [mainIten.mainLang[26], macroEditorMain.macroEditorLang[11], mainIten.mainLang[39]]
+        savePending: mainIten.savePending
+        sourceButton: mainIten.sourceDownBtn
+        sourceButtonH: mainIten.sourceDownBtnH
+        sourceButtonP: mainIten.sourceDownBtnP
+        fontFamily: mainIten.fontFamily
+        fontSize: mainIten.fontNormalSize
+        onClickIndex: function (index) { mainIten.menuDownClicked(index) }
+    }
+
+    Menu_Up {
+        id: upItem
+        objectName: "upItem"
+        x: 935
+        y: 5
+        visible: mainIten.uiShown
+        sourceAsk: mainIten.sourceAsk
+        sourceAskH: mainIten.sourceAskH
+        sourceMinimize: mainIten.sourceMinimize
+        sourceMinimizeH: mainIten.sourceMinimizeH
+        sourceClose: mainIten.sourceClose
+        sourceCloseH: mainIten.sourceCloseH
+        onClickIndex: function (index) { mainIten.menuUpClicked(index) }
+    }
+
+    Mouse {
+        id: mouseMain
+        objectName: "mouseMain"
+        anchors.fill: parent
+        visible: mainIten.uiShown
+    }
+
+    Rectangle {
+        id: mainMask
+        objectName: "mainMask"
+        anchors.fill: parent
+        visible: false
+        color: "#90000000"
+        WindowDragArea {
+            anchors.fill: parent
+            onPressStarted: {
+                if (macroEditorMain.visible)
+                    macroEditorMain.macroEditorFocus()
+                if (profileMain.visible)
+                    profileMain.profileEditorFocus()
+                if (macroKeyMain.visible)
+                    macroKeyMain.macroKeyFocus()
+            }
+        }
+    }
+
+    MacroEditor { id: macroEditorMain; objectName: "macroEditorMain" }
+    GunControl { id: gunControlMain; objectName: "gunControlMain" }
+    KeyMenu { id: keyMenuMain; objectName: "keyMenuMain" }
+    Profile {
+        id: profileMain
+        objectName: "profileMain"
+        onChangeProfile: function (tmpProfileNo) {
+            if (tmpProfileNo === profileMain.profileNo)
+                return
+            profileMain.profileNo = tmpProfileNo
+            ui_View.ui_02H_SetCurrentProfile(tmpProfileNo)
+            mainIten.profileChanged = true
+            mainIten.reloadAllPanels(false)
+        }
+        onCloseUI: {
+            if (!mainIten.profileChanged)
+                return
+            mainIten.setProtectUI(1500)
+            mainIten.profileChanged = false
+            mainIten.reloadAllPanels(true)
+            ui_View.ui_02H_SetKeyMatrixNo(0)
+        }
+    }
+    SingleKey { id: singleKeyMain; objectName: "singleKeyMain" }
+    MacroKey { id: macroKeyMain; objectName: "macroKeyMain" }
+
+    SureDialog {
+        id: factorysure
+        objectName: "factorysure"
+        title: mainIten.mainLang[26]
+        message: mainIten.mainLang[27]
+        DialogButton {
+            objectName: "factoryOkButton"
+            label: mainIten.mainLang[28]
+            onClicked: mainIten.factoryReset()
+        }
+        DialogButton {
+            objectName: "factoryCancelButton"
+            label: mainIten.mainLang[29]
+            onClicked: {
+                factorysure.visible = false
+                mainMask.visible = false
+            }
+        }
+    }
+
+    SureDialog {
+        id: leftKeysure
+        objectName: "leftKeysure"
+        title: mainIten.mainLang[37]
+        message: mainIten.mainLang[38]
+        DialogButton {
+            objectName: "leftKeyOkButton"
+            label: mainIten.mainLang[28]
+            onClicked: {
+                leftKeysure.visible = false
+                mainMask.visible = false
+            }
+        }
+    }
+
+    // The help menu: the web address (if any), the firmware updater and the version.
+    Rectangle {
+        id: askMenu
+        objectName: "askMenu"
+        x: 790
+        y: 24
+        width: 159
+        height: 64
+        visible: false
+        color: "#6f2929"
+        border.width: 1
+        border.color: "#8f2020"
+        Column {
+            x: 1
+            y: 1
+            Repeater {
+                model: [mainIten.helpAddress !== "" ? mainIten.helpAddress : "J2 Configurator", "update",
+                    "verison:1.0"]
+                delegate: Rectangle {
+                    objectName: "askMenuRow" + index
+                    width: 157
+                    height: 21
+                    color: rowArea.containsMouse ? "#8f2020" : "transparent"
+                    Text {
+                        x: 8
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: modelData
+                        color: mainIten.fontColor
+                        font.family: mainIten.fontFamily
+                        font.pixelSize: mainIten.fontNormalSize
+                    }
+                    MouseArea {
+                        id: rowArea
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        onClicked: {
+                            askMenu.visible = false
+                            if (index === 0 && mainIten.helpAddress !== "")
+                                Qt.openUrlExternally(mainIten.helpAddress)
+                            else if (index === 1)
+                                ui_View.openUpdateExe()
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    KeyCodeString { id: _KeyCodeString; objectName: "_KeyCodeString" }
 }

@@ -1,0 +1,212 @@
+#include "scene_harness.h"
+
+#include "device_flags.h"
+#include "my_qquick_view.h"
+#include "start_up.h"
+#include "widget.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <functional>
+
+namespace scene {
+
+namespace {
+
+constexpr int kShowTimeoutMs = 5000;
+
+// The program's factory files (settings, profiles, translations, gun data) as the build installs them.
+bool copyFactoryFiles(const QString& target)
+{
+    const QString source = QStringLiteral(J2_DIST_DIR "/modules");
+    QDirIterator files(source, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const QString copy = target + QStringLiteral("/modules/") + QDir(source).relativeFilePath(file);
+        QDir().mkpath(QFileInfo(copy).path());
+        if (!QFile::copy(file, copy))
+            return false;
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return true;
+}
+
+} // namespace
+
+Harness::Harness(Options givenOptions) : options(std::move(givenOptions)) {}
+
+Harness::~Harness()
+{
+    window.reset(); // waits for the device's last write before the mouse goes
+    virtualMouse.reset();
+}
+
+bool Harness::start(bool waitUntilShown)
+{
+    if (!programFolder.isValid() || !copyFactoryFiles(programFolder.path()))
+        return false;
+    QDir::setCurrent(programFolder.path());
+    {
+        QSettings config(QStringLiteral("modules/setting/apConfig.bin"), QSettings::IniFormat);
+        config.setValue(QStringLiteral("common/language"), options.language);
+    }
+    isDeviceFound = false;
+    isDemoMode = false;
+    isEncode = false;
+    virtualMouse = std::make_unique<j2::vm::VirtualMouse>(options.mouse);
+    window = std::make_unique<Widget>(
+        std::shared_ptr<j2::hid::Backend>(j2::vm::makeInProcessBackend(*virtualMouse)));
+    window->move(100, 80);
+    startConfigurator(*window);
+    if (!waitUntilShown)
+        return true;
+    if (!QTest::qWaitFor([this] { return sceneShown(*window); }, kShowTimeoutMs))
+        return false;
+    return waitUnlocked() && QTest::qWaitForWindowExposed(window.get());
+}
+
+myQQuickView& Harness::view() const
+{
+    return *window->sceneView();
+}
+
+QQuickItem* Harness::root() const
+{
+    return view().rootObject();
+}
+
+QQuickItem* Harness::item(const QString& objectName) const
+{
+    // Through the visual tree: items a Repeater makes are visual children only.
+    std::function<QQuickItem*(QQuickItem*)> search = [&](QQuickItem* from) -> QQuickItem* {
+        if (from->objectName() == objectName)
+            return from;
+        for (QQuickItem* child : from->childItems())
+            if (QQuickItem* found = search(child))
+                return found;
+        return nullptr;
+    };
+    return root() != nullptr ? search(root()) : nullptr;
+}
+
+QVariant Harness::value(const QString& objectName, const char* property) const
+{
+    const QQuickItem* found = item(objectName);
+    return found != nullptr ? found->property(property) : QVariant();
+}
+
+QVariant Harness::call(const char* function, const QVariantList& arguments) const
+{
+    QVariant result;
+    QGenericArgument args[4];
+    for (int i = 0; i < arguments.size() && i < 4; ++i)
+        args[i] = Q_ARG(QVariant, arguments[i]);
+    QMetaObject::invokeMethod(root(), function, Qt::DirectConnection, Q_RETURN_ARG(QVariant, result), args[0],
+                              args[1], args[2], args[3]);
+    return result;
+}
+
+bool Harness::waitUnlocked(int timeoutMs) const
+{
+    return QTest::qWaitFor(
+        [this] { return view().isEnabled() && !value(QStringLiteral("protectUIItem"), "visible").toBool(); },
+        timeoutMs);
+}
+
+QPoint Harness::windowPoint(const QQuickItem* target, QPointF at) const
+{
+    if (at.x() < 0 && at.y() < 0)
+        at = QPointF(target->width() / 2, target->height() / 2);
+    // The scene fills the window from its top-left corner.
+    return view().mapTo(window.get(), target->mapToScene(at).toPoint());
+}
+
+void Harness::press(QPoint at)
+{
+    held |= Qt::LeftButton;
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void Harness::moveTo(QPoint at)
+{
+    QTest::mouseMove(window->windowHandle(), at);
+}
+
+void Harness::release(QPoint at)
+{
+    held &= ~Qt::LeftButton;
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void Harness::click(const QQuickItem* target)
+{
+    const QPoint at = windowPoint(target);
+    moveTo(at);
+    press(at);
+    release(at);
+    QCoreApplication::processEvents();
+}
+
+void Harness::hover(const QQuickItem* target)
+{
+    moveTo(windowPoint(target));
+    QCoreApplication::processEvents();
+}
+
+void Harness::drag(QPoint from, QPoint delta, int steps)
+{
+    QWindow* handle = window->windowHandle();
+    const QPoint startOnScreen = handle->mapToGlobal(from);
+    moveTo(from);
+    press(from);
+    for (int step = 1; step <= steps; ++step) {
+        const QPoint onScreen = startOnScreen + delta * step / steps;
+        // The window may have followed the pointer: where the pointer is now, in the window's terms.
+        moveTo(handle->mapFromGlobal(onScreen));
+        QCoreApplication::processEvents();
+    }
+    release(handle->mapFromGlobal(startOnScreen + delta));
+    QCoreApplication::processEvents();
+}
+
+QList<j2::vm::WireEntry> Harness::sentReports() const
+{
+    window->device().waitForPendingWrite();
+    QList<j2::vm::WireEntry> found;
+    for (const j2::vm::WireEntry& entry : virtualMouse->wireLog())
+        if (entry.kind == "feature-set" && entry.iface == j2::vm::Interface::Control)
+            found.append(entry);
+    return found;
+}
+
+QStringList Harness::sentCommands() const
+{
+    QStringList commands;
+    for (const j2::vm::WireEntry& entry : sentReports())
+        commands.append(QString::fromStdString(entry.command));
+    return commands;
+}
+
+void Harness::clearWire() const
+{
+    window->device().waitForPendingWrite();
+    virtualMouse->clearWireLog();
+}
+
+std::unique_ptr<QSettings> Harness::profileFile(int slot) const
+{
+    return std::make_unique<QSettings>(view().profileStore().slotFile(slot), QSettings::IniFormat);
+}
+
+std::unique_ptr<QSettings> Harness::appConfigFile() const
+{
+    return std::make_unique<QSettings>(programFolder.filePath(QStringLiteral("modules/setting/apConfig.bin")),
+                                       QSettings::IniFormat);
+}
+
+} // namespace scene

@@ -1,0 +1,88 @@
+#pragma once
+
+// The scene test harness: the real configurator (Widget, Ui_Controler, myQQuickView and the scene from the
+// program's resources) on an in-process virtual mouse, in a program folder of its own holding a copy of the
+// factory files. Tests find scene items by objectName, press, move and drag with real mouse events sent
+// through the window, and read the two oracles: the mouse's wire log and the files on disk.
+
+#include "virtual_mouse.h"
+
+#include <QPoint>
+#include <QPointF>
+#include <QSettings>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <memory>
+
+class QQuickItem;
+class Widget;
+class myQQuickView;
+
+namespace scene {
+
+struct Options
+{
+    // Written into the copied apConfig.bin before the program starts: "common/language".
+    QString language = QStringLiteral("English");
+    j2::vm::VirtualMouse::Options mouse;
+};
+
+class Harness
+{
+public:
+    explicit Harness(Options options = {});
+    ~Harness();
+    Harness(const Harness&) = delete;
+    Harness& operator=(const Harness&) = delete;
+
+    // Builds the window and runs the configurator's start-up. With `waitUntilShown` it returns once the
+    // frame is revealed and the view accepts input (false when that takes longer than a few seconds).
+    bool start(bool waitUntilShown = true);
+
+    Widget& widget() const { return *window; }
+    myQQuickView& view() const;
+    QQuickItem* root() const;
+    j2::vm::VirtualMouse& mouse() const { return *virtualMouse; }
+    QString folder() const { return programFolder.path(); }
+
+    // The scene item with this objectName (nullptr when there is none).
+    QQuickItem* item(const QString& objectName) const;
+    QVariant value(const QString& objectName, const char* property) const;
+    // Calls a function of the root, the way the program does.
+    QVariant call(const char* function, const QVariantList& arguments = {}) const;
+    // Waits (bounded) until the scene's lock has ended.
+    bool waitUnlocked(int timeoutMs = 5000) const;
+
+    // Real mouse events, delivered through the window; points are in window coordinates.
+    QPoint windowPoint(const QQuickItem* target, QPointF at = {-1, -1}) const; // default: the centre
+    void press(QPoint at);
+    void moveTo(QPoint at); // with the buttons pressed so far
+    void release(QPoint at);
+    void click(const QQuickItem* target);
+    void hover(const QQuickItem* target);
+    // Presses at `from` and moves the pointer by `delta` on the screen in `steps` moves, following the
+    // window if it moves, then releases.
+    void drag(QPoint from, QPoint delta, int steps = 4);
+
+    // Feature reports sent on the control interface since the log was last cleared, once the last write
+    // has ended.
+    QList<j2::vm::WireEntry> sentReports() const;
+    // Commands of those reports by name ("readProfile", "setProfile", ...), in order.
+    QStringList sentCommands() const;
+    void clearWire() const;
+
+    // A fresh reader of a profile slot's file, and of the application configuration.
+    std::unique_ptr<QSettings> profileFile(int slot) const;
+    std::unique_ptr<QSettings> appConfigFile() const;
+
+private:
+    QTemporaryDir programFolder;
+    Options options;
+    std::unique_ptr<j2::vm::VirtualMouse> virtualMouse;
+    std::unique_ptr<Widget> window;
+    Qt::MouseButtons held;
+};
+
+} // namespace scene
