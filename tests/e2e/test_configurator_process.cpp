@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
@@ -253,6 +254,27 @@ private slots:
         while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 15000)
             QTest::qWait(100);
         QCOMPARE(windowsTitled(kWindowTitle), 1);
+    }
+
+    void screenshotOfTheStartedWindow()
+    {
+        startDaemon();
+        // The file name is taken from where the user started the program, not from the program's folder.
+        auto program = std::make_unique<Program>(environment());
+        program->start(installDir + QStringLiteral("/configurator"),
+                       {QStringLiteral("--screenshot"), QStringLiteral("shot.png")}, home->path());
+        QVERIFY2(program->process.waitForFinished(15000), qPrintable(program->log()));
+        QCOMPARE(program->process.exitCode(), 0);
+        const QImage shot(home->filePath(QStringLiteral("shot.png")));
+        QCOMPARE(shot.size(), QSize(1000, 640));
+        // The revealed frame, not an empty window: the logo corner and the centre differ.
+        QVERIFY(shot.pixel(60, 60) != shot.pixel(500, 320));
+
+        auto withoutFile = std::make_unique<Program>(environment());
+        withoutFile->start(installDir + QStringLiteral("/configurator"), {QStringLiteral("--screenshot")});
+        QVERIFY(withoutFile->process.waitForFinished(15000));
+        QCOMPARE(withoutFile->process.exitCode(), 2);
+        QVERIFY(withoutFile->log().contains(QStringLiteral("--screenshot needs a file name")));
     }
 
     void demoModeShowsItsBoxOnce()

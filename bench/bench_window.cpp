@@ -1,0 +1,158 @@
+// Process start to the window's first frame and to the revealed frame (after the start-up lock), and the
+// resident memory once started, for the configurator on the virtual mouse daemon: offscreen and on a
+// private X server (Xvfb). Each as the median of several runs; the first run of each platform starts with
+// an empty QML cache and is reported on its own.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const QString kDist = QStringLiteral(J2_DIST_DIR);
+constexpr int kRuns = 9;
+constexpr int kLimitMs = 10000;
+constexpr int kSettleMs = 1000;
+
+struct Run
+{
+    double firstFrameMs = -1;
+    double shownMs = -1;
+    double residentMb = -1;
+};
+
+double residentMegabytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+Run measure(const QProcessEnvironment& environment)
+{
+    Run run;
+    QProcess configurator;
+    configurator.setProcessEnvironment(environment);
+    configurator.setProcessChannelMode(QProcess::MergedChannels);
+    QElapsedTimer timer;
+    timer.start();
+    configurator.start(kDist + QStringLiteral("/configurator"));
+    QByteArray output;
+    while (run.shownMs < 0 && timer.elapsed() < kLimitMs) {
+        configurator.waitForReadyRead(2);
+        output += configurator.readAll();
+        const double now = double(timer.nsecsElapsed()) / 1e6;
+        if (run.firstFrameMs < 0 && output.contains("j2-startup: first frame"))
+            run.firstFrameMs = now;
+        if (output.contains("j2-startup: frame shown"))
+            run.shownMs = now;
+    }
+    QThread::msleep(kSettleMs);
+    run.residentMb = residentMegabytes(configurator.processId());
+    configurator.terminate();
+    if (!configurator.waitForFinished(3000))
+        configurator.kill();
+    if (run.shownMs < 0)
+        std::printf("  a run did not show its window; its output:\n%s\n", output.constData());
+    return run;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+void report(const char* platform, const std::vector<Run>& runs)
+{
+    std::vector<double> first;
+    std::vector<double> shown;
+    std::vector<double> resident;
+    for (std::size_t i = 1; i < runs.size(); ++i) {
+        first.push_back(runs[i].firstFrameMs);
+        shown.push_back(runs[i].shownMs);
+        resident.push_back(runs[i].residentMb);
+    }
+    std::printf(
+        "%s: first frame median %.1f ms (min %.1f, max %.1f); revealed frame median %.1f ms; resident "
+        "median %.1f MB (max %.1f) over %zu runs\n",
+        platform, median(first), *std::min_element(first.begin(), first.end()),
+        *std::max_element(first.begin(), first.end()), median(shown), median(resident),
+        *std::max_element(resident.begin(), resident.end()), first.size());
+    std::printf("%s: first run with an empty QML cache: first frame %.1f ms, revealed %.1f ms, %.1f MB\n",
+                platform, runs[0].firstFrameMs, runs[0].shownMs, runs[0].residentMb);
+}
+
+std::vector<Run> series(QProcessEnvironment environment, const QString& home)
+{
+    // A fresh home per platform, so its first run compiles the scene and the others use the cache.
+    QDir(home).removeRecursively();
+    QDir().mkpath(home);
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    std::vector<Run> runs;
+    for (int i = 0; i < kRuns; ++i)
+        runs.push_back(measure(environment));
+    return runs;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir scratch;
+    const QString runtime = scratch.filePath(QStringLiteral("run"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString socket = runtime + QStringLiteral("/vm.sock");
+
+    QProcess daemon;
+    daemon.start(kDist + QStringLiteral("/j2-virtual-mouse"),
+                 {QStringLiteral("serve"), QStringLiteral("--socket"), socket});
+    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
+        QThread::msleep(20);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socket);
+    environment.insert(QStringLiteral("J2_TRACE_STARTUP"), QStringLiteral("1"));
+
+    QProcessEnvironment offscreen = environment;
+    offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    report("offscreen", series(offscreen, scratch.filePath(QStringLiteral("home-offscreen"))));
+
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty()) {
+        std::printf("Xvfb: not installed, skipped\n");
+    } else {
+        QProcess server;
+        server.start(xvfb,
+                     {QStringLiteral(":93"), QStringLiteral("-screen"), QStringLiteral("0"),
+                      QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QThread::msleep(500);
+        QProcessEnvironment x11 = environment;
+        x11.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        x11.insert(QStringLiteral("DISPLAY"), QStringLiteral(":93"));
+        report("Xvfb", series(x11, scratch.filePath(QStringLiteral("home-xvfb"))));
+        server.terminate();
+        server.waitForFinished(3000);
+    }
+
+    daemon.terminate();
+    daemon.waitForFinished(3000);
+    return 0;
+}
