@@ -317,6 +317,12 @@ private slots:
         QCOMPARE(dialog->position(), QPointF(1000 - 427, 640 - 102));
         QCOMPARE(harness->widget().pos(), windowAt); // dragging a dialog never moves the window
 
+        // The mask around an open dialog drags the window, and leaves the dialog where it is in it.
+        harness->drag(QPoint(100, 100), QPoint(25, 15), 3);
+        QCOMPARE(harness->widget().pos(), windowAt + QPoint(25, 15));
+        QCOMPARE(dialog->position(), QPointF(1000 - 427, 640 - 102));
+        QVERIFY(visible(QStringLiteral("mainMask")));
+
         harness->click(item(QStringLiteral("leftKeyOkButton")));
         QVERIFY(!dialog->isVisible());
         QVERIFY(!visible(QStringLiteral("mainMask")));
