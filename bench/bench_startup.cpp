@@ -1,6 +1,8 @@
 // Time from process start to "Detect Mouse" with the virtual mouse daemon, and the CPU the configurator
 // uses while it sits idle watching the mouse's notifications.
 
+#include "bench_daemon.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,8 +16,6 @@
 #include <vector>
 
 namespace {
-
-const QString kDist = QStringLiteral(J2_DIST_DIR);
 
 // CPU time of all threads of a process in nanoseconds (scheduler statistics: finer than clock ticks).
 long long cpuNanoseconds(qint64 pid)
@@ -35,23 +35,9 @@ long long cpuNanoseconds(qint64 pid)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir home;
-    QDir(home.path()).mkdir(QStringLiteral("run"));
-    QFile::setPermissions(home.filePath(QStringLiteral("run")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString socket = home.filePath(QStringLiteral("run/vm.sock"));
-
-    QProcess daemon;
-    daemon.start(kDist + QStringLiteral("/j2-virtual-mouse"),
-                 {QStringLiteral("serve"), QStringLiteral("--socket"), socket});
-    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
-        QThread::msleep(20);
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const BenchDaemon daemon;
+    QProcessEnvironment environment = daemon.environment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
-    environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socket);
 
     std::vector<double> startups;
     constexpr int kRuns = 10;
@@ -61,7 +47,7 @@ int main(int argc, char** argv)
         configurator.setProcessChannelMode(QProcess::MergedChannels);
         QElapsedTimer timer;
         timer.start();
-        configurator.start(kDist + QStringLiteral("/configurator"));
+        configurator.start(BenchDaemon::kDist + QStringLiteral("/configurator"));
         QByteArray output;
         while (!output.contains("Detect Mouse") && timer.elapsed() < 10000) {
             configurator.waitForReadyRead(5);
@@ -88,7 +74,5 @@ int main(int argc, char** argv)
     std::printf("start to \"Detect Mouse\": median %.1f ms, min %.1f ms, max %.1f ms over %d runs (target < "
                 "300 ms)\n",
                 startups[startups.size() / 2], startups.front(), startups.back(), kRuns);
-    daemon.terminate();
-    daemon.waitForFinished(3000);
     return 0;
 }

@@ -3,6 +3,8 @@
 // private X server (Xvfb). Each as the median of several runs; the first run of each platform starts with
 // an empty QML cache and is reported on its own.
 
+#include "bench_daemon.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,7 +20,6 @@
 
 namespace {
 
-const QString kDist = QStringLiteral(J2_DIST_DIR);
 constexpr int kRuns = 9;
 constexpr int kLimitMs = 10000;
 constexpr int kSettleMs = 1000;
@@ -49,7 +50,7 @@ Run measure(const QProcessEnvironment& environment)
     configurator.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer timer;
     timer.start();
-    configurator.start(kDist + QStringLiteral("/configurator"));
+    configurator.start(BenchDaemon::kDist + QStringLiteral("/configurator"));
     QByteArray output;
     while (run.shownMs < 0 && timer.elapsed() < kLimitMs) {
         configurator.waitForReadyRead(2);
@@ -114,26 +115,13 @@ std::vector<Run> series(QProcessEnvironment environment, const QString& home)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir scratch;
-    const QString runtime = scratch.filePath(QStringLiteral("run"));
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString socket = runtime + QStringLiteral("/vm.sock");
-
-    QProcess daemon;
-    daemon.start(kDist + QStringLiteral("/j2-virtual-mouse"),
-                 {QStringLiteral("serve"), QStringLiteral("--socket"), socket});
-    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
-        QThread::msleep(20);
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socket);
+    const BenchDaemon daemon;
+    QProcessEnvironment environment = daemon.environment();
     environment.insert(QStringLiteral("J2_TRACE_STARTUP"), QStringLiteral("1"));
 
     QProcessEnvironment offscreen = environment;
     offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    report("offscreen", series(offscreen, scratch.filePath(QStringLiteral("home-offscreen"))));
+    report("offscreen", series(offscreen, daemon.home() + QStringLiteral("/offscreen")));
 
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty()) {
@@ -147,12 +135,10 @@ int main(int argc, char** argv)
         QProcessEnvironment x11 = environment;
         x11.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         x11.insert(QStringLiteral("DISPLAY"), QStringLiteral(":93"));
-        report("Xvfb", series(x11, scratch.filePath(QStringLiteral("home-xvfb"))));
+        report("Xvfb", series(x11, daemon.home() + QStringLiteral("/xvfb")));
         server.terminate();
         server.waitForFinished(3000);
     }
 
-    daemon.terminate();
-    daemon.waitForFinished(3000);
     return 0;
 }
