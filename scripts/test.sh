@@ -15,6 +15,9 @@ bash scripts/install-deps.sh
 # The sanitizers' own settings reach every program a test starts, whole-program tests included.
 suppressions="$(pwd)/tests/sanitizers"
 export LSAN_OPTIONS="suppressions=$suppressions/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# Whole stacks for every allocation: Qt's libraries carry no frame pointers, and a leak report (or a
+# suppression) needs more than the two frames the fast unwinder finds in them.
+export ASAN_OPTIONS="fast_unwind_on_malloc=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export TSAN_OPTIONS="suppressions=$suppressions/tsan.supp:die_after_fork=0${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
 
 build=build
