@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-declarative-dev qt6-svg-dev
-    qml6-module-qtquick qml6-module-qtqml-workerscript qml6-module-qtquick-window
+    qml6-module-qtquick qml6-module-qtqml-workerscript qml6-module-qtquick-window qml6-module-qttest
     libhidapi-dev libudev-dev
     libglib2.0-dev libx11-dev gsettings-desktop-schemas
     xvfb trayer xdotool imagemagick x11-utils

@@ -27,3 +27,25 @@ QString desktopFolder();
 
 // The Qt dialogs, parented to `parent` (the view).
 std::unique_ptr<FileDialogs> makeQtFileDialogs(QWidget* parent);
+
+// The dialogs the stores hold on to: it passes every call to the implementation behind it, which can be
+// replaced (the scene tests answer the dialogs of a whole window this way).
+class SwitchableFileDialogs final : public FileDialogs
+{
+public:
+    explicit SwitchableFileDialogs(std::unique_ptr<FileDialogs> first) : target(std::move(first)) {}
+    void replace(std::unique_ptr<FileDialogs> next) { target = std::move(next); }
+
+    QString getOpenFileName(const QString& caption, const QString& folder, const QString& filter) override
+    {
+        return target->getOpenFileName(caption, folder, filter);
+    }
+    QString getSaveFileName(const QString& caption, const QString& folder, const QString& filter) override
+    {
+        return target->getSaveFileName(caption, folder, filter);
+    }
+    void warning(const QString& title, const QString& text) override { target->warning(title, text); }
+
+private:
+    std::unique_ptr<FileDialogs> target;
+};

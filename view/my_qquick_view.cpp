@@ -29,7 +29,8 @@ constexpr int kKeyboardFamily = 0;
 } // namespace
 
 myQQuickView::myQQuickView(QWidget* parent)
-    : QQuickWidget(parent), messageList(makeMessageList()), dialogs(makeQtFileDialogs(this)),
+    : QQuickWidget(parent), messageList(makeMessageList()),
+      dialogs(std::make_unique<SwitchableFileDialogs>(makeQtFileDialogs(this))),
       config(std::make_unique<AppConfig>()),
       profiles(
           std::make_unique<ProfileStore>(ProfileStore::kDefaultFolder, dialogs.get(),

@@ -39,6 +39,8 @@ public:
     void setDevice(Hid_Thread* hid);
     AppConfig& appConfig() { return *config; }
     ProfileStore& profileStore() { return *profiles; }
+    // Who answers the import, export and warning dialogs from now on.
+    void replaceFileDialogs(std::unique_ptr<FileDialogs> next) { dialogs->replace(std::move(next)); }
     const QStringList& messages() const { return messageList; }
 
 public slots:
@@ -207,7 +209,7 @@ private:
     Hid_Thread* device = nullptr;
     bool audioEnabled = true;
     QStringList messageList;
-    std::unique_ptr<FileDialogs> dialogs;
+    std::unique_ptr<SwitchableFileDialogs> dialogs;
     std::unique_ptr<AppConfig> config;
     std::unique_ptr<ProfileStore> profiles;
     NameList names;

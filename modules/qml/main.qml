@@ -2,6 +2,7 @@ import QtQuick
 import "./basic"
 import "./common"
 import "./J2"
+import "./J2/performance.js" as Performance
 
 // The configurator's window: every setting panel visible at once in a fixed 1000 x 640 layout, the popups
 // laid over it, the title and bottom bars, the busy lock and the two confirmation dialogs. The program
@@ -416,6 +417,7 @@ Item {
             id: xySettingMain
             objectName: "xySettingMain"
             onClickFrame: mainIten.focusControl()
+            onClickXySetting: mainIten.focusControl()
         }
     }
 
@@ -485,17 +487,65 @@ Item {
             Column {
                 id: rightColumn
                 spacing: 5
-                DpiSetting { id: dpiSettingMain; objectName: "dpiSettingMain"; onClickFrame: mainIten.focusControl() }
-                LightControl { id: lightControlMain; objectName: "lightControlMain"; onClickFrame: mainIten.focusControl() }
-                ReportRate { id: reprotRateMain; objectName: "reprotRateMain"; onClickFrame: mainIten.focusControl() }
-                MouseRate { id: mouseRateMain; objectName: "mouseRateMain"; onClickFrame: mainIten.focusControl() }
-                DoubleRate { id: doubleRateMain; objectName: "doubleRateMain"; onClickFrame: mainIten.focusControl() }
-                ScrollRate { id: scrollRateMain; objectName: "scrollRateMain"; onClickFrame: mainIten.focusControl() }
-                AngleSnap { id: angleSnapMain; objectName: "angleSnapMain"; onClickFrame: mainIten.focusControl() }
+                DpiSetting {
+                    id: dpiSettingMain
+                    objectName: "dpiSettingMain"
+                    onClickFrame: mainIten.focusControl()
+                    onClickDpiSetting: mainIten.focusControl()
+                    onOpenColorBar: function (dpiSelect, dpiColor) { colorBar.openFor(dpiSelect, dpiColor) }
+                }
+                LightControl {
+                    id: lightControlMain
+                    objectName: "lightControlMain"
+                    onClickFrame: mainIten.focusControl()
+                    onClickLightControl: mainIten.focusControl()
+                }
+                ReportRate {
+                    id: reprotRateMain
+                    objectName: "reprotRateMain"
+                    onClickFrame: mainIten.focusControl()
+                    onClickReportRate: mainIten.focusControl()
+                }
+                MouseRate {
+                    id: mouseRateMain
+                    objectName: "mouseRateMain"
+                    onClickFrame: mainIten.focusControl()
+                    onClickMouseRate: mainIten.focusControl()
+                }
+                DoubleRate {
+                    id: doubleRateMain
+                    objectName: "doubleRateMain"
+                    onClickFrame: mainIten.focusControl()
+                    onClickDoubleRate: mainIten.focusControl()
+                }
+                ScrollRate {
+                    id: scrollRateMain
+                    objectName: "scrollRateMain"
+                    onClickFrame: mainIten.focusControl()
+                    onClickScrollRate: mainIten.focusControl()
+                    onLinesChange: function (linesValue) {
+                        scrollRateMain.lines = linesValue
+                        scrollRateMain.isSave = true
+                    }
+                }
+                AngleSnap {
+                    id: angleSnapMain
+                    objectName: "angleSnapMain"
+                    onClickFrame: mainIten.focusControl()
+                    onClickangleSnap: function (tmpAngleSnapValue) {
+                        mainIten.focusControl()
+                        angleSnapMain.angleSnapValue = tmpAngleSnapValue
+                        angleSnapMain.isSave = true
+                    }
+                }
                 GestureCorrection {
                     id: gestureCorrectionMain
                     objectName: "gestureCorrectionMain"
                     onClickFrame: mainIten.focusControl()
+                    onCorrectionValue: function (value) {
+                        gestureCorrectionMain.gestureValue = value
+                        gestureCorrectionMain.isSave = true
+                    }
                 }
             }
         }
@@ -544,11 +594,117 @@ Item {
             }
         }
 
-        // The DPI stage colour picker is laid over the right panel by the DPI panel.
-        Item {
+        // The DPI stage colour picker, opened under a stage's swatch: presets, the custom colour and a hue bar.
+        Rectangle {
             id: colorBar
             objectName: "colorBar"
             visible: false
+            y: 252
+            width: 160
+            height: 103
+            color: "#1c1c1c"
+            border.color: "#c0c0c0"
+            readonly property var stageX: [25, 61, 98, -17, 20, 58, 58]
+            property string customColor: "#ff0000"
+
+            function openFor(stage, colour) {
+                x = stageX[stage]
+                customColor = colour
+                hueSlider.x = Performance.huePosition(colour)
+                visible = true
+            }
+            function apply(colour) {
+                customColor = colour
+                dpiSettingMain.setColor(colour)
+            }
+
+            // Clicks inside the picker must not reach the frame's empty area below it.
+            MouseArea { anchors.fill: parent }
+            Row {
+                x: 8
+                y: 8
+                spacing: 6
+                Repeater {
+                    model: ["#ff0000", "#0000ff", "#00ff00", "#ffff00", "#00ffff", "#ff00ff"]
+                    delegate: Rectangle {
+                        objectName: "colorPreset" + index
+                        width: 18
+                        height: 18
+                        color: modelData
+                        border.color: "#60ffffff"
+                        MouseArea {
+                            anchors.fill: parent
+                            onClicked: colorBar.apply(modelData)
+                        }
+                    }
+                }
+            }
+            Rectangle {
+                objectName: "customColor"
+                x: 8
+                y: 36
+                width: 26
+                height: 26
+                color: colorBar.customColor
+                border.color: "#60ffffff"
+            }
+            Text {
+                objectName: "customColorText"
+                x: 42
+                y: 42
+                text: "R " + parseInt(colorBar.customColor.substr(1, 2), 16) + "   G "
+                      + parseInt(colorBar.customColor.substr(3, 2), 16) + "   B "
+                      + parseInt(colorBar.customColor.substr(5, 2), 16)
+                color: mainIten.fontColor
+                font.family: mainIten.fontFamily
+                font.pixelSize: mainIten.fontMinSize
+            }
+            Item {
+                id: hueBar
+                objectName: "hueBar"
+                x: 16
+                y: 76
+                width: 128
+                height: 12
+                Rectangle {
+                    // A horizontal gradient: a vertical one turned on its side.
+                    anchors.centerIn: parent
+                    width: parent.height
+                    height: parent.width
+                    rotation: -90
+                    gradient: Gradient {
+                        GradientStop { position: 0.0; color: "#ff0000" }
+                        GradientStop { position: 0.167; color: "#ffff00" }
+                        GradientStop { position: 0.333; color: "#00ff00" }
+                        GradientStop { position: 0.5; color: "#00ffff" }
+                        GradientStop { position: 0.667; color: "#0000ff" }
+                        GradientStop { position: 0.833; color: "#ff00ff" }
+                        GradientStop { position: 1.0; color: "#ff0000" }
+                    }
+                }
+                Rectangle {
+                    id: hueSlider
+                    objectName: "hueSlider"
+                    x: -2
+                    y: -3
+                    width: 4
+                    height: 18
+                    color: "#ffffff"
+                    border.color: "#1c1c1c"
+                }
+                MouseArea {
+                    anchors.fill: parent
+                    anchors.margins: -4
+                    preventStealing: true
+                    function place(mouse) {
+                        var atX = mapToItem(hueBar, mouse.x, mouse.y).x
+                        hueSlider.x = Math.max(-2, Math.min(125, Math.round(atX - hueSlider.width / 2)))
+                    }
+                    onPressed: function (mouse) { place(mouse) }
+                    onPositionChanged: function (mouse) { place(mouse) }
+                    onReleased: colorBar.apply(Performance.hueColour(hueSlider.x))
+                }
+            }
         }
     }
 
@@ -588,6 +744,10 @@ Item {
         objectName: "mouseMain"
         anchors.fill: parent
         visible: mainIten.uiShown
+        onViewChanged: function (isSide) {
+            keyMatrixMain.keyDisplay(isSide)
+            mainIten.focusControl()
+        }
     }
 
     Rectangle {

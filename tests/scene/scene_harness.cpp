@@ -11,6 +11,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 
 #include <functional>
 
@@ -35,6 +36,28 @@ bool copyFactoryFiles(const QString& target)
     }
     return true;
 }
+
+// Dialogs answered from the test's lists, so that no test waits on a real one.
+class ScriptedDialogs final : public FileDialogs
+{
+public:
+    explicit ScriptedDialogs(std::shared_ptr<DialogAnswers> given) : answers(std::move(given)) {}
+    QString getOpenFileName(const QString&, const QString&, const QString&) override
+    {
+        return answers->open.isEmpty() ? QString() : answers->open.takeFirst();
+    }
+    QString getSaveFileName(const QString&, const QString&, const QString&) override
+    {
+        return answers->save.isEmpty() ? QString() : answers->save.takeFirst();
+    }
+    void warning(const QString& title, const QString& text) override
+    {
+        answers->warnings.append(title + QStringLiteral(": ") + text);
+    }
+
+private:
+    std::shared_ptr<DialogAnswers> answers;
+};
 
 } // namespace
 
@@ -62,6 +85,7 @@ bool Harness::start(bool waitUntilShown)
     window = std::make_unique<Widget>(
         std::shared_ptr<j2::hid::Backend>(j2::vm::makeInProcessBackend(*virtualMouse)));
     window->move(100, 80);
+    view().replaceFileDialogs(std::make_unique<ScriptedDialogs>(dialogAnswers));
     startConfigurator(*window);
     if (!waitUntilShown)
         return true;
@@ -120,16 +144,17 @@ bool Harness::waitUnlocked(int timeoutMs) const
 
 QPoint Harness::windowPoint(const QQuickItem* target, QPointF at) const
 {
+    // Positioners and anchors place new items when the scene is next polished: ask after that.
+    QQuickTest::qWaitForPolish(view().quickWindow());
     if (at.x() < 0 && at.y() < 0)
         at = QPointF(target->width() / 2, target->height() / 2);
     // The scene fills the window from its top-left corner.
     return view().mapTo(window.get(), target->mapToScene(at).toPoint());
 }
 
-void Harness::press(QPoint at)
+void Harness::press(QPoint at, Qt::MouseButton button)
 {
-    held |= Qt::LeftButton;
-    QTest::mousePress(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mousePress(window->windowHandle(), button, Qt::NoModifier, at);
 }
 
 void Harness::moveTo(QPoint at)
@@ -137,18 +162,28 @@ void Harness::moveTo(QPoint at)
     QTest::mouseMove(window->windowHandle(), at);
 }
 
-void Harness::release(QPoint at)
+void Harness::release(QPoint at, Qt::MouseButton button)
 {
-    held &= ~Qt::LeftButton;
-    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(window->windowHandle(), button, Qt::NoModifier, at);
 }
 
-void Harness::click(const QQuickItem* target)
+void Harness::click(const QQuickItem* target, Qt::MouseButton button)
 {
+    reveal(target);
     const QPoint at = windowPoint(target);
     moveTo(at);
-    press(at);
-    release(at);
+    press(at, button);
+    release(at, button);
+    QCoreApplication::processEvents();
+}
+
+void Harness::doubleClick(const QQuickItem* target)
+{
+    reveal(target);
+    const QPoint at = windowPoint(target);
+    moveTo(at);
+    // Press, release, press, release within the double-click interval, as a user's double click comes.
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
     QCoreApplication::processEvents();
 }
 
@@ -190,6 +225,32 @@ QStringList Harness::sentCommands() const
     for (const j2::vm::WireEntry& entry : sentReports())
         commands.append(QString::fromStdString(entry.command));
     return commands;
+}
+
+j2::vm::DeviceState Harness::deviceState() const
+{
+    window->device().waitForPendingWrite();
+    return virtualMouse->state();
+}
+
+void Harness::reveal(const QQuickItem* target) const
+{
+    for (QQuickItem* ancestor = target->parentItem(); ancestor != nullptr;
+         ancestor = ancestor->parentItem()) {
+        if (!ancestor->inherits("QQuickFlickable"))
+            continue;
+        const QQuickItem* content = ancestor->property("contentItem").value<QQuickItem*>();
+        const qreal top = target->mapToItem(content, QPointF(0, 0)).y();
+        const qreal viewHeight = ancestor->height();
+        const qreal contentY = ancestor->property("contentY").toReal();
+        const qreal range = qMax<qreal>(0, ancestor->property("contentHeight").toReal() - viewHeight);
+        if (top < contentY)
+            ancestor->setProperty("contentY", qBound<qreal>(0, top, range));
+        else if (top + target->height() > contentY + viewHeight)
+            ancestor->setProperty("contentY", qBound<qreal>(0, top + target->height() - viewHeight, range));
+        QCoreApplication::processEvents();
+        return;
+    }
 }
 
 void Harness::clearWire() const

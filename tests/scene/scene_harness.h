@@ -29,6 +29,14 @@ struct Options
     j2::vm::VirtualMouse::Options mouse;
 };
 
+// The answers the harness gives the program's file dialogs.
+struct DialogAnswers
+{
+    QStringList open;
+    QStringList save;
+    QStringList warnings;
+};
+
 class Harness
 {
 public:
@@ -57,10 +65,11 @@ public:
 
     // Real mouse events, delivered through the window; points are in window coordinates.
     QPoint windowPoint(const QQuickItem* target, QPointF at = {-1, -1}) const; // default: the centre
-    void press(QPoint at);
+    void press(QPoint at, Qt::MouseButton button = Qt::LeftButton);
     void moveTo(QPoint at); // with the buttons pressed so far
-    void release(QPoint at);
-    void click(const QQuickItem* target);
+    void release(QPoint at, Qt::MouseButton button = Qt::LeftButton);
+    void click(const QQuickItem* target, Qt::MouseButton button = Qt::LeftButton);
+    void doubleClick(const QQuickItem* target);
     void hover(const QQuickItem* target);
     // Presses at `from` and moves the pointer by `delta` on the screen in `steps` moves, following the
     // window if it moves, then releases.
@@ -73,16 +82,27 @@ public:
     QStringList sentCommands() const;
     void clearWire() const;
 
+    // The mouse's state once the last write has ended.
+    j2::vm::DeviceState deviceState() const;
+    // Scrolls the panel column holding `target` (if any) so that the whole item is in view.
+    void reveal(const QQuickItem* target) const;
+
+    // The import and export dialogs answer with these, in order (a cancel once they run out); warnings are
+    // recorded instead of shown.
+    void answerOpenDialog(const QString& path) { dialogAnswers->open.append(path); }
+    void answerSaveDialog(const QString& path) { dialogAnswers->save.append(path); }
+    QStringList warningsShown() const { return dialogAnswers->warnings; }
+
     // A fresh reader of a profile slot's file, and of the application configuration.
     std::unique_ptr<QSettings> profileFile(int slot) const;
     std::unique_ptr<QSettings> appConfigFile() const;
 
 private:
     QTemporaryDir programFolder;
+    std::shared_ptr<DialogAnswers> dialogAnswers = std::make_shared<DialogAnswers>();
     Options options;
     std::unique_ptr<j2::vm::VirtualMouse> virtualMouse;
     std::unique_ptr<Widget> window;
-    Qt::MouseButtons held;
 };
 
 } // namespace scene

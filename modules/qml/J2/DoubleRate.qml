@@ -1,13 +1,18 @@
 import QtQuick
 
-// Holds this panel's place in the frame, with the contract Save, Cancel and Reset rely on, until the
-// panel's own controls are built.
-Frame {
+// How quickly two clicks must follow each other to count as a double click.
+DialPanel {
+    id: panel
     title: mainIten.mainLang[11]
-    contentHeight: 112
 
-    property bool isSave: false
+    property alias doubleRateValue: panel.value
 
-    function init(isSendData) {}
-    function saveData() {}
+    signal doubleRateChange()
+    signal clickDoubleRate()
+
+    load: function () { return ui_View.getDoubleClickSpeed() }
+    store: function (value) { ui_View.setDoubleClickSpeed(value) }
+    onDialPressed: clickDoubleRate()
+    onDialReleased: doubleRateChange()
+    onDoubleRateChange: isSave = true
 }

@@ -12,4 +12,5 @@ Frame {
 
     function init(isSendData) {}
     function saveData() {}
+    function keyDisplay(isSide) {}
 }

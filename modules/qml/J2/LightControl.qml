@@ -1,13 +1,120 @@
 import QtQuick
+import "lighting.js" as Lighting
 
-// Holds this panel's place in the frame, with the contract Save, Cancel and Reset rely on, until the
-// panel's own controls are built.
+// The mouse's lighting: Static, Breath or RGB, each with its own level.
 Frame {
+    id: panel
     title: mainIten.mainLang[4]
-    contentHeight: 92
+    contentHeight: 117
 
     property bool isSave: false
+    property int effect: 1
+    property var levels: [4, 4, 4]
+    property var toggles: ({ left: false, right: false, middle: false })
+    // What Save sends, as the last user action left it.
+    property int tmpEffect: 0
+    property int tmpOption0: 0
+    property int tmpOption1: 0
 
-    function init(isSendData) {}
-    function saveData() {}
+    signal setLED(int effect, int option1, int option2)
+    signal clickLightControl()
+
+    function init(isSendData) {
+        var loaded = Lighting.loadedEffect(ui_View.ui_8DH_GetRGBLedEffect())
+        effect = loaded.effect
+        levels = loaded.levels
+        toggles = loaded.toggles
+        if (isSendData) {
+            var current = currentArguments()
+            setLED(current[0], current[1], current[2])
+            isSave = false
+            saveData()
+        }
+    }
+
+    function currentArguments() {
+        var mask = Lighting.toggleMask(toggles.left, toggles.right, toggles.middle)
+        return Lighting.setLedArguments(effect, effect <= 3 ? levels[effect - 1] : 0, mask)
+    }
+
+    function saveData() {
+        var sent = Lighting.sendValues(tmpEffect, tmpOption0, tmpOption1)
+        ui_View.ui_SetRGBLedEffect(sent[0], sent[1], sent[2], [tmpEffect, tmpOption0, tmpOption1])
+    }
+
+    function userChanged() {
+        var current = currentArguments()
+        setLED(current[0], current[1], current[2])
+    }
+
+    onSetLED: function (effect, option1, option2) {
+        tmpEffect = effect
+        tmpOption0 = option1
+        tmpOption1 = option2
+        isSave = true
+    }
+
+    Repeater {
+        model: 3
+        delegate: Item {
+            id: row
+            objectName: "lightRow" + index
+            readonly property int rowEffect: index + 1
+            x: 12
+            y: 8 + index * 36
+            width: 222
+            height: 30
+            RadioOption {
+                objectName: "lightEffect" + row.rowEffect
+                anchors.verticalCenter: parent.verticalCenter
+                label: mainIten.mainLang[5 + index]
+                group: "lightControl"
+                imageOn: "lightControlBtn1"
+                imageOff: "lightControlBtn0"
+                checked: panel.effect === row.rowEffect
+                onClicked: {
+                    panel.clickLightControl()
+                    panel.effect = row.rowEffect
+                    panel.userChanged()
+                }
+            }
+            Image {
+                x: 70
+                anchors.verticalCenter: parent.verticalCenter
+                source: mainIten.imageUrl("lightControl", "lightControlTxt" + index)
+            }
+            Image {
+                id: track
+                objectName: "lightLevel" + row.rowEffect
+                x: 92
+                anchors.verticalCenter: parent.verticalCenter
+                opacity: panel.effect === row.rowEffect ? 1 : 0.4
+                property int pressLevel: 0
+                source: mainIten.imageUrl("lightControl", "lightControl" + panel.levels[index])
+                MouseArea {
+                    anchors.fill: parent
+                    anchors.topMargin: -6
+                    anchors.bottomMargin: -6
+                    // Only the slider of the chosen effect takes input.
+                    enabled: panel.effect === row.rowEffect
+                    preventStealing: true
+                    function follow(mouse) {
+                        var copy = panel.levels.slice()
+                        copy[index] = Lighting.lightLevel(Math.max(0, Math.min(track.width, mouse.x)))
+                        panel.levels = copy
+                    }
+                    onPressed: function (mouse) {
+                        panel.clickLightControl()
+                        track.pressLevel = panel.levels[index]
+                        follow(mouse)
+                    }
+                    onPositionChanged: function (mouse) { follow(mouse) }
+                    onReleased: {
+                        if (panel.levels[index] !== track.pressLevel)
+                            panel.userChanged()
+                    }
+                }
+            }
+        }
+    }
 }

@@ -1,13 +1,18 @@
 import QtQuick
 
-// Holds this panel's place in the frame, with the contract Save, Cancel and Reset rely on, until the
-// panel's own controls are built.
-Frame {
+// The desktop's pointer speed.
+DialPanel {
+    id: panel
     title: mainIten.mainLang[10]
-    contentHeight: 112
 
-    property bool isSave: false
+    property alias mouseRateValue: panel.value
 
-    function init(isSendData) {}
-    function saveData() {}
+    signal mouseRateChange()
+    signal clickMouseRate()
+
+    load: function () { return ui_View.getCursorSpeed() }
+    store: function (value) { ui_View.setCursorSpeed(value) }
+    onDialPressed: clickMouseRate()
+    onDialReleased: mouseRateChange()
+    onMouseRateChange: isSave = true
 }

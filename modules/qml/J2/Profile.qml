@@ -1,38 +1,303 @@
 import QtQuick
+import "profiles.js" as Profiles
 
-// Holds this popup's place in the frame, with what the frame calls on it, until its page is built. Any
-// click closes it, so the mask never traps the user.
-Rectangle {
+// The user's named profiles: choose the active one, create, copy, rename, delete, load and save them.
+Image {
     id: popup
     width: 264
     height: 599
     visible: false
-    color: "#e61a1a1a"
-    border.color: "#8f2020"
+    source: mainIten.imageUrl("profile", "profileBg")
 
+    // The active profile's number, set by the frame.
     property int profileNo: 0
     property int tmpProfileNo: 0
+    property var entries: []
+    property int currentIndex: -1
+    // The row being renamed, -1 when none.
+    property int editIndex: -1
 
     signal changeProfile(int tmpProfileNo)
     signal closeUI()
+    signal doubleClick()
+    signal listViewFocus()
 
-    function init() {}
-    function profileEditorFocus() {}
-    function closePopup() {
-        popup.visible = false
-        mainMask.visible = false
-        popup.closeUI()
+    function init() {
+        var loaded = Profiles.parseStoredList(ui_View.getNameList(2))
+        currentIndex = Profiles.currentIndexFor(loaded, profileNo)
+        entries = loaded
+        if (mainIten.language === 0 && entries.length > 0) {
+            entries = Profiles.withStandardName(entries)
+            writeBack()
+        }
     }
+
+    function writeBack() {
+        ui_View.updataNameList(2, Profiles.storedList(entries))
+    }
+
+    function choose(index) {
+        currentIndex = index
+        tmpProfileNo = entries[index].profileNo
+        changeProfile(tmpProfileNo)
+    }
+
+    function appendAndChoose(entry) {
+        entries = entries.concat([entry])
+        currentIndex = entries.length - 1
+        writeBack()
+    }
+
+    function newProfile() {
+        var entry = Profiles.newEntry(entries)
+        if (entry === null)
+            return
+        appendAndChoose(entry)
+        // A new profile starts from the factory settings.
+        ui_View.resetProfile(entry.profileNo)
+        choose(currentIndex)
+    }
+
+    function copyProfile() {
+        var entry = Profiles.copyEntry(entries, currentIndex)
+        if (entry === null)
+            return
+        ui_View.copyProfile(entry.profileNo, entries[currentIndex].profileNo)
+        appendAndChoose(entry)
+        choose(currentIndex)
+    }
+
+    function deleteProfile() {
+        var result = Profiles.removeEntry(entries, currentIndex)
+        if (result === null)
+            return
+        // Only the row goes: the profile's file stays on disk.
+        entries = result.entries
+        writeBack()
+        choose(result.current)
+    }
+
+    function loadProfile() {
+        if (!ui_View.loadProfile(profileNo))
+            return
+        var panels = [keyMatrixMain, xySettingMain, dpiSettingMain, lightControlMain, reprotRateMain,
+                      mouseRateMain, doubleRateMain, scrollRateMain]
+        for (var i = 0; i < panels.length; ++i)
+            panels[i].init(true)
+    }
+
+    function startRename(index) {
+        editIndex = index
+    }
+
+    // Ends a rename: the new name is kept only when no other profile has it.
+    function endRename(name) {
+        var index = editIndex
+        editIndex = -1
+        if (index < 0 || !Profiles.renameAllowed(entries, index, name))
+            return
+        var copy = entries.slice()
+        copy[index] = { profileName: name.trim(), profileNo: copy[index].profileNo }
+        entries = copy
+        writeBack()
+    }
+
+    function profileEditorFocus() {
+        if (editIndex >= 0)
+            nameEditor.commit()
+        contextMenu.visible = false
+    }
+
+    function closePopup() {
+        profileEditorFocus()
+        visible = false
+        mainMask.visible = false
+        closeUI()
+    }
+
+    function runCommand(command) {
+        contextMenu.visible = false
+        if (command === 0)
+            deleteProfile()
+        else if (command === 1)
+            startRename(currentIndex)
+        else if (command === 2)
+            copyProfile()
+        else if (command === 3)
+            loadProfile()
+        else
+            ui_View.saveProfile(profileNo)
+    }
+
+    // A click on the popup's own background ends a rename and closes the menu.
+    MouseArea {
+        anchors.fill: parent
+        onPressed: popup.profileEditorFocus()
+    }
+
     Text {
         x: 12
-        y: 8
+        height: 30
+        verticalAlignment: Text.AlignVCenter
         text: mainIten.mainLang[19]
         color: mainIten.fontColor
         font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontMaxSize
+        font.pixelSize: mainIten.fontMiddleSize
+        font.bold: true
     }
-    MouseArea {
-        anchors.fill: parent
-        onClicked: popup.closePopup()
+    Image {
+        objectName: "profileClose"
+        x: 240
+        y: 8
+        source: mainIten.imageUrl("profile", closeArea.containsMouse ? "closeH" : "close")
+        MouseArea {
+            id: closeArea
+            anchors.fill: parent
+            hoverEnabled: true
+            onClicked: popup.closePopup()
+        }
+    }
+
+    Column {
+        id: list
+        objectName: "profileList"
+        y: 36
+        width: 263
+        height: Math.min((popup.entries.length + 1) * 18, 544)
+        clip: true
+        Repeater {
+            model: popup.entries
+            delegate: Rectangle {
+                objectName: "profileRow" + index
+                width: 263
+                height: 18
+                color: index === popup.currentIndex ? "#b03b3b" : (rowArea.containsMouse ? "#999999" : "transparent")
+                Image {
+                    x: 6
+                    anchors.verticalCenter: parent.verticalCenter
+                    source: mainIten.imageUrl("profile", index === popup.currentIndex ? "rowIconS" : "rowIcon")
+                }
+                Text {
+                    x: 24
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: index !== popup.editIndex
+                    text: modelData.profileName
+                    color: mainIten.fontColor
+                    font.family: mainIten.fontFamily
+                    font.pixelSize: mainIten.fontNormalSize
+                }
+                MouseArea {
+                    id: rowArea
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    acceptedButtons: Qt.LeftButton | Qt.RightButton
+                    onPressed: function (mouse) {
+                        popup.profileEditorFocus()
+                        popup.listViewFocus()
+                        popup.choose(index)
+                        if (mouse.button === Qt.RightButton) {
+                            var at = mapToItem(popup, mouse.x, mouse.y)
+                            contextMenu.x = Math.min(at.x, popup.width - contextMenu.width)
+                            contextMenu.y = at.y + 3
+                            contextMenu.visible = true
+                        }
+                    }
+                    onDoubleClicked: {
+                        popup.doubleClick()
+                        popup.startRename(index)
+                    }
+                }
+            }
+        }
+    }
+
+    TextInput {
+        id: nameEditor
+        objectName: "profileNameEditor"
+        x: 24
+        y: list.y + popup.editIndex * 18 + 2
+        width: 230
+        visible: popup.editIndex >= 0
+        color: mainIten.fontColor
+        selectionColor: "#761212"
+        font.family: mainIten.fontFamily
+        font.pixelSize: mainIten.fontNormalSize
+        maximumLength: 40
+        function commit() {
+            popup.endRename(text)
+        }
+        onVisibleChanged: {
+            if (!visible)
+                return
+            text = popup.entries[popup.editIndex].profileName
+            selectAll()
+            forceActiveFocus()
+        }
+        onAccepted: commit()
+    }
+
+    Repeater {
+        model: [{ name: "profileNew", label: mainIten.mainLang[20], x: 40 },
+            { name: "profileDelete", label: mainIten.mainLang[21], x: 175 }]
+        delegate: Image {
+            objectName: modelData.name
+            x: modelData.x
+            y: 576
+            source: mainIten.imageUrl("profile", buttonArea.containsMouse ? "btnH" : "btn")
+            Text {
+                anchors.centerIn: parent
+                text: modelData.label
+                color: mainIten.fontColor
+                font.family: mainIten.fontFamily
+                font.pixelSize: mainIten.fontNormalSize
+            }
+            MouseArea {
+                id: buttonArea
+                anchors.fill: parent
+                hoverEnabled: true
+                onClicked: {
+                    popup.profileEditorFocus()
+                    if (index === 0)
+                        popup.newProfile()
+                    else
+                        popup.deleteProfile()
+                }
+            }
+        }
+    }
+
+    Rectangle {
+        id: contextMenu
+        objectName: "profileMenu"
+        visible: false
+        width: 159
+        height: 105
+        color: "#6f2929"
+        border.color: "#8f2020"
+        Column {
+            Repeater {
+                model: 5
+                delegate: Rectangle {
+                    objectName: "profileMenuRow" + index
+                    width: 159
+                    height: 21
+                    color: menuArea.containsMouse ? "#8f2020" : "transparent"
+                    Text {
+                        x: 10
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: mainIten.mainLang[21 + index]
+                        color: mainIten.fontColor
+                        font.family: mainIten.fontFamily
+                        font.pixelSize: mainIten.fontNormalSize
+                    }
+                    MouseArea {
+                        id: menuArea
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        onClicked: popup.runCommand(index)
+                    }
+                }
+            }
+        }
     }
 }

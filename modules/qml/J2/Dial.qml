@@ -1,0 +1,46 @@
+import QtQuick
+import "performance.js" as Performance
+
+// A half-round dial from 0 (slow) to 11 (fast): the value follows the pointer and is reported on release.
+Item {
+    id: dial
+    width: 160
+    height: 94
+
+    property int value: 5
+    property int pressValue: 5
+
+    signal pressed()
+    signal released()
+
+    Image {
+        id: picture
+        objectName: "dialImage"
+        source: mainIten.imageUrl("mouseRate", Performance.dialImage(dial.value))
+        MouseArea {
+            anchors.fill: parent
+            preventStealing: true
+            function follow(mouse) {
+                dial.value = Performance.dialValue(mouse.x, mouse.y, picture.width / 2)
+            }
+            onPressed: function (mouse) {
+                dial.pressed()
+                dial.pressValue = dial.value
+                follow(mouse)
+            }
+            onPositionChanged: function (mouse) { follow(mouse) }
+            onReleased: dial.released()
+        }
+    }
+    Repeater {
+        model: [{ text: mainIten.mainLang[13], left: true }, { text: mainIten.mainLang[14], left: false }]
+        delegate: Text {
+            x: modelData.left ? 10 : picture.width - 10 - width
+            y: 78
+            text: modelData.text
+            color: mainIten.fontColor
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontMinSize
+        }
+    }
+}
