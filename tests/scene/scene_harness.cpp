@@ -259,6 +259,17 @@ void Harness::clearWire() const
     virtualMouse->clearWireLog();
 }
 
+void Harness::screenshot(const QString& name) const
+{
+    const QString folder = qEnvironmentVariable("J2_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QQuickTest::qWaitForPolish(view().quickWindow());
+    QTest::qWait(50); // the next frame, with what the last gesture changed
+    QDir().mkpath(folder);
+    window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 std::unique_ptr<QSettings> Harness::profileFile(int slot) const
 {
     return std::make_unique<QSettings>(view().profileStore().slotFile(slot), QSettings::IniFormat);

@@ -93,6 +93,9 @@ public:
     void answerSaveDialog(const QString& path) { dialogAnswers->save.append(path); }
     QStringList warningsShown() const { return dialogAnswers->warnings; }
 
+    // With J2_SCREENSHOT_DIR set, saves the window as <name>.png there, for a person to look at.
+    void screenshot(const QString& name) const;
+
     // A fresh reader of a profile slot's file, and of the application configuration.
     std::unique_ptr<QSettings> profileFile(int slot) const;
     std::unique_ptr<QSettings> appConfigFile() const;

@@ -109,6 +109,7 @@ private slots:
         clickAt(QStringLiteral("dpiFlag6"), QPointF(7, 7));
         QVERIFY(unsaved(QStringLiteral("dpiSettingMain")));
         QCOMPARE(value(QStringLiteral("dpiSettingMain"), "dpiFlags").toList().at(6).toBool(), false);
+        item(QStringLiteral("mouseMain"))->setProperty("selectKey", 0);
 
         clickAt(QStringLiteral("dpiColor2"), QPointF(4, 4));
         QQuickItem* picker = item(QStringLiteral("colorBar"));
@@ -120,6 +121,7 @@ private slots:
                  QStringLiteral("#00ffff"));
         QCOMPARE(value(QStringLiteral("customColor"), "color").value<QColor>(),
                  QColor(QStringLiteral("#00ffff")));
+        harness->screenshot(QStringLiteral("colour-picker"));
         // The hue bar: the far left is red.
         harness->drag(harness->windowPoint(item(QStringLiteral("hueBar")), QPointF(0, 6)), QPoint(-30, 0), 2);
         QCOMPARE(value(QStringLiteral("hueSlider"), "x").toInt(), -2);
@@ -249,6 +251,7 @@ private slots:
                     .toString()
                     .endsWith(QStringLiteral("/MouseSide11S.png")));
         QCOMPARE(item(QStringLiteral("mouseButton23"))->position(), QPointF(576, 310));
+        harness->screenshot(QStringLiteral("side-view"));
     }
 
     void dialsAndScrollLines()

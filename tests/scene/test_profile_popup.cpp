@@ -118,6 +118,9 @@ private slots:
                  (QList<Entry>{{QStringLiteral("Standard(0)"), 2}, {QStringLiteral("Standard(1)"), 3}}));
         QCOMPARE(markOf(2), QStringLiteral("first"));
         QCOMPARE(markOf(3), QStringLiteral("first"));
+        harness->click(item(QStringLiteral("profileRow3")), Qt::RightButton);
+        harness->screenshot(QStringLiteral("profile-popup"));
+        harness->click(item(QStringLiteral("profileMenuRow4"))); // Save, cancelled: closes the menu
         QCOMPARE(profileNo(), 3);
 
         // Deleting the current (last) row makes the row before it current and switches to it; the file stays.
