@@ -160,6 +160,31 @@ private slots:
         harness->click(item(QStringLiteral("cancelButton")));
         QCOMPARE(value(QStringLiteral("reprotRateMain"), "reportValue").toInt(), 8);
         QVERIFY(unsaved(QStringLiteral("reprotRateMain")));
+
+        // A switch to a profile with another rate marks it too; the re-send when the popup closes clears it.
+        save();
+        QVERIFY(!unsaved(QStringLiteral("reprotRateMain")));
+        harness->click(item(QStringLiteral("profileBtn")));
+        harness->click(item(QStringLiteral("profileNew")));
+        QCOMPARE(value(QStringLiteral("reprotRateMain"), "reportValue").toInt(), 1); // the factory profile's
+        QVERIFY(unsaved(QStringLiteral("reprotRateMain")));
+        harness->click(item(QStringLiteral("profileClose")));
+        QVERIFY(!unsaved(QStringLiteral("reprotRateMain")));
+        QCOMPARE(int(harness->deviceState().functionOption[1]), 1);
+    }
+
+    void factoryResetSendsTheFactoryPages()
+    {
+        clickAt(QStringLiteral("xSlider"), QPointF(205, 10));
+        save();
+        QCOMPARE(int(block(0)[pb::kXSensitivity]), 200);
+        harness->click(item(QStringLiteral("resetButton")));
+        harness->click(item(QStringLiteral("factoryOkButton")));
+        QVERIFY(harness->waitUnlocked(10000));
+        // The factory profile's step 4 is on the mouse again, and the page shows it.
+        QCOMPARE(value(QStringLiteral("xySettingMain"), "xStep").toInt(), 4);
+        QCOMPARE(int(block(0)[pb::kXSensitivity]), 100);
+        QCOMPARE(value(QStringLiteral("dpiValueText0"), "text").toString(), QStringLiteral("400"));
     }
 
     void axisSensitivitySteps()
