@@ -5,6 +5,7 @@
 #include "start_up.h"
 #include "widget.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -115,7 +116,10 @@ QQuickItem* Harness::item(const QString& objectName) const
                 return found;
         return nullptr;
     };
-    return root() != nullptr ? search(root()) : nullptr;
+    QQuickItem* found = root() != nullptr ? search(root()) : nullptr;
+    if (found == nullptr)
+        qWarning().noquote() << "no scene item named" << objectName; // says which name a failing test missed
+    return found;
 }
 
 QVariant Harness::value(const QString& objectName, const char* property) const

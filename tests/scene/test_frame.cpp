@@ -106,13 +106,7 @@ private:
         return byName;
     }
 
-    QQuickItem* item(const QString& name) const
-    {
-        QQuickItem* found = harness->item(name);
-        if (found == nullptr)
-            qWarning().noquote() << "no scene item named" << name;
-        return found;
-    }
+    QQuickItem* item(const QString& name) const { return harness->item(name); }
     bool visible(const QString& name) const { return item(name) != nullptr && item(name)->isVisible(); }
     QString imageOf(const QString& name) const { return item(name)->property("source").toUrl().toString(); }
 

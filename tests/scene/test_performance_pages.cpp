@@ -24,13 +24,7 @@ class TestPerformancePages : public QObject
 private:
     std::unique_ptr<scene::Harness> harness;
 
-    QQuickItem* item(const QString& name) const
-    {
-        QQuickItem* found = harness->item(name);
-        if (found == nullptr)
-            qWarning().noquote() << "no scene item named" << name;
-        return found;
-    }
+    QQuickItem* item(const QString& name) const { return harness->item(name); }
     QVariant value(const QString& name, const char* property) const { return harness->value(name, property); }
     bool unsaved(const QString& panel) const { return value(panel, "isSave").toBool(); }
     void clickAt(const QString& name, QPointF at)

@@ -28,13 +28,7 @@ class TestProfilePopup : public QObject
 private:
     std::unique_ptr<scene::Harness> harness;
 
-    QQuickItem* item(const QString& name) const
-    {
-        QQuickItem* found = harness->item(name);
-        if (found == nullptr)
-            qWarning().noquote() << "no scene item named" << name;
-        return found;
-    }
+    QQuickItem* item(const QString& name) const { return harness->item(name); }
     QQuickItem* popup() const { return item(QStringLiteral("profileMain")); }
     int current() const { return popup()->property("currentIndex").toInt(); }
     int profileNo() const { return popup()->property("profileNo").toInt(); }
