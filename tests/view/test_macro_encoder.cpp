@@ -1,9 +1,14 @@
 // The macro stream encoders on known examples: the macro and gun pages' encoders, the macro page's length
-// count, the text-line encoder on both device families, and the fitting of a long stream into its slot.
+// count (their examples in tests/data/macro_examples.json), the text-line encoder on both device families,
+// and the fitting of a long stream into its slot.
 
 #include "key_names.h"
 #include "macro_encoder.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace macro_stream;
@@ -22,6 +27,20 @@ QList<PageAction> parseActions(const QStringList& lines)
 QByteArray bytes(const QList<uchar>& stream)
 {
     return QByteArray(reinterpret_cast<const char*>(stream.constData()), stream.size());
+}
+
+// The macro page's examples, shared with the page library's own test so that both encoders agree.
+QString examplesPath()
+{
+    return QStringLiteral(J2_TEST_DATA_DIR "/macro_examples.json");
+}
+
+QJsonObject examples()
+{
+    QFile file(examplesPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
 }
 
 QByteArray hex(const char* text)
@@ -64,61 +83,28 @@ class TestMacroEncoder : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { rebuildKeyNameMap(); }
+    void initTestCase()
+    {
+        rebuildKeyNameMap();
+        QVERIFY2(!examples().isEmpty(), qPrintable("no examples in " + examplesPath()));
+        QVERIFY(!examples().value("macroPage").toArray().isEmpty());
+        QVERIFY(!examples().value("recordCount").toArray().isEmpty());
+    }
 
     void macroPage_data()
     {
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<int>("repeat");
         QTest::addColumn<QByteArray>("expected");
-        const QByteArray pressA50ReleaseA = hex("00 01 05 04 81 04 00 00");
-        QTest::newRow("press, 50 ms, release") << QStringList{"1,A", "0,50", "2,A"} << 1 << pressA50ReleaseA;
-        QTest::newRow("pauses add up") << QStringList{"1,A", "0,20", "0,30", "2,A"} << 1 << pressA50ReleaseA;
-        QTest::newRow("no pause plays one tick")
-            << QStringList{"1,A", "2,A"} << 1 << hex("00 01 01 04 81 04 00 00");
-        QTest::newRow("repeat 300") << QStringList{"1,A", "2,A"} << 300 << hex("01 2C 01 04 81 04 00 00");
-        QTest::newRow("nothing") << QStringList{} << 1 << hex("00 01");
-        QTest::newRow("pauses only") << QStringList{"0,50", "0,10"} << 1 << hex("00 01");
-        QTest::newRow("a single press") << QStringList{"1,A"} << 7 << hex("00 07");
-        QTest::newRow("a single press after pauses") << QStringList{"0,300", "1,A"} << 1 << hex("00 01");
-        QTest::newRow("a press and a trailing pause")
-            << QStringList{"1,A", "0,50"} << 1 << hex("00 01 01 04 00 00");
-        QTest::newRow("leading pauses are left out")
-            << QStringList{"0,300", "1,A", "2,A"} << 1 << hex("00 01 01 04 81 04 00 00");
-        QTest::newRow("the last record plays one tick")
-            << QStringList{"1,A", "2,A", "0,500"} << 1 << hex("00 01 01 04 81 04 00 00");
-        QTest::newRow("a pause after a release keeps the release bit")
-            << QStringList{"1,A", "2,A", "0,30", "1,B", "2,B"} << 1
-            << hex("00 01 01 04 83 04 01 05 81 05 00 00");
-        QTest::newRow("mouse buttons")
-            << QStringList{"3,MS-L", "0,100", "4,MS-L", "3,MS-R", "4,MS-R", "3,MS-M", "4,MS-M"} << 1
-            << hex("00 01 0A F0 81 F0 01 F1 81 F1 01 F2 81 F2 00 00");
-        QTest::newRow("an unknown name plays code 0")
-            << QStringList{"1,Foo", "2,Foo"} << 1 << hex("00 01 01 00 81 00 00 00");
-        QTest::newRow("half a tick after a press rounds up")
-            << QStringList{"1,A", "0,15", "2,A"} << 1 << hex("00 01 02 04 81 04 00 00");
-        QTest::newRow("half a tick after a release is cut")
-            << QStringList{"1,A", "2,A", "0,15", "1,B"} << 1 << hex("00 01 01 04 81 04 01 05 00 00");
-        QTest::newRow("less than a tick still plays one")
-            << QStringList{"1,A", "0,4", "2,A", "0,4", "1,B"} << 1 << hex("00 01 01 04 81 04 01 05 00 00");
-        QTest::newRow("1260 ms fits the delay bits")
-            << QStringList{"1,A", "0,1260", "2,A"} << 1 << hex("00 01 7E 04 81 04 00 00");
-        QTest::newRow("1270 ms needs an extension")
-            << QStringList{"1,A", "0,1270", "2,A"} << 1 << hex("00 01 00 04 00 01 00 3F 81 04 00 00");
-        QTest::newRow("2000 ms in 20 ms units")
-            << QStringList{"1,A", "0,2000", "2,A"} << 1 << hex("00 01 00 04 00 01 00 64 81 04 00 00");
-        QTest::newRow("a long pause after a release") << QStringList{"1,A", "2,A", "0,2000", "1,B"} << 1
-                                                      << hex("00 01 01 04 80 04 00 01 00 64 01 05 00 00");
-        QTest::newRow("1000 s in 50 ms units")
-            << QStringList{"1,A", "0,1000000", "2,A"} << 1 << hex("00 01 00 04 00 02 4E 20 81 04 00 00");
-        QTest::newRow("3000 s in 100 ms units")
-            << QStringList{"1,A", "0,3000000", "2,A"} << 1 << hex("00 01 00 04 00 03 75 30 81 04 00 00");
-        QTest::newRow("just under 6000 s in 100 ms units")
-            << QStringList{"1,A", "0,5999990", "2,A"} << 1 << hex("00 01 00 04 00 03 EA 5F 81 04 00 00");
-        QTest::newRow("6000 s and more are limited")
-            << QStringList{"1,A", "0,7000000", "2,A"} << 1 << hex("00 01 00 04 00 03 FF FF 81 04 00 00");
-        QTest::newRow("cursor steps are not the macro page's")
-            << QStringList{"1,A", "5,3", "6,4", "2,A"} << 1 << hex("00 01 01 04 81 04 00 00");
+        for (const QJsonValue& value : examples().value("macroPage").toArray()) {
+            const QJsonObject row = value.toObject();
+            QStringList actions;
+            for (const QJsonValue& action : row.value("actions").toArray())
+                actions << action.toString();
+            QTest::newRow(qPrintable(row.value("name").toString()))
+                << actions << row.value("repeat").toInt()
+                << QByteArray::fromHex(row.value("expected").toString().toLatin1());
+        }
     }
     void macroPage()
     {
@@ -130,27 +116,32 @@ private slots:
         QCOMPARE(recordCount(parsed), expected.size());
     }
 
-    // The page's length limit relies on the count; lists long enough to reach it.
+    // The page's length limit relies on the count: lists of many events, with and without pauses.
     void recordCountOfLongLists_data()
     {
         QTest::addColumn<int>("events");
         QTest::addColumn<QString>("pauseMs");
+        QTest::addColumn<QString>("pauseBeforeLastMs");
         QTest::addColumn<int>("expected");
-        QTest::newRow("61 events without pauses reach 126") << 61 << QString() << 126;
-        QTest::newRow("60 events without pauses stay below") << 60 << QString() << 124;
-        QTest::newRow("short pauses cost nothing") << 61 << QStringLiteral("1260") << 126;
-        QTest::newRow("long pauses cost four bytes each")
-            << 20 << QStringLiteral("1270") << 2 + 2 * 20 + 4 * 19 + 2;
+        for (const QJsonValue& value : examples().value("recordCount").toArray()) {
+            const QJsonObject row = value.toObject();
+            QTest::newRow(qPrintable(row.value("name").toString()))
+                << row.value("events").toInt() << row.value("pauseMs").toString()
+                << row.value("pauseBeforeLastMs").toString() << row.value("expected").toInt();
+        }
     }
     void recordCountOfLongLists()
     {
         QFETCH(int, events);
         QFETCH(QString, pauseMs);
+        QFETCH(QString, pauseBeforeLastMs);
         QFETCH(int, expected);
         QStringList actions;
         for (int i = 0; i < events; ++i) {
-            if (i > 0 && !pauseMs.isEmpty())
-                actions << "0," + pauseMs;
+            const QString pause =
+                i + 1 == events && !pauseBeforeLastMs.isEmpty() ? pauseBeforeLastMs : pauseMs;
+            if (i > 0 && !pause.isEmpty())
+                actions << "0," + pause;
             actions << (i % 2 == 0 ? "1,B" : "2,B");
         }
         const QList<PageAction> parsed = parseActions(actions);
