@@ -1,6 +1,7 @@
 // The configurator: one instance per user, living in the notification area with the mouse.
 
 #include "device_change_monitor.h"
+#include "input_hook.h"
 #include "single_instance.h"
 #include "start_up.h"
 #include "virtual_mouse.h"
@@ -88,6 +89,12 @@ int main(int argc, char* argv[])
         virtualCable->start();
     }
 
+    // Keys and buttons from anywhere on the desktop, for the recording pages and the hot key that brings the
+    // window back. Without them the program still starts; recording and the hot key then do nothing.
+    Input_Hook inputHook(false);
+    inputHook.registerKeyboardCallback(keyboardCallback, &widget);
+    inputHook.registerMouseCallback(mouseCallback, &widget);
+
     traceStartup(widget);
     const qsizetype screenshotOption = app.arguments().indexOf(QStringLiteral("--screenshot"));
     if (screenshotOption > 0) {
@@ -102,6 +109,7 @@ int main(int argc, char* argv[])
     startConfigurator(widget);
 
     const int result = QApplication::exec();
+    inputHook.remove();
     if (virtualCable)
         virtualCable->stop();
     return result;

@@ -21,6 +21,13 @@ const char* const kTrayMenuStyle =
     "rgba(255, 255, 255, 40); } QMenu::separator { height: 1px; background: rgb(100, 100, 100); } "
     "QMenu::indicator { width: 13px; height: 13px; } QMenu::icon { padding-left: 2px; padding-right: 2px; } ";
 
+// USB usages of the hot key's keys.
+constexpr int kLeftShift = 0xE1;
+constexpr int kRightShift = 0xE5;
+constexpr int kLeftAlt = 0xE2;
+constexpr int kRightAlt = 0xE6;
+constexpr int kRestoreKey = 0x45; // F12
+
 } // namespace
 
 Widget::Widget(QWidget* parent) : Widget(nullptr, parent) {}
@@ -59,6 +66,16 @@ void Widget::createTrayIcon()
     tray->setIcon(QIcon(kTrayIconFile));
     connect(tray, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
     tray->show();
+}
+
+void Widget::trackHotKey(int usage, bool isDown)
+{
+    if (usage == kLeftShift || usage == kRightShift)
+        shiftHeld = isDown;
+    else if (usage == kLeftAlt || usage == kRightAlt)
+        altHeld = isDown;
+    else if (usage == kRestoreKey && isDown && shiftHeld && altHeld && !isVisible())
+        showNormal();
 }
 
 void Widget::showTrayMessage(const QString& title, const QString& text)
@@ -114,4 +131,23 @@ void Widget::customEvent(QEvent* event)
     if (event->type() != UserEvent::kType || static_cast<UserEvent*>(event)->code != UserEvent::kRunUI)
         return;
     ui->sceneView()->runUI();
+}
+
+void keyboardCallback(int usage, bool isDown, void* window)
+{
+    auto* widget = static_cast<Widget*>(window);
+    if (widget == nullptr)
+        return;
+    widget->sceneView()->detectKeyboard(isDown, usage);
+    widget->trackHotKey(usage, isDown);
+}
+
+void mouseCallback(unsigned code, bool isDown, int x, int y, void* window)
+{
+    auto* widget = static_cast<Widget*>(window);
+    if (widget == nullptr)
+        return;
+    // The scene takes screen coordinates unsigned: a point left of or above the primary screen arrives as
+    // its two's complement.
+    widget->sceneView()->detectMouse(isDown, code, uint(x), uint(y));
 }

@@ -32,6 +32,10 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray; }
     bool isPolling() const { return pollTimer.isActive(); }
 
+    // Follows Shift and Alt across the reported key transitions; F12 pressed with both held brings the
+    // hidden window back, wherever the focus is.
+    void trackHotKey(int usage, bool isDown);
+
     void showTrayMessage(const QString& title, const QString& text) override;
     void hideWindow() override;
     QString storedSecrecyCode(int did) override;
@@ -59,3 +63,8 @@ private:
     bool shiftHeld = false;
     bool altHeld = false;
 };
+
+// The input hook's receivers, registered by the start-up code with the window as context: every key and
+// button goes to the scene, every key also to the window's hot-key tracker.
+void keyboardCallback(int usage, bool isDown, void* window);
+void mouseCallback(unsigned code, bool isDown, int x, int y, void* window);

@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 compiler=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++)
 for file in platform/windows/win32_*.cpp; do
-    "$compiler" -std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror -Iplatform/windows "$file"
+    "$compiler" -std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror -Iplatform -Iplatform/windows "$file"
     echo "windows syntax ok: $file"
 done

@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-declarative-dev qt6-svg-dev
     qml6-module-qtquick qml6-module-qtqml-workerscript qml6-module-qtquick-window qml6-module-qttest
-    libhidapi-dev libudev-dev
+    libhidapi-dev libudev-dev libxcb-xinput-dev
     libglib2.0-dev libx11-dev gsettings-desktop-schemas
     xvfb trayer xdotool imagemagick x11-utils
     g++-mingw-w64-x86-64-posix

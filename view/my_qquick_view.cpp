@@ -72,6 +72,21 @@ void myQQuickView::invokeRoot(const char* function)
         QMetaObject::invokeMethod(rootObject(), function, Qt::QueuedConnection);
 }
 
+void myQQuickView::detectKeyboard(bool isDown, int usbCode)
+{
+    if (rootObject() != nullptr)
+        QMetaObject::invokeMethod(rootObject(), "detectKeyboard", Qt::QueuedConnection,
+                                  Q_ARG(QVariant, QVariant(isDown)), Q_ARG(QVariant, QVariant(usbCode)));
+}
+
+void myQQuickView::detectMouse(bool isDown, uint code, uint x, uint y)
+{
+    if (rootObject() != nullptr)
+        QMetaObject::invokeMethod(rootObject(), "detectMouse", Qt::QueuedConnection,
+                                  Q_ARG(QVariant, QVariant(isDown)), Q_ARG(QVariant, QVariant(code)),
+                                  Q_ARG(QVariant, QVariant(x)), Q_ARG(QVariant, QVariant(y)));
+}
+
 // ---- start-up and utilities ----
 
 void myQQuickView::syncFW()

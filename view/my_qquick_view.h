@@ -43,6 +43,12 @@ public:
     void replaceFileDialogs(std::unique_ptr<FileDialogs> next) { dialogs->replace(std::move(next)); }
     const QStringList& messages() const { return messageList; }
 
+    // A key or mouse button heard anywhere on the desktop, handed to the scene on a later turn of the event
+    // loop (so the input hook returns at once): `usbCode` is a keyboard usage, `code` a mouse code 0xF0 to
+    // 0xF2 with the pointer's screen position.
+    void detectKeyboard(bool isDown, int usbCode);
+    void detectMouse(bool isDown, uint code, uint x, uint y);
+
 public slots:
     // 0-6
     void syncFW();
