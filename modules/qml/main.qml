@@ -3,6 +3,7 @@ import "./basic"
 import "./common"
 import "./J2"
 import "./J2/performance.js" as Performance
+import "./J2/keyCodes.js" as KeyCodes
 
 // The configurator's window: every setting panel visible at once in a fixed 1000 x 640 layout, the popups
 // laid over it, the title and bottom bars, the busy lock and the two confirmation dialogs. The program
@@ -193,6 +194,32 @@ Item {
         mainMask.visible = true
     }
 
+    // A click on a button row: the function menu beside it, unless it is the last left button.
+    function openKeyMenu(index) {
+        focusControl()
+        var entry = keyMatrixMain.modKeysVar[index]
+        if (entry !== undefined && KeyCodes.isLeftButton(entry[0], entry[1], entry[2], entry[3])
+                && keyMatrixMain.checkLeftKey() === 1) {
+            showLeftKeyWarning()
+            return
+        }
+        keyMenuMain.x = keyMatrixMain.getx(index)
+        keyMenuMain.y = keyMatrixMain.gety(index)
+        keyMenuMain.showControl()
+        mouseMain.selectKey = index
+    }
+
+    // The menu chose a function for the selected button.
+    function assignFunction(menuStr) {
+        keyMenuMain.visible = false
+        var key = mouseMain.selectKey
+        var bytes = KeyCodes.bytesOfHex(menuStr)
+        keyMatrixMain.modifyData(key, bytes[0], bytes[1], bytes[2], bytes[3])
+        keyMatrixMain.refreashUI()
+        keyMatrixMain.cancelGunKeyFun(key)
+        mouseMain.selectKey = -1
+    }
+
     function menuUpClicked(index) {
         if (index === 0)
             ui_Ctl.onMinimize()
@@ -240,29 +267,6 @@ Item {
                 return
             ui_Ctl.onXChanged(mouse.x - pressPoint.x)
             ui_Ctl.onYChanged(mouse.y - pressPoint.y)
-        }
-    }
-
-    component DialogButton: Rectangle {
-        id: dialogButton
-        property string label: ""
-        signal clicked()
-        width: 88
-        height: 25
-        color: buttonArea.containsMouse ? "#761212" : "#4f1717"
-        border.color: "#4e3434"
-        Text {
-            anchors.centerIn: parent
-            text: dialogButton.label
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
-        }
-        MouseArea {
-            id: buttonArea
-            anchors.fill: parent
-            hoverEnabled: true
-            onClicked: dialogButton.clicked()
         }
     }
 
@@ -388,6 +392,15 @@ Item {
             id: keyMatrixMain
             objectName: "keyMatrixMain"
             onClickFrame: mainIten.focusControl()
+            onEnterBtn: function (index) {
+                if (!keyMenuMain.visible)
+                    mouseMain.selectKey = index
+            }
+            onLeaveBtn: function (index) {
+                if (!keyMenuMain.visible)
+                    mouseMain.selectKey = -1
+            }
+            onClickKeyMatrix: function (index) { mainIten.openKeyMenu(index) }
         }
         Rectangle {
             id: macroButtonBox
@@ -769,9 +782,26 @@ Item {
         }
     }
 
-    MacroEditor { id: macroEditorMain; objectName: "macroEditorMain" }
+    MacroEditor {
+        id: macroEditorMain
+        objectName: "macroEditorMain"
+        onDeleteMacroSignal: function (macroName) { keyMatrixMain.deleteMacroProc(macroName) }
+    }
     GunControl { id: gunControlMain; objectName: "gunControlMain" }
-    KeyMenu { id: keyMenuMain; objectName: "keyMenuMain" }
+    KeyMenu {
+        id: keyMenuMain
+        objectName: "keyMenuMain"
+        onMenuCmd: function (menuStr) { mainIten.assignFunction(menuStr) }
+        onSingleKeyChosen: {
+            keyMenuMain.visible = false
+            mainIten.showPopupCentred(singleKeyMain)
+        }
+        onMacroKeyChosen: {
+            keyMenuMain.visible = false
+            macroKeyMain.uiType = 0
+            macroKeyMain.showUI()
+        }
+    }
     Profile {
         id: profileMain
         objectName: "profileMain"

@@ -107,6 +107,9 @@ QQuickItem* Harness::root() const
 
 QQuickItem* Harness::item(const QString& objectName) const
 {
+    // Views and positioners make and place their items when the scene is next polished.
+    if (root() != nullptr)
+        QQuickTest::qWaitForPolish(view().quickWindow());
     // Through the visual tree: items a Repeater makes are visual children only.
     std::function<QQuickItem*(QQuickItem*)> search = [&](QQuickItem* from) -> QQuickItem* {
         if (from->objectName() == objectName)

@@ -1,36 +1,174 @@
 import QtQuick
+import "../common"
 
-// Holds this popup's place in the frame, with what the frame calls on it, until its page is built. Any
-// click closes it, so the mask never traps the user.
-Rectangle {
-    id: popup
+// Assigns a recorded macro, with how it runs, to the selected button, and writes it to the button's slot
+// at once.
+DialogPanel {
+    id: dialog
     width: 360
-    height: 240
-    visible: false
-    color: "#e61a1a1a"
-    border.color: "#8f2020"
+    height: 250
+    title: macroKeyLang[0]
 
+    // 0 once per press, 1 until any button is pressed, 2 while the button is held.
+    property int macroType: 0
+    // 0 assigns to a button, 1 to a gun slot.
+    property int uiType: 0
+    property int gunIndex: -1
     property var macroKeyLang: ["Macro Key", "Please select a macro",
                                 "Macro runs one-time after\npressing the button",
                                 "Macro runs endless loop\nuntil any button is pressed",
                                 "Macro runs endless loop\nuntil button is released", "OK", "Cancel", "Key",
                                 "Please assign a Key", ""]
+    // The name shown in the field; the list keeps its own selection between openings.
+    property string shownName: ""
+    property int listSelection: -1
 
-    function macroKeyFocus() {}
-    function closePopup() {
-        popup.visible = false
-        mainMask.visible = false
+    signal closeSure()
+
+    function showUI() {
+        macroType = 0
+        shownName = ""
+        nameList.visible = false
+        x = (mainIten.width - width) / 2
+        y = (mainIten.height - height) / 2
+        visible = true
+        mainMask.visible = true
     }
+
+    function macroKeyFocus() {
+        nameList.visible = false
+    }
+
+    function selectedName() {
+        var macros = macroEditorMain.macroListModel
+        return listSelection >= 0 && listSelection < macros.count ? macros.get(listSelection).macroName : ""
+    }
+
+    function accept() {
+        var name = selectedName()
+        var key = mouseMain.selectKey
+        if (name !== "" && uiType === 0) {
+            ui_View.setMacroKey(key, name)
+            keyMatrixMain.modifyData(key, 0x09, macroType, key, 0x00)
+            keyMatrixMain.refreashUI()
+            macroEditorMain.sendMacro(key, name)
+        }
+        close()
+    }
+
+    function close() {
+        visible = false
+        mouseMain.selectKey = -1
+        mainMask.visible = false
+        closeSure()
+    }
+
+    onCloseClicked: close()
+
     Text {
-        x: 12
-        y: 8
-        text: macroKeyLang[0]
+        x: 20
+        y: 12
+        text: dialog.macroKeyLang[1]
         color: mainIten.fontColor
         font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontMaxSize
+        font.pixelSize: mainIten.fontNormalSize
     }
-    MouseArea {
-        anchors.fill: parent
-        onClicked: popup.closePopup()
+    Column {
+        x: 20
+        y: 76
+        spacing: 6
+        Repeater {
+            model: 3
+            delegate: RadioOption {
+                objectName: "macroRunType" + index
+                label: dialog.macroKeyLang[2 + index]
+                group: "lightControl"
+                imageOn: "lightControlBtn1"
+                imageOff: "lightControlBtn0"
+                checked: dialog.macroType === index
+                onClicked: dialog.macroType = index
+            }
+        }
+    }
+    Row {
+        anchors.right: parent.right
+        anchors.rightMargin: 14
+        y: 184
+        spacing: 10
+        DialogButton {
+            objectName: "macroKeyOk"
+            label: dialog.macroKeyLang[5]
+            onClicked: dialog.accept()
+        }
+        DialogButton {
+            objectName: "macroKeyCancel"
+            label: dialog.macroKeyLang[6]
+            onClicked: dialog.close()
+        }
+    }
+    // The name field and its drop-down list of the macro page's macros, over everything else.
+    Rectangle {
+        objectName: "macroNameField"
+        x: 20
+        y: 36
+        z: 1
+        width: 320
+        height: 26
+        color: "#101010"
+        border.color: "#761212"
+        Text {
+            x: 8
+            anchors.verticalCenter: parent.verticalCenter
+            text: dialog.shownName
+            color: "#fa6726"
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+        }
+        MouseArea {
+            anchors.fill: parent
+            onClicked: nameList.visible = !nameList.visible
+        }
+        Rectangle {
+            id: nameList
+            objectName: "macroNameList"
+            y: parent.height
+            width: parent.width
+            height: Math.min(listView.contentHeight, 120) + 2
+            visible: false
+            color: "#1a1a1a"
+            border.color: "#761212"
+            ListView {
+                id: listView
+                anchors.fill: parent
+                anchors.margins: 1
+                clip: true
+                model: macroEditorMain.macroListModel
+                delegate: Rectangle {
+                    objectName: "macroNameChoice" + index
+                    width: listView.width
+                    height: 20
+                    color: index === dialog.listSelection ? "#b03b3b" : (choiceArea.containsMouse ? "#4f1717"
+                                                                                                   : "transparent")
+                    Text {
+                        x: 8
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: macroName
+                        color: mainIten.fontColor
+                        font.family: mainIten.fontFamily
+                        font.pixelSize: mainIten.fontNormalSize
+                    }
+                    MouseArea {
+                        id: choiceArea
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        onClicked: {
+                            dialog.listSelection = index
+                            dialog.shownName = macroName
+                            nameList.visible = false
+                        }
+                    }
+                }
+            }
+        }
     }
 }

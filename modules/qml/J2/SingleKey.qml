@@ -1,30 +1,80 @@
 import QtQuick
+import "../common"
+import "keyCodes.js" as KeyCodes
 
-// Holds this popup's place in the frame, with what the frame calls on it, until its page is built. Any
-// click closes it, so the mask never traps the user.
-Rectangle {
-    id: popup
-    width: 320
-    height: 160
-    visible: false
-    color: "#e61a1a1a"
-    border.color: "#8f2020"
+// Assigns one keyboard key to the selected button: the next key pressed anywhere is shown, OK takes it.
+DialogPanel {
+    id: dialog
+    width: 300
+    height: 150
+    title: macroKeyMain.macroKeyLang[7]
 
-    function detectKeyboard(isDown, usbCode) {}
-    function closePopup() {
-        popup.visible = false
-        mainMask.visible = false
+    // The key name shown; kept when the dialog opens again.
+    property string textValue: ""
+
+    signal closeSure()
+
+    function detectKeyboard(isDown, usbCode) {
+        textValue = KeyCodes.keycodeTostr(usbCode)
     }
+
+    function accept() {
+        var key = mouseMain.selectKey
+        if (textValue !== "") {
+            keyMatrixMain.modifyData(key, 0x00, 0x00, KeyCodes.strTokeycode(textValue), 0x00)
+            keyMatrixMain.refreashUI()
+            keyMatrixMain.cancelGunKeyFun(key)
+        }
+        close()
+    }
+
+    function close() {
+        visible = false
+        mouseMain.selectKey = -1
+        mainMask.visible = false
+        closeSure()
+    }
+
+    onCloseClicked: close()
+
     Text {
-        x: 12
-        y: 8
-        text: macroKeyMain.macroKeyLang[7]
+        x: 20
+        y: 14
+        text: macroKeyMain.macroKeyLang[8]
         color: mainIten.fontColor
         font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontMaxSize
+        font.pixelSize: mainIten.fontNormalSize
     }
-    MouseArea {
-        anchors.fill: parent
-        onClicked: popup.closePopup()
+    Rectangle {
+        x: 20
+        y: 38
+        width: 260
+        height: 26
+        color: "#101010"
+        border.color: "#761212"
+        Text {
+            objectName: "singleKeyText"
+            anchors.centerIn: parent
+            text: dialog.textValue
+            color: "#fa6726"
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontMiddleSize
+        }
+    }
+    Row {
+        anchors.right: parent.right
+        anchors.rightMargin: 14
+        y: 80
+        spacing: 10
+        DialogButton {
+            objectName: "singleKeyOk"
+            label: macroKeyMain.macroKeyLang[5]
+            onClicked: dialog.accept()
+        }
+        DialogButton {
+            objectName: "singleKeyCancel"
+            label: macroKeyMain.macroKeyLang[6]
+            onClicked: dialog.close()
+        }
     }
 }

@@ -1,0 +1,59 @@
+import QtQuick
+
+// The frame of the key and macro dialogs: a title bar to drag it by (never out of the window), a close
+// button, and the dialog's own content below.
+Rectangle {
+    id: dialog
+    visible: false
+    color: "#f21a1a1a"
+    border.color: "#4e3434"
+
+    property string title: ""
+    default property alias content: body.data
+
+    signal closeClicked()
+
+    Rectangle {
+        width: parent.width
+        height: 30
+        color: "#1e1e1e"
+        MouseArea {
+            anchors.fill: parent
+            drag.target: dialog
+            drag.threshold: 0
+            drag.smoothed: false
+            drag.minimumX: 0
+            drag.maximumX: mainIten.width - dialog.width
+            drag.minimumY: 0
+            drag.maximumY: mainIten.height - dialog.height
+        }
+        Text {
+            x: 12
+            anchors.verticalCenter: parent.verticalCenter
+            text: dialog.title
+            color: mainIten.fontColor
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+            font.bold: true
+        }
+        Image {
+            objectName: dialog.objectName + "Close"
+            anchors.right: parent.right
+            anchors.rightMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            source: mainIten.imageUrl("profile", closeArea.containsMouse ? "closeH" : "close")
+            MouseArea {
+                id: closeArea
+                anchors.fill: parent
+                hoverEnabled: true
+                onClicked: dialog.closeClicked()
+            }
+        }
+    }
+    Item {
+        id: body
+        y: 30
+        width: parent.width
+        height: parent.height - 30
+    }
+}
