@@ -2,15 +2,18 @@
 // the j2-virtual-mouse daemon.
 
 #include "desktop.h"
+#include "key_names.h"
+#include "macro_encoder.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
-#include <QSet>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -307,6 +310,73 @@ private slots:
         QTest::qWait(500);
         QCOMPARE(windowsTitled(kWindowTitle), 1);
         QCOMPARE(program->process.state(), QProcess::Running);
+    }
+
+    // A person's way through the window: record a macro from the keyboard in the macro editor, give it to
+    // button 4 with the key menu's "Macro" entry, and find it in the mouse's slot for that button.
+    void macroRecordedFromTheKeyboardReachesItsButton()
+    {
+        startDaemon();
+        auto program = startConfigurator();
+        QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
+        QString window;
+        QElapsedTimer timer;
+        timer.start();
+        while (window.isEmpty() && timer.elapsed() < 10000) {
+            window = QString::fromLatin1(desktop
+                                             ->run(QStringLiteral("xdotool"),
+                                                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                    QStringLiteral("--name"), kWindowTitle})
+                                             .trimmed()
+                                             .split('\n')
+                                             .value(0));
+            QTest::qWait(100);
+        }
+        QVERIFY(!window.isEmpty());
+        QTest::qWait(500); // the start-up lock
+        const auto click = [&](int x, int y) {
+            desktop->run(QStringLiteral("xdotool"),
+                         {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
+                          QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+            QTest::qWait(300);
+        };
+        // Window coordinates of the layout: the macro button under the button rows, the editor centred
+        // (600 x 430 at 200, 105), the key menu beside row 4, the macro dialog centred (360 x 250 at 320,
+        // 195).
+        click(139, 316); // "Macro Manager"
+        click(256, 487); // "New": Macro_0, selected
+        click(704, 183); // "Start Record"
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("key"), QStringLiteral("a"), QStringLiteral("b")});
+        QTest::qWait(300);
+        click(704, 183); // "Stop Record"
+        click(644, 509); // "OK"
+        click(139, 205); // row 4 (key index 5)
+        click(317, 479); // "Macro"
+        click(420, 274); // the name field
+        click(420, 300); // Macro_0
+        click(524, 421); // "OK"
+
+        // The mouse's slot for key index 5 (slot 6) plays what the keyboard typed, as the encoder of
+        // reference writes it.
+        QVERIFY(QFile::exists(installDir + QStringLiteral("/modules/macro/Macro_0.bin")));
+        rebuildKeyNameMap();
+        const QList<macro_stream::PageAction> typed = {{macro_stream::KeyPress, QStringLiteral("A")},
+                                                       {macro_stream::KeyRelease, QStringLiteral("A")},
+                                                       {macro_stream::KeyPress, QStringLiteral("B")},
+                                                       {macro_stream::KeyRelease, QStringLiteral("B")}};
+        QByteArray expected;
+        for (uchar byte : macro_stream::deCode(typed, 1))
+            expected.append(char(byte));
+        QProcess control;
+        control.start(
+            kDist + QStringLiteral("/j2-virtual-mouse"),
+            {QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath, QStringLiteral("dump")});
+        QVERIFY(control.waitForFinished(5000));
+        const QJsonObject state = QJsonDocument::fromJson(control.readAllStandardOutput()).object();
+        const QByteArray slot =
+            QByteArray::fromHex(state.value(QStringLiteral("macros")).toArray().at(6).toString().toLatin1());
+        QVERIFY2(slot.startsWith(expected), qPrintable(slot.toHex(' ') + " / " + expected.toHex(' ')));
     }
 
     void unplugAndPlugBackIn()
