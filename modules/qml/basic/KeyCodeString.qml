@@ -1,15 +1,21 @@
 import QtQuick
+import "../J2/keyCodes.js" as KeyCodes
 
-// The key-name tables shared by the key assignment and macro pages, held once by the frame.
+// The key-name tables shared by the key assignment and macro pages, held once by the frame as
+// _KeyCodeString; the tables and their rules live in keyCodes.js.
 Item {
     visible: false
 
-    // The position (1 to 8) of the lowest set bit of a byte; 0 when no bit is set.
-    function logByte(intByte) {
-        for (var bit = 0; bit < 8; ++bit) {
-            if (intByte & (1 << bit))
-                return bit + 1
-        }
-        return 0
-    }
+    readonly property var str2keycode: KeyCodes.str2keycode
+    readonly property var keycode2str: KeyCodes.keycode2str
+    readonly property var str2mousecode: KeyCodes.str2mousecode
+    readonly property var mousecode2str: KeyCodes.mousecode2str
+    readonly property var mouseData2str: KeyCodes.mouseData2str
+    readonly property var mouseData2str1: KeyCodes.mouseData2str1
+    readonly property var mouseData2str2: KeyCodes.mouseData2str2
+
+    function keycodeTostr(code) { return KeyCodes.keycodeTostr(code) }
+    function strTokeycode(name) { return KeyCodes.strTokeycode(name) }
+    function mousecodeTostr(code) { return KeyCodes.mousecodeTostr(code) }
+    function logByte(intByte) { return KeyCodes.logByte(intByte) }
 }
