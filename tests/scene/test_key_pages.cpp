@@ -111,6 +111,7 @@ private slots:
         harness->hover(item(QStringLiteral("keyMenuEntry6")));
         QVERIFY(!item(QStringLiteral("keyMenuSub7"))->isVisible());
         QVERIFY(item(QStringLiteral("keyMenuSub6"))->isVisible());
+        harness->screenshot(QStringLiteral("key-menu"));
         harness->click(item(QStringLiteral("keyMenuEntry102")));
         QVERIFY(!item(QStringLiteral("keyMenuMain"))->isVisible());
         QCOMPARE(entry(3), (QList<int>{0x07, 0x00, 0x03, 0x00}));

@@ -155,6 +155,10 @@ private slots:
         QCOMPARE(actions().at(1), (Action{0, "50"}));
         QCOMPARE(actions().at(2), (Action{3, "MS-M"}));
         QCOMPARE(editor()->property("currentAction").toInt(), 1);
+        harness->click(item(QStringLiteral("actionRow3")), Qt::RightButton);
+        harness->screenshot(QStringLiteral("macro-editor"));
+        QMetaObject::invokeMethod(editor(), "macroEditorFocus");
+        harness->click(item(QStringLiteral("actionRow1")));
 
         // Delete removes the selected action.
         menu(2, 0);
