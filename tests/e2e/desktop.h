@@ -1,8 +1,12 @@
 #pragma once
 
 // A private X desktop for whole-program tests: an Xvfb server on a free display with a tray host (trayer),
-// torn down with the object.
+// torn down with the object; and a copy of an installation tree for the programs a test starts.
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -74,3 +78,17 @@ private:
     QProcess xvfb;
     QProcess trayer;
 };
+
+// A copy of an installation tree (the build's dist folder), so a test's program writes its settings there.
+inline bool copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).path());
+        if (!QFile::copy(source, target))
+            return false;
+    }
+    return true;
+}

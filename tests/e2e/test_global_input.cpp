@@ -19,19 +19,6 @@ namespace {
 const QString kDist = QStringLiteral(J2_DIST_DIR);
 const QString kWindowTitle = QStringLiteral("NORVEK SKARN J2");
 
-bool copyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).path());
-        if (!QFile::copy(source, target))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 class TestGlobalInput : public QObject
