@@ -6,6 +6,7 @@
 #include "widget.h"
 
 #include <QQuickItem>
+#include <QSettings>
 #include <QTest>
 
 class TestKeyPages : public QObject
@@ -194,6 +195,21 @@ private slots:
         harness->click(item(QStringLiteral("macroDelete")));
         harness->click(item(QStringLiteral("macroOk")));
         QCOMPARE(entry(8).value(0), 0x09);
+    }
+
+    void aProfileWithoutGunKeysBindsNone()
+    {
+        {
+            std::unique_ptr<QSettings> profile = harness->profileFile(0);
+            profile->remove(QStringLiteral("selectGunKey"));
+        }
+        QMetaObject::invokeMethod(item(QStringLiteral("keyMatrixMain")), "init", Q_ARG(QVariant, false));
+        for (const QVariant& slot : harness->value(QStringLiteral("keyMatrixMain"), "gunKeyDataEx").toList())
+            QCOMPARE(slot.toMap().value(QStringLiteral("key")).toInt(), -1);
+        // An assignment records the released slots: still none bound.
+        choose(3, 13);
+        const QVariantList recorded = harness->view().getselectGunKey();
+        QCOMPARE(recorded.mid(0, 3), (QVariantList{-1, -1, -1}));
     }
 
     void autoRunTextDependsOnTheLanguage_data()

@@ -66,10 +66,13 @@ Frame {
     function loadGunSlots() {
         var stored = ui_View.getselectGunKey()
         var slots = []
-        for (var slot = 0; slot < 3; ++slot) {
-            slots.push({ key: stored[slot] !== undefined ? Number(stored[slot]) : -1,
-                         type: stored[slot + 3] !== undefined ? Number(stored[slot + 3]) : 2 })
+        // A profile that never bound a gun key stores nothing (or empty text) here: unbound, run type 2.
+        function storedNumber(value, otherwise) {
+            var number = parseInt(value, 10)
+            return isNaN(number) ? otherwise : number
         }
+        for (var slot = 0; slot < 3; ++slot)
+            slots.push({ key: storedNumber(stored[slot], -1), type: storedNumber(stored[slot + 3], 2) })
         gunKeyDataEx = slots
     }
 
