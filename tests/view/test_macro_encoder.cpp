@@ -1,6 +1,6 @@
 // The macro stream encoders on known examples: the macro and gun pages' encoders, the macro page's length
-// count (their examples in tests/data/macro_examples.json), the text-line encoder on both device families,
-// and the fitting of a long stream into its slot.
+// count (their examples in tests/data/macro_examples.json and gun_examples.json), the text-line encoder on
+// both device families, and the fitting of a long stream into its slot.
 
 #include "key_names.h"
 #include "macro_encoder.h"
@@ -29,18 +29,43 @@ QByteArray bytes(const QList<uchar>& stream)
     return QByteArray(reinterpret_cast<const char*>(stream.constData()), stream.size());
 }
 
-// The macro page's examples, shared with the page library's own test so that both encoders agree.
-QString examplesPath()
+// The pages' examples, shared with the page libraries' own tests so that both encoders agree.
+QString examplesPath(const QString& fileName)
 {
-    return QStringLiteral(J2_TEST_DATA_DIR "/macro_examples.json");
+    return QStringLiteral(J2_TEST_DATA_DIR "/") + fileName;
+}
+
+QJsonObject examplesIn(const QString& fileName)
+{
+    QFile file(examplesPath(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
 }
 
 QJsonObject examples()
 {
-    QFile file(examplesPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
+    return examplesIn(QStringLiteral("macro_examples.json"));
+}
+
+QJsonObject gunExamples()
+{
+    return examplesIn(QStringLiteral("gun_examples.json"));
+}
+
+// One row per example of a page's encoder: its actions, its repeat count (named `countField`) and the
+// bytes expected.
+void addPageRows(const QJsonArray& rows, const QString& countField)
+{
+    for (const QJsonValue& value : rows) {
+        const QJsonObject row = value.toObject();
+        QStringList actions;
+        for (const QJsonValue& action : row.value("actions").toArray())
+            actions << action.toString();
+        QTest::newRow(qPrintable(row.value("name").toString()))
+            << actions << row.value(countField).toInt()
+            << QByteArray::fromHex(row.value("expected").toString().toLatin1());
+    }
 }
 
 QByteArray hex(const char* text)
@@ -86,9 +111,11 @@ private slots:
     void initTestCase()
     {
         rebuildKeyNameMap();
-        QVERIFY2(!examples().isEmpty(), qPrintable("no examples in " + examplesPath()));
+        QVERIFY2(!examples().isEmpty(), qPrintable("no examples in " + examplesPath("macro_examples.json")));
         QVERIFY(!examples().value("macroPage").toArray().isEmpty());
         QVERIFY(!examples().value("recordCount").toArray().isEmpty());
+        QVERIFY2(!gunExamples().isEmpty(), qPrintable("no examples in " + examplesPath("gun_examples.json")));
+        QVERIFY(!gunExamples().value("gunPage").toArray().isEmpty());
     }
 
     void macroPage_data()
@@ -96,15 +123,7 @@ private slots:
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<int>("repeat");
         QTest::addColumn<QByteArray>("expected");
-        for (const QJsonValue& value : examples().value("macroPage").toArray()) {
-            const QJsonObject row = value.toObject();
-            QStringList actions;
-            for (const QJsonValue& action : row.value("actions").toArray())
-                actions << action.toString();
-            QTest::newRow(qPrintable(row.value("name").toString()))
-                << actions << row.value("repeat").toInt()
-                << QByteArray::fromHex(row.value("expected").toString().toLatin1());
-        }
+        addPageRows(examples().value("macroPage").toArray(), QStringLiteral("repeat"));
     }
     void macroPage()
     {
@@ -154,20 +173,7 @@ private slots:
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<int>("loopTimes");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("no pause plays 20 ms, also last")
-            << QStringList{"1,A", "2,A"} << 1 << hex("00 01 0A 04 8A 04 00 00");
-        QTest::newRow("50 ms in 2 ms ticks")
-            << QStringList{"1,A", "0,50", "2,A"} << 1 << hex("00 01 19 04 8A 04 00 00");
-        QTest::newRow("252 ms fits the delay bits")
-            << QStringList{"1,A", "0,252", "2,A"} << 1 << hex("00 01 7E 04 8A 04 00 00");
-        QTest::newRow("254 ms needs an extension")
-            << QStringList{"1,A", "0,254", "2,A"} << 1 << hex("00 01 00 04 00 01 00 0C 8A 04 00 00");
-        QTest::newRow("cursor step, Y turned over") << QStringList{"5,10", "6,-20", "0,40", "1,A", "2,A"} << 1
-                                                    << hex("00 01 14 F9 0A 14 0A 04 8A 04 00 00");
-        QTest::newRow("cursor step between key events")
-            << QStringList{"1,A", "5,-5", "6,7", "2,A"} << 1 << hex("00 01 0A 04 0A F9 FB F9 8A 04 00 00");
-        QTest::newRow("a cursor step alone, three loops")
-            << QStringList{"5,1", "6,1"} << 3 << hex("00 03 0A F9 01 FF 00 00");
+        addPageRows(gunExamples().value("gunPage").toArray(), QStringLiteral("loopTimes"));
     }
     void gunPage()
     {
