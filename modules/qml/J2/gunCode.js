@@ -9,22 +9,18 @@
 
 // ---- actions ----
 
-var kDelay = 0;
-var kKeyPress = 1;
-var kKeyRelease = 2;
-var kMousePress = 3;
-var kMouseRelease = 4;
+var kDelay = MacroCode.kDelay;
+var kKeyPress = MacroCode.kKeyPress;
 // A cursor step is always the adjacent pair X then Y, each an offset of -127..127.
 var kCursorX = 5;
 var kCursorY = 6;
 
 // ---- the stream ----
 
-var kHeaderBytes = 2;
-var kEndMarkerBytes = 2;
-var kRecordBytes = 2;
-var kExtensionBytes = 4;
-var kReleaseBit = 0x80;
+var kHeaderBytes = MacroCode.kHeaderBytes;
+var kEndMarkerBytes = MacroCode.kEndMarkerBytes;
+var kRecordBytes = MacroCode.kRecordBytes;
+var kExtensionBytes = MacroCode.kExtensionBytes;
 var kDelayBits = 0x7F;
 // A record [delay, kCursorCode, dx, dy] moves the cursor.
 var kCursorCode = 0xF9;
@@ -32,19 +28,12 @@ var kCursorRecordBytes = 4;
 
 // The gun page plays in 2 ms ticks. A zero gap, and the pause after the last event, play as 20 ms: the
 // device needs time between two cursor steps for the game to see both.
-var kTickMs = 2;
-var kZeroGapTicks = 10;
-var kLastRecordTicks = 10;
-// The delay bits hold at most 126 ticks; from 127 on the gap needs an extension.
-var kLongGapMs = 127 * kTickMs;
+var kGunTiming = MacroCode.timing(2, 10, 10);
 
 function isEvent(type) {
     return type >= kKeyPress && type <= kCursorX;
 }
 
-function isRelease(type) {
-    return type === kKeyRelease || type === kMouseRelease;
-}
 
 // By name alone, as the program's encoder looks names up: a mouse name plays its button whatever the
 // action's type says; a name no table knows plays code 0.
@@ -107,47 +96,16 @@ function timedEvents(actions) {
         } else {
             body = [codeOf(action.info)];
         }
-        events.push({ gapBeforeMs: gapMs, release: isRelease(action.type), body: body });
+        events.push({ gapBeforeMs: gapMs, release: MacroCode.isRelease(action.type), body: body });
         gapMs = 0;
     }
     return events;
 }
 
-// A press's fraction of a tick rounds, a release's is cut off; a gap below one tick still plays one,
-// since delay bits of 0 announce an extension.
-function shortGapTicks(gapMs, release) {
-    if (gapMs === 0)
-        return kZeroGapTicks;
-    var ticks = gapMs / kTickMs;
-    var whole = release ? Math.floor(ticks) : Math.floor(ticks + 0.5);
-    return Math.max(whole, 1);
-}
-
 // actions: [{type, info}], loopTimes: the page's "Loops". Returns the stream as byte numbers, the same
 // bytes as the program's gun encoder (view/macro_encoder.cpp); tests/data/gun_examples.json holds both.
 function deCode(actions, loopTimes) {
-    var out = MacroCode.header(loopTimes);
-    var events = timedEvents(actions);
-    if (events.length === 0)
-        return out;
-    for (var i = 0; i < events.length; ++i) {
-        var event = events[i];
-        var releaseBit = event.release ? kReleaseBit : 0;
-        var last = i + 1 === events.length;
-        var gapAfterMs = last ? 0 : events[i + 1].gapBeforeMs;
-        var longGap = !last && gapAfterMs >= kLongGapMs;
-        if (last)
-            out.push(releaseBit | kLastRecordTicks);
-        else if (longGap)
-            out.push(releaseBit);
-        else
-            out.push((releaseBit | shortGapTicks(gapAfterMs, event.release)) & 0xFF);
-        out = out.concat(event.body);
-        if (longGap)
-            out = out.concat(MacroCode.longGapExtension(gapAfterMs));
-    }
-    out.push(0x00, 0x00);
-    return out;
+    return MacroCode.encodeEvents(loopTimes, timedEvents(actions), kGunTiming);
 }
 
 // ---- device macro slots ----

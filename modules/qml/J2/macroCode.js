@@ -22,9 +22,8 @@ var kUnit50ms = 2;
 var kUnit100ms = 3;
 var kMaxUnitCount = 0xFFFF;
 
-// The page plays in 10 ms ticks; the delay bits hold at most 126 of them.
+// The page plays in 10 ms ticks.
 var kTickMs = 10;
-var kLongGapMs = 127 * kTickMs;
 // Where a pause switches to the next coarser extension unit.
 var kTwentyMsLimitMs = 1000000;
 var kFiftyMsLimitMs = 3000000;
@@ -99,18 +98,25 @@ function timedEvents(actions) {
             gapMs += delayMs(action.info);
             continue;
         }
-        events.push({ gapBeforeMs: gapMs, release: isRelease(action.type), code: codeOf(action) });
+        events.push({ gapBeforeMs: gapMs, release: isRelease(action.type), body: [codeOf(action)] });
         gapMs = 0;
     }
     return events;
 }
 
+// How a page counts time: its tick, the ticks a zero gap plays, the ticks the last event keeps (its pause
+// is not played), and the shortest gap that needs an extension (the delay bits hold at most 126 ticks).
+function timing(tickMs, zeroGapTicks, lastRecordTicks) {
+    return { tickMs: tickMs, zeroGapTicks: zeroGapTicks, lastRecordTicks: lastRecordTicks, longGapMs: 127 * tickMs };
+}
+var kMacroTiming = timing(kTickMs, 1, 1);
+
 // Delay bits for a gap that fits them. A press's fraction rounds to the nearest tick, a release's is cut
 // off; a gap below one tick still plays one, as delay bits of 0 would announce an extension.
-function shortGapTicks(gapMs, release) {
+function shortGapTicks(gapMs, release, pageTiming) {
     if (gapMs === 0)
-        return 1;
-    var ticks = gapMs / kTickMs;
+        return pageTiming.zeroGapTicks;
+    var ticks = gapMs / pageTiming.tickMs;
     var whole = release ? Math.floor(ticks) : Math.floor(ticks + 0.5);
     return Math.max(whole, 1);
 }
@@ -136,31 +142,34 @@ function header(repeat) {
     return [(count >> 8) & 0xFF, count & 0xFF];
 }
 
-// actions: [{type, info}], repeat: the page's "Loops". Returns the stream as byte numbers.
-function deCode(actions, repeat) {
+// The stream for timed events ({gapBeforeMs, release, body: the bytes after the delay byte}), in a page's
+// timing. The macro and gun pages differ only in their events and their timing.
+function encodeEvents(repeat, events, pageTiming) {
     var out = header(repeat);
-    var events = timedEvents(actions);
-    if (events.length === 0)
-        return out;
     for (var i = 0; i < events.length; ++i) {
         var event = events[i];
         var releaseBit = event.release ? kReleaseBit : 0;
         var last = i + 1 === events.length;
         var gapAfterMs = last ? 0 : events[i + 1].gapBeforeMs;
-        var longGap = !last && gapAfterMs >= kLongGapMs;
-        // The last event's pause is not played; it keeps one tick.
+        var longGap = !last && gapAfterMs >= pageTiming.longGapMs;
         if (last)
-            out.push(releaseBit | 1);
+            out.push(releaseBit | pageTiming.lastRecordTicks);
         else if (longGap)
             out.push(releaseBit | kLongDelayFollows);
         else
-            out.push((releaseBit | shortGapTicks(gapAfterMs, event.release)) & 0xFF);
-        out.push(event.code);
+            out.push((releaseBit | shortGapTicks(gapAfterMs, event.release, pageTiming)) & 0xFF);
+        out = out.concat(event.body);
         if (longGap)
             out = out.concat(longGapExtension(gapAfterMs));
     }
-    out.push(0x00, 0x00);
+    if (events.length > 0)
+        out.push(0x00, 0x00);
     return out;
+}
+
+// actions: [{type, info}], repeat: the page's "Loops". Returns the stream as byte numbers.
+function deCode(actions, repeat) {
+    return encodeEvents(repeat, timedEvents(actions), kMacroTiming);
 }
 
 // The length deCode gives, counted without encoding; the page refuses new events once it reaches its
@@ -171,6 +180,6 @@ function recordCount(actions) {
         return kHeaderBytes;
     var count = kHeaderBytes;
     for (var i = 1; i < events.length; ++i)
-        count += kRecordBytes + (events[i].gapBeforeMs >= kLongGapMs ? kExtensionBytes : 0);
+        count += kRecordBytes + (events[i].gapBeforeMs >= kMacroTiming.longGapMs ? kExtensionBytes : 0);
     return count + kRecordBytes + kEndMarkerBytes;
 }
