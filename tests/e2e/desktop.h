@@ -3,6 +3,7 @@
 // A private X desktop for whole-program tests: an Xvfb server on a free display with a tray host (trayer),
 // torn down with the object; and a copy of an installation tree for the programs a test starts.
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -10,6 +11,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QTest>
+
+#include <cstdio>
 
 class Desktop
 {
@@ -92,3 +96,18 @@ inline bool copyTree(const QString& from, const QString& to)
     }
     return true;
 }
+
+// The main function of a desktop test: skipped (exit 77) with the missing tool named, when there is one.
+#define J2_DESKTOP_TEST_MAIN(TestClass, what)                                                                \
+    int main(int argc, char* argv[])                                                                         \
+    {                                                                                                        \
+        const QString missing = Desktop::missingTool();                                                      \
+        if (!missing.isEmpty()) {                                                                            \
+            std::printf("SKIP: %s is not installed; " what " need Xvfb, trayer and xdotool\n",               \
+                        qPrintable(missing));                                                                \
+            return 77;                                                                                       \
+        }                                                                                                    \
+        QCoreApplication app(argc, argv);                                                                    \
+        TestClass test;                                                                                      \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }

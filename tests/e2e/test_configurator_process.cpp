@@ -384,17 +384,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    const QString missing = Desktop::missingTool();
-    if (!missing.isEmpty()) {
-        std::printf("SKIP: %s is not installed; whole-program tests need Xvfb, trayer and xdotool\n",
-                    qPrintable(missing));
-        return 77;
-    }
-    QCoreApplication app(argc, argv);
-    TestConfiguratorProcess test;
-    return QTest::qExec(&test, argc, argv);
-}
+J2_DESKTOP_TEST_MAIN(TestConfiguratorProcess, "whole-program tests")
 
 #include "test_configurator_process.moc"

@@ -143,17 +143,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    const QString missing = Desktop::missingTool();
-    if (!missing.isEmpty()) {
-        std::printf("SKIP: %s is not installed; global input tests need Xvfb, trayer and xdotool\n",
-                    qPrintable(missing));
-        return 77;
-    }
-    QCoreApplication app(argc, argv);
-    TestGlobalInput test;
-    return QTest::qExec(&test, argc, argv);
-}
+J2_DESKTOP_TEST_MAIN(TestGlobalInput, "global input tests")
 
 #include "test_global_input.moc"
