@@ -226,14 +226,6 @@ QList<j2::vm::WireEntry> Harness::sentReports() const
     return found;
 }
 
-QStringList Harness::sentCommands() const
-{
-    QStringList commands;
-    for (const j2::vm::WireEntry& entry : sentReports())
-        commands.append(QString::fromStdString(entry.command));
-    return commands;
-}
-
 j2::vm::DeviceState Harness::deviceState() const
 {
     window->device().waitForPendingWrite();

@@ -78,8 +78,6 @@ public:
     // Feature reports sent on the control interface since the log was last cleared, once the last write
     // has ended.
     QList<j2::vm::WireEntry> sentReports() const;
-    // Commands of those reports by name ("readProfile", "setProfile", ...), in order.
-    QStringList sentCommands() const;
     void clearWire() const;
 
     // The mouse's state once the last write has ended.
