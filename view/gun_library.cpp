@@ -195,10 +195,14 @@ void GunLibrary::upDateDeleteGun(const QVariant& gunData)
         QSettings& profile = profiles.slot(index);
         for (int slot = 0; slot < kGunSlots; ++slot) {
             // An absent selection reads as gun 0.
-            if (profile.value(selectGunKey(slot), QString()).toUInt() != deleted)
-                continue;
-            profile.setValue(selectGunKeyKey(slot), kNoKey);
-            profile.setValue(selectGunKey(slot), kFallbackGun);
+            const uint gun = profile.value(selectGunKey(slot), QString()).toUInt();
+            if (gun == deleted) {
+                profile.setValue(selectGunKeyKey(slot), kNoKey);
+                profile.setValue(selectGunKey(slot), kFallbackGun);
+            } else if (gun > deleted) {
+                // The guns after the deleted one move down one place in the list; the slot keeps its gun.
+                profile.setValue(selectGunKey(slot), gun - 1);
+            }
         }
         profile.sync();
     }

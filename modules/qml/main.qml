@@ -47,6 +47,9 @@ Item {
         mouseRateMain, doubleRateMain, scrollRateMain, angleSnapMain, gestureCorrectionMain]
     property var reloadPanels: [keyMatrixMain, xySettingMain, dpiSettingMain, angleSnapMain,
         gestureCorrectionMain, lightControlMain, reprotRateMain, mouseRateMain, doubleRateMain, scrollRateMain]
+    // The gun page, its launcher and the key menu's gun entries are shown only when the application
+    // settings ask for them (entry 0 of the settings' numbered list set to 1).
+    property bool gunPageShown: false
     readonly property bool savePending: savePanels.some(function (panel) { return panel.isSave })
 
     function imageUrl(group, name) {
@@ -103,8 +106,13 @@ Item {
             ui_View.getGlobalStrings(6, languageText)
         }
 
+        var apConfig = ui_View.loadApConfig()
+        gunPageShown = apConfig.length > 0 && Number(apConfig[0]) === 1
+
         keyMatrixMain.init(false)
         macroEditorMain.init()
+        if (gunPageShown)
+            gunControlMain.init(false)
         angleSnapMain.init(false)
         gestureCorrectionMain.init(false)
         profileMain.init()
@@ -217,6 +225,27 @@ Item {
         keyMatrixMain.modifyData(key, bytes[0], bytes[1], bytes[2], bytes[3])
         keyMatrixMain.refreashUI()
         keyMatrixMain.cancelGunKeyFun(key)
+        mouseMain.selectKey = -1
+    }
+
+    // The key menu's gun commands for the selected button: 0 assigns a gun to a slot through the macro key
+    // dialog, 1 binds the slot again, 2 lets it go.
+    function gunKeyCommand(slot, cmd) {
+        keyMenuMain.visible = false
+        var key = mouseMain.selectKey
+        if (cmd === 0) {
+            macroKeyMain.uiType = 1
+            macroKeyMain.gunIndex = slot
+            macroKeyMain.showUI()
+            return
+        }
+        if (cmd === 1 && keyMatrixMain.openGunKeyProc(key, slot, keyMatrixMain.gunKeyDataEx[slot].type)) {
+            gunControlMain.setGunMenuName()
+            keyMatrixMain.initGunKeyShow()
+            gunControlMain.sendGunMacro()
+        } else if (cmd === 2) {
+            keyMatrixMain.closeGunKeyProc(key, slot)
+        }
         mouseMain.selectKey = -1
     }
 
@@ -410,6 +439,8 @@ Item {
             Button {
                 objectName: "macroManagerButton"
                 anchors.centerIn: parent
+                anchors.horizontalCenterOffset: mainIten.gunPageShown ? -58 : 0
+                width: mainIten.gunPageShown ? 110 : 192
                 textValue: macroEditorMain.macroEditorLang[0]
                 fontFamily: mainIten.fontFamily
                 fontSize: mainIten.fontNormalSize
@@ -421,9 +452,16 @@ Item {
             Button {
                 objectName: "gunManagerButton"
                 anchors.centerIn: parent
-                visible: false
+                anchors.horizontalCenterOffset: 58
+                width: 110
+                visible: mainIten.gunPageShown
                 textValue: gunControlMain.macroEditorLang[0]
-                onClicked: mainIten.showPopupCentred(gunControlMain)
+                fontFamily: mainIten.fontFamily
+                fontSize: mainIten.fontNormalSize
+                onClicked: {
+                    mainIten.focusControl()
+                    mainIten.showPopupCentred(gunControlMain)
+                }
             }
         }
         XySetting {
@@ -791,7 +829,9 @@ Item {
     KeyMenu {
         id: keyMenuMain
         objectName: "keyMenuMain"
+        gunMenuShown: mainIten.gunPageShown
         onMenuCmd: function (menuStr) { mainIten.assignFunction(menuStr) }
+        onGunKeyAssignment: function (gunIndex, cmd) { mainIten.gunKeyCommand(gunIndex, cmd) }
         onSingleKeyChosen: {
             keyMenuMain.visible = false
             mainIten.showPopupCentred(singleKeyMain)

@@ -78,6 +78,11 @@ bool Harness::start(bool waitUntilShown)
     {
         QSettings config(QStringLiteral("modules/setting/apConfig.bin"), QSettings::IniFormat);
         config.setValue(QStringLiteral("common/language"), options.language);
+        if (!options.appList.isEmpty()) {
+            config.setValue(QStringLiteral("common/total"), options.appList.size());
+            for (qsizetype i = 0; i < options.appList.size(); ++i)
+                config.setValue(QStringLiteral("common/%1").arg(i), options.appList.at(i));
+        }
     }
     isDeviceFound = false;
     isDemoMode = false;

@@ -26,6 +26,8 @@ struct Options
 {
     // Written into the copied apConfig.bin before the program starts: "common/language".
     QString language = QStringLiteral("English");
+    // Written into the copied apConfig.bin's numbered list when not empty ("common/total", "common/<i>").
+    QVariantList appList;
     j2::vm::VirtualMouse::Options mouse;
 };
 

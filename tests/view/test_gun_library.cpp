@@ -182,6 +182,23 @@ private slots:
         QCOMPARE(stored(profiles->slotFile(6), QStringLiteral("selectGun/0")), QStringLiteral("5"));
     }
 
+    // The list closes up behind a deleted gun: a slot holding a later gun keeps that gun at its new place.
+    void laterGunsMoveDownInOtherProfiles()
+    {
+        profiles->setCurrentProfile(1);
+        set(2, QStringLiteral("selectGun/0"), 7);
+        set(2, QStringLiteral("selectGunKey/0"), 3);
+        set(2, QStringLiteral("selectGun/2"), 4);
+        set(1, QStringLiteral("selectGun/0"), 7);
+        library->upDateDeleteGun(5);
+        const QString other = profiles->slotFile(2);
+        QCOMPARE(stored(other, QStringLiteral("selectGun/0")), QStringLiteral("6"));
+        QCOMPARE(stored(other, QStringLiteral("selectGunKey/0")), QStringLiteral("3"));
+        QCOMPARE(stored(other, QStringLiteral("selectGun/2")), QStringLiteral("4"));
+        QVERIFY(!QSettings(other, QSettings::IniFormat).contains(QStringLiteral("selectGun/1")));
+        QCOMPARE(stored(profiles->slotFile(1), QStringLiteral("selectGun/0")), QStringLiteral("7"));
+    }
+
     void absentSelectionsCountAsGunZero()
     {
         profiles->setCurrentProfile(0);

@@ -1,41 +1,216 @@
 import QtQuick
+import "gunCode.js" as GunCode
 
-// Holds this popup's place in the frame, with what the frame calls on it, until its page is built. Any
-// click closes it, so the mask never traps the user.
-Rectangle {
-    id: popup
-    width: 600
-    height: 420
-    visible: false
-    color: "#e61a1a1a"
-    border.color: "#8f2020"
+// The "Gun Macro" manager: the macro manager's twin for guns, sequences that may also move the cursor.
+// Three gun slots each hold one gun; a gun key switches the mouse into the slots' key tables, where the
+// left button plays the slot's gun. Every change is saved at once and the three slots are re-sent.
+ActionEditor {
+    id: gunControl
+    macroEditorLang: ["Gun Macro", "Gun", "Sequence", "Options", "Start Record", "Stop Record", "Rec Time",
+                      "Loops Timer", "New", "Delete", "OK", "Cancel", "Delete", "Insert Left Button",
+                      "Insert Middle Button", "Insert Right Button", "Insert Delay", "Insert Key", "Insert Mouse",
+                      "Insert Cursor", "Insert Key", "Please input key:", "Insert delay", "please input delay:",
+                      "Insert Cursor offset", "X axis", "Y axis", "Insert Mouse", "", ""]
+    nameListType: 1
+    newNamePrefix: "Gun_"
+    partTag: "gun"
+    menuCommandCount: 8
 
-    property bool isInputting: false
+    // The next key event goes to the insert-key dialog.
     property bool isInsertting: false
-    property var macroEditorLang: ["Gun Macro", "Gun", "Sequence", "Options", "Start Record", "Stop Record",
-                                   "Rec Time", "Loops Timer", "New", "Delete", "OK", "Cancel", "Delete",
-                                   "Insert Left Button", "Insert Middle Button", "Insert Right Button",
-                                   "Insert Delay", "Insert Key", "Insert Mouse", "Insert Cursor", "Insert Key",
-                                   "Please input key:", "Insert delay", "please input delay:",
-                                   "Insert Cursor offset", "X axis", "Y axis", "Insert Mouse", "", ""]
+    // Per gun slot, the gun list index of the gun it holds.
+    property var gunDataEx: [0, 0, 0]
+    readonly property int builtInGuns: 3
+    readonly property int fallbackGun: 2
+    readonly property int gunSlotsIndex: 5
+    readonly property int insertKeyCommand: 5
+    readonly property int insertMouseCommand: 6
+    readonly property int insertCursorCommand: 7
 
-    function init(isSendData) {}
-    function detectKeyboard(isDown, usbCode) {}
-    function detectInput(isDown, usbCode) {}
-    function closePopup() {
-        popup.visible = false
-        mainMask.visible = false
+    function init(isSendData) {
+        loadList()
+        readGunData()
+        setGunMenuName()
+        keyMatrixMain.initGunKeyShow()
+        if (isSendData)
+            sendGunMacro()
     }
-    Text {
-        x: 12
-        y: 8
-        text: macroEditorLang[0]
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontMaxSize
+
+    // ---- the gun library ----
+
+    function libraryIndex(name) { return ui_View.loadGunIndex(name) }
+    function libraryType(name) { return ui_View.loadGunType(name) }
+    function libraryCreate(name, index) { ui_View.createGunIni(name, index) }
+    function libraryRename(oldName, newName) { ui_View.modifyGunName(oldName, newName) }
+    function libraryDelete(name) { ui_View.deleteGunIni(name) }
+    function librarySetIndex(name, index) { ui_View.setGunIndex(name, index) }
+    function libraryLines(name) { return ui_View.loadGunIni(name) }
+    function librarySave(name, lines, bytes, repeat) { ui_View.saveGunIni(name, lines, bytes, repeat) }
+    function encode(actionList, repeat) { return GunCode.deCode(actionList, repeat) }
+
+    function deCode(modelParam, loopTimes) {
+        return encode(actionArray(modelParam), loopTimes)
     }
-    MouseArea {
-        anchors.fill: parent
-        onClicked: popup.closePopup()
+
+    // The built-in guns stay.
+    function canDelete(index) {
+        return index >= builtInGuns
+    }
+
+    // A slot that holds the gun lets go of its key first.
+    function beforeDelete(index, name) {
+        deleteGuntoGunKey(index)
+    }
+
+    // The other profiles release their slots of the gun; here the slots that held it fall back to the
+    // last built-in gun and those holding a later gun follow it down one place.
+    function afterDelete(removed) {
+        ui_View.upDateDeleteGun(removed)
+        gunDataEx = gunDataEx.map(function (gun) {
+            return gun === removed ? fallbackGun : (gun > removed ? gun - 1 : gun)
+        })
+        ui_View.setSelectGun(gunDataEx)
+        setGunMenuName()
+        keyMatrixMain.initGunKeyShow()
+    }
+
+    function afterRename(oldName, newName) {
+        keyMatrixMain.modifyGunName(oldName, newName)
+        setGunMenuName()
+    }
+
+    function afterSave(name) {
+        sendGunMacro()
+    }
+
+    // ---- gun slots ----
+
+    function readGunData() {
+        var stored = ui_View.getselectGun()
+        var slots = []
+        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
+            // A profile that never chose stores nothing: the first gun, as the other profiles read it.
+            var gun = parseInt(stored[slot], 10)
+            slots.push(isNaN(gun) || gun < 0 ? 0 : gun)
+        }
+        gunDataEx = slots
+    }
+
+    function setGunData(index, val) {
+        var slots = gunDataEx.slice()
+        slots[index] = Number(val)
+        gunDataEx = slots
+    }
+
+    function getGunName(index) {
+        return getMacroName(gunDataEx[index])
+    }
+
+    function getMacroName(index) {
+        return index >= 0 && index < macroListModel.count ? macroListModel.get(index).macroName : ""
+    }
+
+    // Records the slots and writes the three guns to the mouse.
+    function sendGunMacro() {
+        ui_View.setSelectGun(gunDataEx)
+        sendMacro(gunSlotsIndex, getGunName(0), getGunName(1), getGunName(2))
+    }
+
+    // Gun g goes to the device slots from index + 5g + 1 on, cut into linked chunks when it is long; a gun
+    // too long for its five slots is not written.
+    function sendMacro(index, macroName0, macroName1, macroName2) {
+        var names = [macroName0, macroName1, macroName2]
+        for (var g = 0; g < names.length; ++g) {
+            if (names[g] === "")
+                continue
+            var stored = storedEntry(names[g])
+            var chunks = GunCode.slotChunks(encode(stored.actions, stored.repeat),
+                                            index + GunCode.kSlotsPerGun * g + 1)
+            for (var c = 0; c < chunks.length; ++c)
+                ui_View.sendMacroData(chunks[c].bytes, chunks[c].slot - 1)
+        }
+    }
+
+    // The key menu's gun entries carry the names of the guns in bound slots.
+    function setGunMenuName() {
+        var labels = []
+        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot)
+            labels.push(keyMatrixMain.gunKeyDataEx[slot].key >= 0 ? getGunName(slot) : "")
+        keyMenuMain.setGunMenuName(labels[0], labels[1], labels[2])
+    }
+
+    function deleteGuntoGunKey(index) {
+        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
+            var key = keyMatrixMain.gunKeyDataEx[slot].key
+            if (gunDataEx[slot] === index && key >= 0)
+                keyMatrixMain.closeGunKeyProc(key, slot)
+        }
+    }
+
+    // ---- editing: a cursor step's X and Y stay together ----
+
+    function actionPicture(type) {
+        if (type === GunCode.kCursorX || type === GunCode.kCursorY)
+            return "cursor"
+        return type === 0 ? "delay" : (type === 1 || type === 3 ? "press" : "release")
+    }
+
+    function actionText(type, info) {
+        if (type === GunCode.kCursorX)
+            return macroEditorLang[25] + " " + info
+        if (type === GunCode.kCursorY)
+            return macroEditorLang[26] + " " + info
+        return type === 0 ? info + " ms" : info
+    }
+
+    function removeAction(index) {
+        setActions(GunCode.removeAt(actionArray(actionListModel), index))
+        currentAction = Math.min(index, actionListModel.count - 1)
+    }
+
+    function insertActions(list) {
+        setActions(GunCode.insertAfter(actionArray(actionListModel), currentAction, list))
+    }
+
+    function insertDelay(ms) {
+        var result = GunCode.insertDelayAt(actionArray(actionListModel), currentAction, ms)
+        setActions(result.actions)
+        currentAction = result.index
+    }
+
+    function extraMenuCommand(cmd) {
+        if (cmd === insertKeyCommand) {
+            insertDialog.open(insertDialog.kKey)
+            isInsertting = true
+        } else if (cmd === insertMouseCommand) {
+            insertDialog.open(insertDialog.kMouse)
+        } else if (cmd === insertCursorCommand) {
+            insertDialog.open(insertDialog.kCursor)
+        }
+    }
+
+    // The menu's "Insert Delay" asks for the delay first.
+    function insertDelayCommand() {
+        insertDialog.open(insertDialog.kDelay)
+        return false
+    }
+
+    function detectInput(isDown, usbCode) {
+        if (insertDialog.visible && insertDialog.kind === insertDialog.kKey)
+            insertDialog.showInput(usbCode)
+    }
+
+    GunInsertDialog {
+        id: insertDialog
+        objectName: "gunInsertDialog"
+        labels: gunControl.macroEditorLang
+        onAccepted: function (newActions) {
+            if (newActions.length === 1 && newActions[0].type === 0)
+                gunControl.insertDelay(newActions[0].info)
+            else
+                gunControl.insertActions(newActions)
+            gunControl.autoSave()
+        }
+        onClosed: gunControl.isInsertting = false
     }
 }

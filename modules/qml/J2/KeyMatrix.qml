@@ -1,5 +1,6 @@
 import QtQuick
 import "keyCodes.js" as KeyCodes
+import "gunCode.js" as GunCode
 
 // "Button Assignment": one row per physical button with the function it has. The panel keeps all 32
 // entries of the current profile's key table, rows or not, and sends the whole table on Save.
@@ -21,6 +22,7 @@ Frame {
     readonly property int keyCount: 32
     readonly property int macroTypeData: 0x09
     readonly property int gunTypeData: 0x08
+    // A gun key entry: [gunTypeData, 0, mark, link]; the bound form carries GunCode.kGunKeyMark.
     readonly property int gunRowMark: 0x01
 
     signal clickKeyMatrix(int index)
@@ -32,8 +34,9 @@ Frame {
                                       function (key) { return String(ui_View.getMacroKey(key)) })
     }
 
+    // Gun key rows show the gun they play (initGunKeyShow), not a function name.
     function isGunRow(entry) {
-        return entry[0] === gunTypeData && entry[2] === gunRowMark
+        return entry[0] === gunTypeData && (entry[2] === gunRowMark || entry[2] === GunCode.kGunKeyMark)
     }
 
     function init(isSendData) {
@@ -53,26 +56,32 @@ Frame {
         modKeysVar = entries
         keyTexts = texts
         loadGunSlots()
+        if (mainIten.gunPageShown) {
+            gunControlMain.readGunData()
+            gunControlMain.setGunMenuName()
+        }
+        initGunKeyShow()
         // A button's macro is written to its slot whenever the panel loads, so the mouse plays what the
         // profile says even when the table itself is not sent.
         for (key = 0; key < keyCount; ++key) {
             if (entries[key][0] === macroTypeData)
                 macroEditorMain.sendMacro(entries[key][2], String(ui_View.getMacroKey(entries[key][2])))
         }
-        if (isSendData)
-            ui_View.ui_0DH_SetKeyMatrix(asRead)
+        if (!isSendData)
+            return
+        ui_View.ui_0DH_SetKeyMatrix(asRead)
+        if (mainIten.gunPageShown) {
+            gunControlMain.sendGunMacro()
+            setGunKeyMatrix()
+        }
     }
 
     function loadGunSlots() {
         var stored = ui_View.getselectGunKey()
         var slots = []
         // A profile that never bound a gun key stores nothing (or empty text) here: unbound, run type 2.
-        function storedNumber(value, otherwise) {
-            var number = parseInt(value, 10)
-            return isNaN(number) ? otherwise : number
-        }
-        for (var slot = 0; slot < 3; ++slot)
-            slots.push({ key: storedNumber(stored[slot], -1), type: storedNumber(stored[slot + 3], 2) })
+        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot)
+            slots.push({ key: GunCode.keyIndexOf(stored[slot]), type: GunCode.runTypeOf({ type: stored[slot + 3] }) })
         gunKeyDataEx = slots
     }
 
@@ -88,6 +97,8 @@ Frame {
 
     function saveData() {
         ui_View.ui_0DH_SetKeyMatrix(KeyCodes.flattenKeyTable(modKeysVar))
+        if (mainIten.gunPageShown)
+            setGunKeyMatrix()
     }
 
     // How many buttons act as the left button: the last one may not be given another function.
@@ -153,13 +164,90 @@ Frame {
     // A button that gets another function is no longer a gun key.
     function cancelGunKeyFun(gunKeyIndex) {
         var slots = []
-        for (var slot = 0; slot < 3; ++slot) {
+        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
             var bound = gunKeyDataEx[slot]
             slots.push({ key: bound.key === gunKeyIndex ? -1 : bound.key, type: bound.type })
         }
         gunKeyDataEx = slots
+        gunControlMain.setGunMenuName()
+        storeGunSlots()
+    }
+
+    function storeGunSlots() {
+        var slots = gunKeyDataEx
         ui_View.setSelectGunKey([slots[0].key, slots[1].key, slots[2].key, slots[0].type, slots[1].type,
                                  slots[2].type])
+    }
+
+    // ---- gun keys ----
+
+    // The gun menu entries of a slot for the key (0 Assignment, 1 Enable, 2 Disable).
+    function gunKeyMenuControl(gunIndex, keyIndex) {
+        return GunCode.gunMenuEntries(gunKeyDataEx, keyIndex)[gunIndex]
+    }
+
+    // The key's entry leads from the normal table into the cycle of the slots bound to it.
+    function linkGunKey(keyIndex) {
+        if (keyIndex < 0 || keyIndex >= keyCount)
+            return
+        var entries = modKeysVar.slice()
+        entries[keyIndex] = [gunTypeData, 0x00, GunCode.kGunKeyMark, GunCode.cycleLinks(gunKeyDataEx, keyIndex)[0]]
+        modKeysVar = entries
+    }
+
+    function openGunKeyProc(keyIndex, gunIndex, gunType) {
+        var current = modKeysVar[keyIndex]
+        // The last left button keeps its function, as with every other assignment.
+        if (current === undefined
+                || (KeyCodes.isLeftButton(current[0], current[1], current[2], current[3]) && checkLeftKey() < 2))
+            return false
+        var slots = gunKeyDataEx.slice()
+        slots[gunIndex] = { key: keyIndex, type: Number(gunType) }
+        gunKeyDataEx = slots
+        linkGunKey(keyIndex)
+        storeGunSlots()
+        isSave = true
+        return true
+    }
+
+    function closeGunKeyProc(gunKeyIndex, gunIndex) {
+        var slots = gunKeyDataEx.slice()
+        slots[gunIndex] = { key: -1, type: slots[gunIndex].type }
+        gunKeyDataEx = slots
+        linkGunKey(gunKeyIndex)
+        storeGunSlots()
+        gunControlMain.setGunData(gunIndex, gunControlMain.fallbackGun)
+        gunControlMain.setGunMenuName()
+        initGunKeyShow()
+        isSave = true
+    }
+
+    function gunNames() {
+        return [gunControlMain.getGunName(0), gunControlMain.getGunName(1), gunControlMain.getGunName(2)]
+    }
+
+    function initGunKeyShow() {
+        var names = gunNames()
+        for (var key = 0; key < keyCount; ++key) {
+            if (isGunRow(modKeysVar[key]))
+                controlGunShow(key, GunCode.gunRowText(gunKeyDataEx, key, names, mainIten.language))
+        }
+    }
+
+    function controlGunShow(keyIndex, keyString) {
+        setText(keyIndex, keyString, 0)
+    }
+
+    // Slot t's table (t = 1-3) goes to the mouse as key table t.
+    function setGunKeyMatrix() {
+        var tables = GunCode.gunKeyTables(modKeysVar, gunKeyDataEx)
+        for (var t = 1; t <= tables.length; ++t)
+            ui_View.ui_0DH_SetGunKeyMatrix(tables[t - 1], t)
+    }
+
+    // The rows show the gun page's names, which already carry the new one.
+    function modifyGunName(oldName, newName) {
+        initGunKeyShow()
     }
 
     Column {

@@ -6,7 +6,7 @@ import "keyCodes.js" as KeyCodes
 Rectangle {
     id: menu
     width: 136
-    height: 317
+    height: gunMenuShown ? 338 : 317
     visible: false
     color: "#e61a1a1a"
     border.color: "#8f2020"
@@ -14,6 +14,16 @@ Rectangle {
     property var keyMenuLang: KeyCodes.keyMenuLang.slice()
     // The menu index whose sub-menu is open, -1 when none.
     property int openSubMenu: -1
+    // The gun entries: shown only where the gun page is; each names the gun of its bound slot.
+    property bool gunMenuShown: false
+    property var gunMenuNames: ["", "", ""]
+    // The gun slot whose commands are open, -1 when none.
+    property int openGunSlot: -1
+    readonly property var gunTopEntry: ({ index: 16, label: 44, submenu: "gun" })
+    readonly property var gunSlotEntries: [{ index: 500, label: 45, gunSlot: 0 }, { index: 501, label: 46, gunSlot: 1 },
+                                          { index: 502, label: 47, gunSlot: 2 }]
+    readonly property int gunCommandLabel: 48
+    readonly property int gunCommandIndex: 600
 
     signal menuCmd(string menuStr)
     signal gunKeyAssignment(int gunIndex, int cmd)
@@ -22,11 +32,33 @@ Rectangle {
 
     function init() {
         openSubMenu = -1
+        openGunSlot = -1
     }
 
     function showControl() {
         openSubMenu = -1
+        openGunSlot = -1
         visible = true
+    }
+
+    // A sub-menu beside an entry near the bottom of the window opens upwards instead of past its edge.
+    function keepInWindow(subMenu) {
+        if (!subMenu.visible)
+            return
+        var entryTop = subMenu.parent.mapToItem(mainIten, 0, 0).y
+        subMenu.y = Math.min(0, mainIten.height - 4 - entryTop - subMenu.height)
+    }
+
+    function entryLabel(item) {
+        if (item.gunSlot !== undefined && gunMenuNames[item.gunSlot] !== "")
+            return gunMenuNames[item.gunSlot]
+        return keyMenuLang[item.label] !== undefined ? keyMenuLang[item.label] : ""
+    }
+
+    function subMenuEntries(submenu) {
+        if (submenu === undefined)
+            return []
+        return submenu === gunTopEntry.submenu ? gunSlotEntries : KeyCodes.subMenus[submenu]
     }
 
     function menuCmdProc(index) {
@@ -48,20 +80,23 @@ Rectangle {
             menuCmd(entry.value)
     }
 
-    function setGunMenuName(index0, index1, index2) {}
+    function setGunMenuName(index0, index1, index2) {
+        gunMenuNames = [String(index0), String(index1), String(index2)]
+    }
 
     component Entry: Rectangle {
         id: entry
         property var item
         property bool hasSubMenu: item.submenu !== undefined
         signal hovered()
+        signal clicked()
         width: 130
         height: 19
         color: entryArea.containsMouse ? "#8f2020" : "transparent"
         Text {
             x: 6
             anchors.verticalCenter: parent.verticalCenter
-            text: menu.keyMenuLang[entry.item.label] !== undefined ? menu.keyMenuLang[entry.item.label] : ""
+            text: menu.entryLabel(entry.item)
             color: mainIten.fontColor
             font.family: mainIten.fontFamily
             font.pixelSize: mainIten.fontMinSize
@@ -71,7 +106,11 @@ Rectangle {
             anchors.fill: parent
             hoverEnabled: true
             onEntered: entry.hovered()
-            onClicked: menu.menuCmdProc(entry.item.index)
+            // The entry may be gone once its own handlers ran (a gun command closes the menu).
+            onClicked: {
+                menu.menuCmdProc(entry.item.index)
+                entry.clicked()
+            }
         }
     }
 
@@ -80,14 +119,18 @@ Rectangle {
         y: 3
         spacing: 2
         Repeater {
-            model: KeyCodes.topMenu
+            model: menu.gunMenuShown ? KeyCodes.topMenu.concat([menu.gunTopEntry]) : KeyCodes.topMenu
             delegate: Entry {
                 objectName: "keyMenuEntry" + modelData.index
                 item: modelData
-                onHovered: menu.openSubMenu = hasSubMenu ? modelData.index : -1
+                onHovered: {
+                    menu.openSubMenu = hasSubMenu ? modelData.index : -1
+                    menu.openGunSlot = -1
+                }
                 Rectangle {
                     objectName: "keyMenuSub" + modelData.index
                     x: parent.width + 5
+                    onVisibleChanged: menu.keepInWindow(this)
                     visible: menu.openSubMenu === modelData.index && modelData.submenu !== undefined
                     width: 136
                     height: subColumn.height + 6
@@ -99,10 +142,43 @@ Rectangle {
                         y: 3
                         spacing: 2
                         Repeater {
-                            model: modelData.submenu !== undefined ? KeyCodes.subMenus[modelData.submenu] : []
+                            model: menu.subMenuEntries(modelData.submenu)
                             delegate: Entry {
+                                id: subEntry
                                 objectName: "keyMenuEntry" + modelData.index
                                 item: modelData
+                                onHovered: menu.openGunSlot = modelData.gunSlot !== undefined ? modelData.gunSlot : -1
+                                // A gun slot's commands for the selected key.
+                                Rectangle {
+                                    objectName: "keyMenuGunSub" + modelData.index
+                                    x: parent.width + 5
+                                    onVisibleChanged: menu.keepInWindow(this)
+                                    onHeightChanged: menu.keepInWindow(this)
+                                    visible: modelData.gunSlot !== undefined && menu.openGunSlot === modelData.gunSlot
+                                    width: 136
+                                    height: gunColumn.height + 6
+                                    color: "#e61a1a1a"
+                                    border.color: "#8f2020"
+                                    Column {
+                                        id: gunColumn
+                                        x: 3
+                                        y: 3
+                                        spacing: 2
+                                        Repeater {
+                                            model: subEntry.visible && modelData.gunSlot !== undefined
+                                                   && menu.openGunSlot === modelData.gunSlot
+                                                   ? keyMatrixMain.gunKeyMenuControl(modelData.gunSlot, mouseMain.selectKey)
+                                                   : []
+                                            delegate: Entry {
+                                                property int slot: subEntry.item.gunSlot
+                                                objectName: "keyMenuEntry" + (menu.gunCommandIndex + modelData) + "_" + slot
+                                                item: ({ index: menu.gunCommandIndex + modelData,
+                                                         label: menu.gunCommandLabel + modelData })
+                                                onClicked: menu.gunKeyAssignment(slot, modelData)
+                                            }
+                                        }
+                                    }
+                                }
                             }
                         }
                     }

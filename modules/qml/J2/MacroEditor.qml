@@ -1,600 +1,69 @@
 import QtQuick
-import "../common"
-import "keyCodes.js" as KeyCodes
 import "macroCode.js" as MacroCode
 
 // The "Macro Manager": macros are created, named, recorded from the keyboard, edited and deleted here.
 // Every change is saved at once and re-sent to each button slot that plays the macro.
-DialogPanel {
-    id: editor
-    width: 600
-    height: 430
-    title: macroEditorLang[0]
-
-    property bool isInputting: false
-    property var macroEditorLang: ["Macro Manager", "Macro", "Sequence", "Options", "Start Record", "Stop Record",
-                                   "Rec Time", "Loops Timer", "New", "Delete", "OK", "Cancel", "Delete",
-                                   "Insert Left Button", "Insert Middle Button", "Insert Right Button",
-                                   "Insert Delay", "", "", ""]
-    property alias macroListModel: macros
-    property int currentMacro: -1
-    property int currentAction: -1
-    // The macro or delay being renamed or edited inline, -1 when none.
-    property int editingMacro: -1
-    property int editingDelay: -1
-    property bool recordTime: false
-    property int recordTicks: 0
-    readonly property int maxMacros: 100
+ActionEditor {
+    id: macroEditor
+    macroEditorLang: ["Macro Manager", "Macro", "Sequence", "Options", "Start Record", "Stop Record", "Rec Time",
+                      "Loops Timer", "New", "Delete", "OK", "Cancel", "Delete", "Insert Left Button",
+                      "Insert Middle Button", "Insert Right Button", "Insert Delay", "", "", ""]
+    // A button's slot holds 128 bytes: the repeat count, this many records and the end marker.
     readonly property int maxEncodedLength: 126
-    readonly property string placeholderName: "loaderkorvid"
 
     signal deleteMacroSignal(string macroName)
-    signal listViewFocus()
-
-    ListModel { id: macros }
-    ListModel { id: actions }
-
-    Timer {
-        id: recordClock
-        interval: 10
-        repeat: true
-        onTriggered: editor.recordTicks += 1
-    }
-
-    // ---- the macro list ----
 
     function init() {
-        macros.clear()
-        var names = ui_View.getNameList(0)
-        if (names.length === 2 && String(names[1]) === placeholderName)
-            names = [names[0]]
-        for (var i = 0; i < names.length; ++i) {
-            var name = String(names[i])
-            var index = Number(ui_View.loadMacroIndex(name))
-            var at = 0
-            while (at < macros.count && macros.get(at).no <= index)
-                ++at
-            macros.insert(at, { macroName: name, no: index, macroType: Number(ui_View.loadMacroType(name)) })
-        }
-        contextMenuModel.clear()
-        for (var label = 12; label <= 16; ++label)
-            contextMenuModel.append({ command: label - 12 })
+        loadList()
     }
 
-    function allNames() {
-        var names = []
-        for (var i = 0; i < macros.count; ++i)
-            names.push(macros.get(i).macroName)
-        return names
-    }
-
-    function getCurrentMacroName() {
-        return currentMacro >= 0 && currentMacro < macros.count ? macros.get(currentMacro).macroName : ""
-    }
-
-    function getMacroType(index) {
-        return index >= 0 && index < macros.count ? macros.get(index).macroType : 0
-    }
-
-    function selectMacro(index) {
-        commitEdits()
-        currentMacro = index
-        currentAction = -1
-        loadActions()
-    }
-
-    function newMacro() {
-        commitEdits()
-        if (macros.count >= maxMacros)
-            return
-        var names = allNames()
-        var number = 0
-        while (names.indexOf("Macro_" + number) >= 0)
-            ++number
-        var name = "Macro_" + number
-        var count = macros.count
-        macros.append({ macroName: name, no: count, macroType: 0 })
-        currentMacro = macros.count - 1
-        ui_View.createMacroIni(name, count)
-        loadActions()
-        ui_View.updataNameList(0, allNames())
-    }
-
-    function renameMacro(index, newName) {
-        var oldName = macros.get(index).macroName
-        if (newName === "" || allNames().indexOf(newName) >= 0)
-            return
-        ui_View.modifyMacroName(oldName, newName)
-        macros.setProperty(index, "macroName", newName)
-        ui_View.updataNameList(0, allNames())
-        keyMatrixMain.refreashUI()
-    }
-
-    function deleteMacro() {
-        commitEdits()
-        if (currentMacro < 0 || currentMacro >= macros.count)
-            return
-        var removed = currentMacro
-        var name = macros.get(removed).macroName
-        deleteMacroSignal(name)
-        ui_View.deleteMacroIni(name)
-        actions.clear()
-        macros.remove(removed)
-        for (var i = removed; i < macros.count; ++i)
-            macros.setProperty(i, "no", macros.get(i).no - 1)
-        currentMacro = Math.min(removed, macros.count - 1)
-        for (i = 0; i < macros.count; ++i)
-            ui_View.setMacroIndex(macros.get(i).macroName, i)
-        ui_View.changeMacroFileIndex(removed + 1)
-        ui_View.updataNameList(0, allNames())
-        if (currentMacro >= 0)
-            loadActions()
-    }
-
-    // ---- the action list ----
-
-    function loadActions() {
-        actions.clear()
-        var lines = ui_View.loadMacroIni(getCurrentMacroName())
-        for (var i = 0; i + 1 < lines.length; ++i)
-            actions.append({ type: Number(String(lines[i]).charAt(0)), info: String(lines[i]).substring(2) })
-        if (lines.length > 0)
-            repeatField.text = String(lines[lines.length - 1])
-    }
-
-    function actionArray(model) {
-        var list = []
-        for (var i = 0; i < model.count; ++i)
-            list.push({ type: model.get(i).type, info: model.get(i).info })
-        return list
-    }
-
-    function getAllMacroActions() {
-        return actionArray(actions).map(function (action) { return action.type + "," + action.info })
-    }
-
-    function repeatCount() {
-        var value = parseInt(repeatField.text, 10)
-        return isNaN(value) ? 1 : value
-    }
+    function libraryIndex(name) { return ui_View.loadMacroIndex(name) }
+    function libraryType(name) { return ui_View.loadMacroType(name) }
+    function libraryCreate(name, index) { ui_View.createMacroIni(name, index) }
+    function libraryRename(oldName, newName) { ui_View.modifyMacroName(oldName, newName) }
+    function libraryDelete(name) { ui_View.deleteMacroIni(name) }
+    function librarySetIndex(name, index) { ui_View.setMacroIndex(name, index) }
+    function libraryLines(name) { return ui_View.loadMacroIni(name) }
+    function librarySave(name, lines, bytes, repeat) { ui_View.saveMacroIni(name, lines, bytes, repeat) }
+    function encode(actionList, repeat) { return MacroCode.deCode(actionList, repeat) }
 
     function deCode(modelParam) {
-        return MacroCode.deCode(actionArray(modelParam), repeatCount())
+        return encode(actionArray(modelParam), repeatCount())
     }
 
     function recordCount() {
-        return MacroCode.recordCount(actionArray(actions))
+        return MacroCode.recordCount(actionArray(actionListModel))
     }
 
     function roomForMore() {
         return recordCount() < maxEncodedLength
     }
 
-    function autoSave() {
-        var name = getCurrentMacroName()
-        if (name === "")
-            return
-        ui_View.saveMacroIni(name, getAllMacroActions(), deCode(actions), repeatCount())
+    function beforeDelete(index, name) {
+        deleteMacroSignal(name)
+    }
+
+    // The buttons that played a later macro follow it down one place.
+    function afterDelete(removed) {
+        ui_View.changeMacroFileIndex(removed + 1)
+    }
+
+    function afterRename(oldName, newName) {
+        keyMatrixMain.refreashUI()
+    }
+
+    function afterSave(name) {
         var users = ui_View.isMacroUse(name)
         for (var i = 1; i < users.length; ++i)
             sendMacro(Number(users[i]), name)
     }
 
-    // Writes a macro into the device slot of a button (slot index + 1).
+    // Writes a macro into the device slot of a button (slot index + 1). The repeat field shows the count
+    // that went with it.
     function sendMacro(index, macroName) {
-        var lines = ui_View.loadMacroIni(macroName)
-        sendList.clear()
-        for (var i = 0; i + 1 < lines.length; ++i)
-            sendList.append({ type: Number(String(lines[i]).charAt(0)), info: String(lines[i]).substring(2) })
-        if (lines.length > 0)
-            repeatField.text = String(lines[lines.length - 1])
-        ui_View.sendMacroData(deCode(sendList), index)
-    }
-    ListModel { id: sendList }
-
-    // ---- recording ----
-
-    function toggleRecord() {
-        commitEdits()
-        if (recordClock.running) {
-            stopRecord()
-            autoSave()
-            return
-        }
-        actions.clear()
-        currentAction = -1
-        recordTicks = 0
-        recordClock.start()
-        isInputting = currentMacro >= 0
-    }
-
-    function stopRecord() {
-        recordClock.stop()
-        isInputting = false
-    }
-
-    function detectKeyboard(isDown, usbCode) {
-        if (!roomForMore())
-            return
-        var name = usbCode < 0xF0 ? KeyCodes.keycodeTostr(usbCode) : KeyCodes.mousecodeTostr(usbCode)
-        if (actions.count > 0 && recordTime)
-            actions.append({ type: 0, info: String(recordTicks * 10) })
-        recordTicks = 0
-        var mouse = usbCode >= 0xF0
-        actions.append({ type: isDown ? (mouse ? 3 : 1) : (mouse ? 4 : 2), info: name })
-        actionView.positionViewAtEnd()
-    }
-
-    // ---- the action list's context menu ----
-
-    function macroMenuCmd(cmd) {
-        contextMenu.visible = false
-        if (cmd === 0) {
-            if (currentAction >= 0 && currentAction < actions.count) {
-                actions.remove(currentAction)
-                currentAction = Math.min(currentAction, actions.count - 1)
-            }
-        } else if (cmd >= 1 && cmd <= 3) {
-            if (!roomForMore())
-                return
-            var button = ["MS-L", "MS-M", "MS-R"][cmd - 1]
-            var at = currentAction < 0 || currentAction >= actions.count - 1 ? actions.count : currentAction + 1
-            actions.insert(at, { type: 3, info: button })
-            actions.insert(at + 1, { type: 4, info: button })
-        } else if (cmd === 4) {
-            if (!roomForMore())
-                return
-            var before = currentAction < 0 ? 0 : currentAction
-            actions.insert(before, { type: 0, info: "50" })
-            currentAction = before
-        }
-        autoSave()
-    }
-
-    function macroCmd(index) {
-        if (index === 0)
-            newMacro()
-        else if (index === 1)
-            deleteMacro()
-        else if (index === 2)
-            toggleRecord()
-    }
-
-    function commitEdits() {
-        if (editingMacro >= 0)
-            nameEditor.commit()
-        if (editingDelay >= 0)
-            delayEditor.commit()
-        contextMenu.visible = false
-    }
-
-    function macroEditorFocus() {
-        commitEdits()
-        if (repeatField.activeFocus)
-            mainIten.forceActiveFocus()
-    }
-
-    function closeEditor() {
-        commitEdits()
-        stopRecord()
-        visible = false
-        mainMask.visible = false
-        autoSave()
-    }
-
-    onCloseClicked: closeEditor()
-
-    // A click on the dialog's own background ends inline edits.
-    MouseArea {
-        anchors.fill: parent
-        onPressed: {
-            editor.listViewFocus()
-            editor.macroEditorFocus()
-        }
-    }
-
-    component Heading: Text {
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
-        font.bold: true
-    }
-
-    component ListBox: Rectangle {
-        color: "#101010"
-        border.color: "#4e3434"
-    }
-
-    component CheckOption: RadioOption {
-        group: "dpiSetting"
-        imageOn: "dpiSetting0"
-        imageOff: "dpiSetting1"
-    }
-
-    // The macros.
-    Heading { x: 16; y: 10; text: editor.macroEditorLang[1] }
-    ListBox {
-        x: 16
-        y: 32
-        width: 170
-        height: 300
-        ListView {
-            id: macroView
-            objectName: "macroList"
-            anchors.fill: parent
-            anchors.margins: 1
-            clip: true
-            model: macros
-            delegate: Rectangle {
-                objectName: "macroRow" + index
-                width: macroView.width
-                height: 20
-                color: index === editor.currentMacro ? "#b03b3b" : (macroArea.containsMouse ? "#4f1717" : "transparent")
-                Text {
-                    x: 8
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: index !== editor.editingMacro
-                    text: macroName
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
-                }
-                MouseArea {
-                    id: macroArea
-                    anchors.fill: parent
-                    hoverEnabled: true
-                    onClicked: editor.selectMacro(index)
-                    onDoubleClicked: {
-                        editor.selectMacro(index)
-                        editor.editingMacro = index
-                    }
-                }
-            }
-        }
-        TextInput {
-            id: nameEditor
-            objectName: "macroNameEditor"
-            x: 8
-            y: 1 + editor.editingMacro * 20 + 3 - macroView.contentY
-            width: 150
-            visible: editor.editingMacro >= 0
-            color: mainIten.fontColor
-            selectionColor: "#761212"
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
-            maximumLength: 40
-            function commit() {
-                var index = editor.editingMacro
-                editor.editingMacro = -1
-                if (index >= 0 && index < macros.count)
-                    editor.renameMacro(index, text.trim())
-            }
-            onVisibleChanged: {
-                if (!visible)
-                    return
-                text = macros.get(editor.editingMacro).macroName
-                selectAll()
-                forceActiveFocus()
-            }
-            onAccepted: commit()
-        }
-    }
-    Row {
-        x: 16
-        y: 340
-        spacing: 10
-        DialogButton {
-            objectName: "macroNew"
-            width: 80
-            label: editor.macroEditorLang[8]
-            onClicked: editor.macroCmd(0)
-        }
-        DialogButton {
-            objectName: "macroDelete"
-            width: 80
-            label: editor.macroEditorLang[9]
-            onClicked: editor.macroCmd(1)
-        }
-    }
-
-    // The actions of the selected macro.
-    Heading { x: 200; y: 10; text: editor.macroEditorLang[2] }
-    ListBox {
-        x: 200
-        y: 32
-        width: 210
-        height: 330
-        ListView {
-            id: actionView
-            objectName: "actionList"
-            anchors.fill: parent
-            anchors.margins: 1
-            clip: true
-            model: actions
-            delegate: Rectangle {
-                objectName: "actionRow" + index
-                width: actionView.width
-                height: 20
-                color: index === editor.currentAction ? "#b03b3b" : "transparent"
-                Image {
-                    x: 6
-                    anchors.verticalCenter: parent.verticalCenter
-                    source: mainIten.imageUrl("macros", type === 0 ? "delay" : (type === 1 || type === 3 ? "press"
-                                                                                                       : "release"))
-                }
-                Text {
-                    x: 28
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: index !== editor.editingDelay
-                    text: type === 0 ? info + " ms" : info
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
-                }
-                MouseArea {
-                    anchors.fill: parent
-                    acceptedButtons: Qt.LeftButton | Qt.RightButton
-                    onPressed: function (mouse) {
-                        editor.commitEdits()
-                        editor.currentAction = index
-                        if (mouse.button === Qt.RightButton) {
-                            var at = mapToItem(editor, mouse.x, mouse.y)
-                            contextMenu.x = Math.min(at.x, editor.width - contextMenu.width)
-                            contextMenu.y = Math.min(at.y, editor.height - contextMenu.height)
-                            contextMenu.visible = true
-                        }
-                    }
-                    onDoubleClicked: {
-                        if (type === 0)
-                            editor.editingDelay = index
-                    }
-                }
-            }
-        }
-        TextInput {
-            id: delayEditor
-            objectName: "delayEditor"
-            x: 28
-            y: 1 + editor.editingDelay * 20 + 3 - actionView.contentY
-            width: 150
-            visible: editor.editingDelay >= 0
-            color: mainIten.fontColor
-            selectionColor: "#761212"
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
-            // Whole milliseconds up to 100000: a digit that would go past it is refused.
-            validator: RegularExpressionValidator { regularExpression: /^(100000|[0-9]{0,5})$/ }
-            function commit() {
-                var index = editor.editingDelay
-                editor.editingDelay = -1
-                if (index < 0 || index >= actions.count)
-                    return
-                var value = parseInt(text, 10)
-                if (/^[0-9]+$/.test(text) && value <= 100000)
-                    actions.setProperty(index, "info", String(value))
-                editor.autoSave()
-            }
-            onVisibleChanged: {
-                if (!visible)
-                    return
-                text = actions.get(editor.editingDelay).info
-                selectAll()
-                forceActiveFocus()
-            }
-            onAccepted: commit()
-        }
-    }
-
-    // Recording and repeating.
-    Heading { x: 424; y: 10; text: editor.macroEditorLang[3] }
-    Column {
-        x: 424
-        y: 36
-        spacing: 12
-        DialogButton {
-            objectName: "recordButton"
-            width: 160
-            label: recordClock.running ? editor.macroEditorLang[5] : editor.macroEditorLang[4]
-            onClicked: editor.macroCmd(2)
-        }
-        CheckOption {
-            objectName: "recordTime"
-            label: editor.macroEditorLang[6]
-            checked: editor.recordTime
-            onClicked: editor.recordTime = !editor.recordTime
-        }
-        CheckOption {
-            id: loopsOption
-            objectName: "loopsTimer"
-            label: editor.macroEditorLang[7]
-            onClicked: {
-                checked = !checked
-                if (!checked) {
-                    repeatField.text = "1"
-                    editor.autoSave()
-                }
-            }
-        }
-        Rectangle {
-            width: 80
-            height: 24
-            color: "#101010"
-            border.color: loopsOption.checked ? "#761212" : "#333333"
-            TextInput {
-                id: repeatField
-                objectName: "repeatField"
-                anchors.fill: parent
-                anchors.leftMargin: 6
-                verticalAlignment: TextInput.AlignVCenter
-                text: "1"
-                enabled: loopsOption.checked
-                color: enabled ? mainIten.fontColor : "#808080"
-                font.family: mainIten.fontFamily
-                font.pixelSize: mainIten.fontNormalSize
-                validator: IntValidator { bottom: 0; top: 65535 }
-                onActiveFocusChanged: {
-                    if (activeFocus)
-                        return
-                    if (text === "")
-                        text = "1"
-                    editor.autoSave()
-                }
-                onAccepted: mainIten.forceActiveFocus()
-            }
-        }
-    }
-
-    Row {
-        anchors.right: parent.right
-        anchors.rightMargin: 14
-        y: 362
-        spacing: 10
-        DialogButton {
-            objectName: "macroOk"
-            label: editor.macroEditorLang[10]
-            onClicked: editor.closeEditor()
-        }
-        DialogButton {
-            objectName: "macroCancel"
-            label: editor.macroEditorLang[11]
-            onClicked: editor.closeEditor()
-        }
-    }
-
-    ListModel { id: contextMenuModel }
-    Rectangle {
-        id: contextMenu
-        objectName: "actionMenu"
-        visible: false
-        z: 2
-        width: 159
-        height: contextMenuModel.count * 21
-        color: "#6f2929"
-        border.color: "#8f2020"
-        Column {
-            Repeater {
-                model: contextMenuModel
-                delegate: Rectangle {
-                    objectName: "actionMenuRow" + command
-                    width: 159
-                    height: 21
-                    color: menuArea.containsMouse ? "#8f2020" : "transparent"
-                    Text {
-                        x: 10
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: editor.macroEditorLang[12 + command]
-                        color: mainIten.fontColor
-                        font.family: mainIten.fontFamily
-                        font.pixelSize: mainIten.fontNormalSize
-                    }
-                    MouseArea {
-                        id: menuArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        onClicked: editor.macroMenuCmd(command)
-                    }
-                }
-            }
-        }
+        var stored = storedEntry(macroName)
+        if (stored.repeatText !== "")
+            repeatText = stored.repeatText
+        ui_View.sendMacroData(encode(stored.actions, stored.repeat), index)
     }
 }

@@ -19,14 +19,18 @@ DialogPanel {
                                 "Macro runs endless loop\nuntil any button is pressed",
                                 "Macro runs endless loop\nuntil button is released", "OK", "Cancel", "Key",
                                 "Please assign a Key", ""]
-    // The name shown in the field; the list keeps its own selection between openings.
+    // The name shown in the field; each list keeps its own selection between openings.
     property string shownName: ""
-    property int listSelection: -1
+    property int macroSelection: -1
+    property int gunSelection: -1
+    readonly property int listSelection: uiType === 1 ? gunSelection : macroSelection
+    readonly property var choices: uiType === 1 ? gunControlMain.macroListModel : macroEditorMain.macroListModel
 
     signal closeSure()
 
     function showUI() {
-        macroType = 0
+        // A gun plays while its button is held unless the user says otherwise.
+        macroType = uiType === 1 ? 2 : 0
         shownName = ""
         nameList.visible = false
         x = (mainIten.width - width) / 2
@@ -40,8 +44,15 @@ DialogPanel {
     }
 
     function selectedName() {
-        var macros = macroEditorMain.macroListModel
-        return listSelection >= 0 && listSelection < macros.count ? macros.get(listSelection).macroName : ""
+        return listSelection >= 0 && listSelection < choices.count ? choices.get(listSelection).macroName : ""
+    }
+
+    function choose(index) {
+        if (uiType === 1)
+            gunSelection = index
+        else
+            macroSelection = index
+        shownName = selectedName()
     }
 
     function accept() {
@@ -52,6 +63,11 @@ DialogPanel {
             keyMatrixMain.modifyData(key, 0x09, macroType, key, 0x00)
             keyMatrixMain.refreashUI()
             macroEditorMain.sendMacro(key, name)
+        } else if (name !== "" && uiType === 1 && keyMatrixMain.openGunKeyProc(key, gunIndex, macroType)) {
+            gunControlMain.setGunData(gunIndex, listSelection)
+            gunControlMain.setGunMenuName()
+            keyMatrixMain.initGunKeyShow()
+            gunControlMain.sendGunMacro()
         }
         close()
     }
@@ -142,7 +158,7 @@ DialogPanel {
                 anchors.fill: parent
                 anchors.margins: 1
                 clip: true
-                model: macroEditorMain.macroListModel
+                model: dialog.choices
                 delegate: Rectangle {
                     objectName: "macroNameChoice" + index
                     width: listView.width
@@ -162,8 +178,7 @@ DialogPanel {
                         anchors.fill: parent
                         hoverEnabled: true
                         onClicked: {
-                            dialog.listSelection = index
-                            dialog.shownName = macroName
+                            dialog.choose(index)
                             nameList.visible = false
                         }
                     }

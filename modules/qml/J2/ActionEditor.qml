@@ -1,0 +1,663 @@
+import QtQuick
+import "../common"
+import "keyCodes.js" as KeyCodes
+
+// What the macro and gun managers share: a named list of action sequences kept in a library of files,
+// recorded from the keyboard, edited through a context menu and saved at once on every change. Each
+// manager says which library it keeps, how its sequences are encoded and sent, and what else a new,
+// renamed or deleted entry touches, by overriding the hooks below.
+DialogPanel {
+    id: editor
+    width: 600
+    height: 430
+    title: macroEditorLang[0]
+
+    property bool isInputting: false
+    property var macroEditorLang: []
+    property alias macroListModel: macros
+    property alias actionListModel: actions
+    property alias repeatText: repeatField.text
+    property int currentMacro: -1
+    property int currentAction: -1
+    // The macro or delay being renamed or edited inline, -1 when none.
+    property int editingMacro: -1
+    property int editingDelay: -1
+    property bool recordTime: false
+    property int recordTicks: 0
+    readonly property int maxMacros: 100
+    readonly property string placeholderName: "loaderkorvid"
+    // Which name list the entries' names are kept in, and how a new entry is called.
+    property int nameListType: 0
+    property string newNamePrefix: "Macro_"
+    // Prefixes the names of the editor's parts, so that two editors in one scene can be told apart.
+    property string partTag: ""
+    // The context menu's entries: label macroEditorLang[12 + command] for each command.
+    property int menuCommandCount: 5
+
+    signal listViewFocus()
+
+    function partName(name) {
+        return partTag === "" ? name : partTag + name.charAt(0).toUpperCase() + name.substring(1)
+    }
+
+    // ---- hooks: the library an editor keeps, and what its changes touch ----
+
+    function libraryIndex(name) { return 0 }
+    function libraryType(name) { return 0 }
+    function libraryCreate(name, index) {}
+    function libraryRename(oldName, newName) {}
+    function libraryDelete(name) {}
+    function librarySetIndex(name, index) {}
+    function libraryLines(name) { return [] }
+    function librarySave(name, lines, bytes, repeat) {}
+    function encode(actionList, repeat) { return [] }
+    function roomForMore() { return true }
+    function canDelete(index) { return true }
+    function beforeDelete(index, name) {}
+    function afterDelete(removed) {}
+    function afterRename(oldName, newName) {}
+    function afterSave(name) {}
+    // Commands of the context menu beyond deleting an action and inserting clicks and a delay.
+    function extraMenuCommand(cmd) {}
+    // The menu's "Insert Delay"; false when nothing changed yet.
+    function insertDelayCommand() {
+        insertDelay(50)
+        return true
+    }
+    function actionPicture(type) {
+        return type === 0 ? "delay" : (type === 1 || type === 3 ? "press" : "release")
+    }
+    function actionText(type, info) {
+        return type === 0 ? info + " ms" : info
+    }
+
+    ListModel { id: macros }
+    ListModel { id: actions }
+
+    Timer {
+        id: recordClock
+        interval: 10
+        repeat: true
+        onTriggered: editor.recordTicks += 1
+    }
+
+    // ---- the macro list ----
+
+    // The list from the library's name list, in library order.
+    function loadList() {
+        macros.clear()
+        var names = ui_View.getNameList(nameListType)
+        if (names.length === 2 && String(names[1]) === placeholderName)
+            names = [names[0]]
+        for (var i = 0; i < names.length; ++i) {
+            var name = String(names[i])
+            var index = Number(libraryIndex(name))
+            var at = 0
+            while (at < macros.count && macros.get(at).no <= index)
+                ++at
+            macros.insert(at, { macroName: name, no: index, macroType: Number(libraryType(name)) })
+        }
+        contextMenuModel.clear()
+        for (var command = 0; command < menuCommandCount; ++command)
+            contextMenuModel.append({ command: command })
+    }
+
+    function allNames() {
+        var names = []
+        for (var i = 0; i < macros.count; ++i)
+            names.push(macros.get(i).macroName)
+        return names
+    }
+
+    function getCurrentMacroName() {
+        return currentMacro >= 0 && currentMacro < macros.count ? macros.get(currentMacro).macroName : ""
+    }
+
+    function getMacroType(index) {
+        return index >= 0 && index < macros.count ? macros.get(index).macroType : 0
+    }
+
+    function selectMacro(index) {
+        commitEdits()
+        currentMacro = index
+        currentAction = -1
+        loadActions()
+    }
+
+    function newMacro() {
+        commitEdits()
+        if (macros.count >= maxMacros)
+            return
+        var names = allNames()
+        var number = 0
+        while (names.indexOf(newNamePrefix + number) >= 0)
+            ++number
+        var name = newNamePrefix + number
+        var count = macros.count
+        macros.append({ macroName: name, no: count, macroType: 0 })
+        currentMacro = macros.count - 1
+        libraryCreate(name, count)
+        loadActions()
+        ui_View.updataNameList(nameListType, allNames())
+    }
+
+    function renameMacro(index, newName) {
+        var oldName = macros.get(index).macroName
+        if (newName === "" || allNames().indexOf(newName) >= 0)
+            return
+        libraryRename(oldName, newName)
+        macros.setProperty(index, "macroName", newName)
+        ui_View.updataNameList(nameListType, allNames())
+        afterRename(oldName, newName)
+    }
+
+    function deleteMacro() {
+        commitEdits()
+        if (currentMacro < 0 || currentMacro >= macros.count || !canDelete(currentMacro))
+            return
+        var removed = currentMacro
+        var name = macros.get(removed).macroName
+        beforeDelete(removed, name)
+        libraryDelete(name)
+        actions.clear()
+        macros.remove(removed)
+        for (var i = removed; i < macros.count; ++i)
+            macros.setProperty(i, "no", macros.get(i).no - 1)
+        currentMacro = Math.min(removed, macros.count - 1)
+        for (i = 0; i < macros.count; ++i)
+            librarySetIndex(macros.get(i).macroName, i)
+        afterDelete(removed)
+        ui_View.updataNameList(nameListType, allNames())
+        if (currentMacro >= 0)
+            loadActions()
+    }
+
+    // ---- the action list ----
+
+    function loadActions() {
+        actions.clear()
+        var lines = libraryLines(getCurrentMacroName())
+        for (var i = 0; i + 1 < lines.length; ++i)
+            actions.append(actionOfLine(lines[i]))
+        if (lines.length > 0)
+            repeatField.text = String(lines[lines.length - 1])
+    }
+
+    function actionOfLine(line) {
+        return { type: Number(String(line).charAt(0)), info: String(line).substring(2) }
+    }
+
+    function setActions(list) {
+        actions.clear()
+        for (var i = 0; i < list.length; ++i)
+            actions.append({ type: Number(list[i].type), info: String(list[i].info) })
+    }
+
+    function actionArray(model) {
+        var list = []
+        for (var i = 0; i < model.count; ++i)
+            list.push({ type: model.get(i).type, info: model.get(i).info })
+        return list
+    }
+
+    function getAllMacroActions() {
+        return actionArray(actions).map(function (action) { return action.type + "," + action.info })
+    }
+
+    function repeatCount() {
+        var value = parseInt(repeatField.text, 10)
+        return isNaN(value) ? 1 : value
+    }
+
+    function autoSave() {
+        var name = getCurrentMacroName()
+        if (name === "")
+            return
+        librarySave(name, getAllMacroActions(), encode(actionArray(actions), repeatCount()), repeatCount())
+        afterSave(name)
+    }
+
+    // A stored entry's actions and repeat count, as the device gets them.
+    function storedEntry(name) {
+        var lines = libraryLines(name)
+        var list = []
+        for (var i = 0; i + 1 < lines.length; ++i)
+            list.push(actionOfLine(lines[i]))
+        var repeatText = lines.length > 0 ? String(lines[lines.length - 1]) : ""
+        var repeat = parseInt(repeatText, 10)
+        return { actions: list, repeat: isNaN(repeat) ? 1 : repeat, repeatText: repeatText }
+    }
+
+    // ---- recording ----
+
+    function toggleRecord() {
+        commitEdits()
+        if (recordClock.running) {
+            stopRecord()
+            autoSave()
+            return
+        }
+        actions.clear()
+        currentAction = -1
+        recordTicks = 0
+        recordClock.start()
+        isInputting = currentMacro >= 0
+    }
+
+    function stopRecord() {
+        recordClock.stop()
+        isInputting = false
+    }
+
+    function detectKeyboard(isDown, usbCode) {
+        if (!roomForMore())
+            return
+        var name = usbCode < 0xF0 ? KeyCodes.keycodeTostr(usbCode) : KeyCodes.mousecodeTostr(usbCode)
+        if (actions.count > 0 && recordTime)
+            actions.append({ type: 0, info: String(recordTicks * 10) })
+        recordTicks = 0
+        var mouse = usbCode >= 0xF0
+        actions.append({ type: isDown ? (mouse ? 3 : 1) : (mouse ? 4 : 2), info: name })
+        actionView.positionViewAtEnd()
+    }
+
+    // ---- the action list's context menu ----
+
+    function macroMenuCmd(cmd) {
+        contextMenu.visible = false
+        if (cmd === 0) {
+            removeAction(currentAction)
+        } else if (cmd >= 1 && cmd <= 3) {
+            if (!roomForMore())
+                return
+            var button = ["MS-L", "MS-M", "MS-R"][cmd - 1]
+            insertActions([{ type: 3, info: button }, { type: 4, info: button }])
+        } else if (cmd === 4) {
+            if (!roomForMore() || !insertDelayCommand())
+                return
+        } else {
+            extraMenuCommand(cmd)
+            return
+        }
+        autoSave()
+    }
+
+    function removeAction(index) {
+        if (index < 0 || index >= actions.count)
+            return
+        actions.remove(index)
+        currentAction = Math.min(index, actions.count - 1)
+    }
+
+    // After the selected action; at the end when none or the last is selected.
+    function insertActions(list) {
+        var at = currentAction < 0 || currentAction >= actions.count - 1 ? actions.count : currentAction + 1
+        for (var i = 0; i < list.length; ++i)
+            actions.insert(at + i, list[i])
+    }
+
+    // Before the selected action (the first when none is), and selected.
+    function insertDelay(ms) {
+        var before = currentAction < 0 ? 0 : currentAction
+        actions.insert(before, { type: 0, info: String(ms) })
+        currentAction = before
+    }
+
+    function macroCmd(index) {
+        if (index === 0)
+            newMacro()
+        else if (index === 1)
+            deleteMacro()
+        else if (index === 2)
+            toggleRecord()
+    }
+
+    function commitEdits() {
+        if (editingMacro >= 0)
+            nameEditor.commit()
+        if (editingDelay >= 0)
+            delayEditor.commit()
+        contextMenu.visible = false
+    }
+
+    function openContextMenu(at) {
+        contextMenu.x = Math.min(at.x, editor.width - contextMenu.width)
+        contextMenu.y = Math.min(at.y, editor.height - contextMenu.height)
+        contextMenu.visible = true
+    }
+
+    function macroEditorFocus() {
+        commitEdits()
+        if (repeatField.activeFocus)
+            mainIten.forceActiveFocus()
+    }
+
+    function closeEditor() {
+        commitEdits()
+        stopRecord()
+        visible = false
+        mainMask.visible = false
+        autoSave()
+    }
+
+    onCloseClicked: closeEditor()
+
+    // A click on the dialog's own background ends inline edits.
+    MouseArea {
+        anchors.fill: parent
+        onPressed: {
+            editor.listViewFocus()
+            editor.macroEditorFocus()
+        }
+    }
+
+    component Heading: Text {
+        color: mainIten.fontColor
+        font.family: mainIten.fontFamily
+        font.pixelSize: mainIten.fontNormalSize
+        font.bold: true
+    }
+
+    component ListBox: Rectangle {
+        color: "#101010"
+        border.color: "#4e3434"
+    }
+
+    component CheckOption: RadioOption {
+        group: "dpiSetting"
+        imageOn: "dpiSetting0"
+        imageOff: "dpiSetting1"
+    }
+
+    // The macros.
+    Heading { x: 16; y: 10; text: editor.macroEditorLang[1] }
+    ListBox {
+        x: 16
+        y: 32
+        width: 170
+        height: 300
+        ListView {
+            id: macroView
+            objectName: editor.partName("macroList")
+            anchors.fill: parent
+            anchors.margins: 1
+            clip: true
+            model: macros
+            delegate: Rectangle {
+                objectName: editor.partName("macroRow") + index
+                width: macroView.width
+                height: 20
+                color: index === editor.currentMacro ? "#b03b3b" : (macroArea.containsMouse ? "#4f1717" : "transparent")
+                Text {
+                    x: 8
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: index !== editor.editingMacro
+                    text: macroName
+                    color: mainIten.fontColor
+                    font.family: mainIten.fontFamily
+                    font.pixelSize: mainIten.fontNormalSize
+                }
+                MouseArea {
+                    id: macroArea
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    onClicked: editor.selectMacro(index)
+                    onDoubleClicked: {
+                        editor.selectMacro(index)
+                        editor.editingMacro = index
+                    }
+                }
+            }
+        }
+        TextInput {
+            id: nameEditor
+            objectName: editor.partName("macroNameEditor")
+            x: 8
+            y: 1 + editor.editingMacro * 20 + 3 - macroView.contentY
+            width: 150
+            visible: editor.editingMacro >= 0
+            color: mainIten.fontColor
+            selectionColor: "#761212"
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+            maximumLength: 40
+            function commit() {
+                var index = editor.editingMacro
+                editor.editingMacro = -1
+                if (index >= 0 && index < macros.count)
+                    editor.renameMacro(index, text.trim())
+            }
+            onVisibleChanged: {
+                if (!visible)
+                    return
+                text = macros.get(editor.editingMacro).macroName
+                selectAll()
+                forceActiveFocus()
+            }
+            onAccepted: commit()
+        }
+    }
+    Row {
+        x: 16
+        y: 340
+        spacing: 10
+        DialogButton {
+            objectName: editor.partName("macroNew")
+            width: 80
+            label: editor.macroEditorLang[8]
+            onClicked: editor.macroCmd(0)
+        }
+        DialogButton {
+            objectName: editor.partName("macroDelete")
+            width: 80
+            label: editor.macroEditorLang[9]
+            onClicked: editor.macroCmd(1)
+        }
+    }
+
+    // The actions of the selected macro.
+    Heading { x: 200; y: 10; text: editor.macroEditorLang[2] }
+    ListBox {
+        x: 200
+        y: 32
+        width: 210
+        height: 330
+        // Below the rows: the context menu opens with no action selected, so inserts go at the end.
+        MouseArea {
+            anchors.fill: parent
+            acceptedButtons: Qt.RightButton
+            onPressed: function (mouse) {
+                editor.commitEdits()
+                editor.currentAction = -1
+                editor.openContextMenu(mapToItem(editor, mouse.x, mouse.y))
+            }
+        }
+        ListView {
+            id: actionView
+            objectName: editor.partName("actionList")
+            anchors.fill: parent
+            anchors.margins: 1
+            clip: true
+            model: actions
+            delegate: Rectangle {
+                objectName: editor.partName("actionRow") + index
+                width: actionView.width
+                height: 20
+                color: index === editor.currentAction ? "#b03b3b" : "transparent"
+                Image {
+                    x: 6
+                    anchors.verticalCenter: parent.verticalCenter
+                    source: mainIten.imageUrl("macros", editor.actionPicture(type))
+                }
+                Text {
+                    x: 28
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: index !== editor.editingDelay
+                    text: editor.actionText(type, info)
+                    color: mainIten.fontColor
+                    font.family: mainIten.fontFamily
+                    font.pixelSize: mainIten.fontNormalSize
+                }
+                MouseArea {
+                    anchors.fill: parent
+                    acceptedButtons: Qt.LeftButton | Qt.RightButton
+                    onPressed: function (mouse) {
+                        editor.commitEdits()
+                        editor.currentAction = index
+                        if (mouse.button === Qt.RightButton)
+                            editor.openContextMenu(mapToItem(editor, mouse.x, mouse.y))
+                    }
+                    onDoubleClicked: {
+                        if (type === 0)
+                            editor.editingDelay = index
+                    }
+                }
+            }
+        }
+        TextInput {
+            id: delayEditor
+            objectName: editor.partName("delayEditor")
+            x: 28
+            y: 1 + editor.editingDelay * 20 + 3 - actionView.contentY
+            width: 150
+            visible: editor.editingDelay >= 0
+            color: mainIten.fontColor
+            selectionColor: "#761212"
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+            // Whole milliseconds up to 100000: a digit that would go past it is refused.
+            validator: RegularExpressionValidator { regularExpression: /^(100000|[0-9]{0,5})$/ }
+            function commit() {
+                var index = editor.editingDelay
+                editor.editingDelay = -1
+                if (index < 0 || index >= actions.count)
+                    return
+                var value = parseInt(text, 10)
+                if (/^[0-9]+$/.test(text) && value <= 100000)
+                    actions.setProperty(index, "info", String(value))
+                editor.autoSave()
+            }
+            onVisibleChanged: {
+                if (!visible)
+                    return
+                text = actions.get(editor.editingDelay).info
+                selectAll()
+                forceActiveFocus()
+            }
+            onAccepted: commit()
+        }
+    }
+
+    // Recording and repeating.
+    Heading { x: 424; y: 10; text: editor.macroEditorLang[3] }
+    Column {
+        x: 424
+        y: 36
+        spacing: 12
+        DialogButton {
+            objectName: editor.partName("recordButton")
+            width: 160
+            label: recordClock.running ? editor.macroEditorLang[5] : editor.macroEditorLang[4]
+            onClicked: editor.macroCmd(2)
+        }
+        CheckOption {
+            objectName: editor.partName("recordTime")
+            label: editor.macroEditorLang[6]
+            checked: editor.recordTime
+            onClicked: editor.recordTime = !editor.recordTime
+        }
+        CheckOption {
+            id: loopsOption
+            objectName: editor.partName("loopsTimer")
+            label: editor.macroEditorLang[7]
+            onClicked: {
+                checked = !checked
+                if (!checked) {
+                    repeatField.text = "1"
+                    editor.autoSave()
+                }
+            }
+        }
+        Rectangle {
+            width: 80
+            height: 24
+            color: "#101010"
+            border.color: loopsOption.checked ? "#761212" : "#333333"
+            TextInput {
+                id: repeatField
+                objectName: editor.partName("repeatField")
+                anchors.fill: parent
+                anchors.leftMargin: 6
+                verticalAlignment: TextInput.AlignVCenter
+                text: "1"
+                enabled: loopsOption.checked
+                color: enabled ? mainIten.fontColor : "#808080"
+                font.family: mainIten.fontFamily
+                font.pixelSize: mainIten.fontNormalSize
+                validator: IntValidator { bottom: 0; top: 65535 }
+                onActiveFocusChanged: {
+                    if (activeFocus)
+                        return
+                    if (text === "")
+                        text = "1"
+                    editor.autoSave()
+                }
+                onAccepted: mainIten.forceActiveFocus()
+            }
+        }
+    }
+
+    Row {
+        anchors.right: parent.right
+        anchors.rightMargin: 14
+        y: 362
+        spacing: 10
+        DialogButton {
+            objectName: editor.partName("macroOk")
+            label: editor.macroEditorLang[10]
+            onClicked: editor.closeEditor()
+        }
+        DialogButton {
+            objectName: editor.partName("macroCancel")
+            label: editor.macroEditorLang[11]
+            onClicked: editor.closeEditor()
+        }
+    }
+
+    ListModel { id: contextMenuModel }
+    Rectangle {
+        id: contextMenu
+        objectName: editor.partName("actionMenu")
+        visible: false
+        z: 2
+        width: 159
+        height: contextMenuModel.count * 21
+        color: "#6f2929"
+        border.color: "#8f2020"
+        Column {
+            Repeater {
+                model: contextMenuModel
+                delegate: Rectangle {
+                    objectName: editor.partName("actionMenuRow") + command
+                    width: 159
+                    height: 21
+                    color: menuArea.containsMouse ? "#8f2020" : "transparent"
+                    Text {
+                        x: 10
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: editor.macroEditorLang[12 + command]
+                        color: mainIten.fontColor
+                        font.family: mainIten.fontFamily
+                        font.pixelSize: mainIten.fontNormalSize
+                    }
+                    MouseArea {
+                        id: menuArea
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        onClicked: editor.macroMenuCmd(command)
+                    }
+                }
+            }
+        }
+    }
+}
