@@ -175,12 +175,7 @@ bool Hid_Thread::refuseExchange()
 
 void Hid_Thread::settleDelay()
 {
-    settleFlag.store(false);
-    QThread::msleep(kSettleHalfMs);
-    if (!settleFlag.load()) {
-        settleFlag.store(true);
-        QThread::msleep(kSettleHalfMs);
-    }
+    j2::wire::settleDelay(settleFlag);
 }
 
 bool Hid_Thread::sendRequest(int bulkLength)

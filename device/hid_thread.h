@@ -9,6 +9,7 @@
 #include "hid_backend.h"
 #include "hid_owner.h"
 #include "report.h"
+#include "settle.h"
 
 #include <QFuture>
 #include <QList>
@@ -41,7 +42,7 @@ public:
     static constexpr int kTokenWaitRounds = 255;
     static constexpr int kTokenWaitSleepMs = 8;
     static constexpr int kBulkReportGapMs = 8;
-    static constexpr int kSettleHalfMs = 64;
+    static constexpr int kSettleHalfMs = j2::wire::kSettleHalfMs;
     static constexpr int kNotificationWaitMs = 500;
     // The stored code that puts the program into demo mode when no device answers.
     static constexpr const char* kDemoCode = "k-ravine";

@@ -20,4 +20,8 @@ signals:
 // The system's own monitor: udev on Linux, WM_DEVICECHANGE on Windows.
 DeviceChangeMonitor* makeSystemDeviceChangeMonitor(QObject* parent);
 
+// Makes `monitor` also hear arrivals and removals of HID interfaces, which Windows sends only to a window
+// that registered for them (the updater's). On Linux udev reports them already and this does nothing.
+void watchHidInterfaces(DeviceChangeMonitor* monitor, quintptr windowHandle);
+
 } // namespace j2::platform

@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config clang-format
+    clang libclang-rt-14-dev
     qt6-base-dev qt6-declarative-dev qt6-svg-dev
     qml6-module-qtquick qml6-module-qtqml-workerscript qml6-module-qtquick-window qml6-module-qttest
     libhidapi-dev libudev-dev libxcb-xinput-dev

@@ -5,6 +5,7 @@
 #include "key_names.h"
 #include "message_list.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFocusEvent>
 #include <QProcess>
@@ -134,9 +135,12 @@ void myQQuickView::openUpdateExe()
     // The updater owns the mouse from now on: our watch must let go of it first.
     if (device != nullptr)
         device->stopNotificationWatch();
+    qDebug() << "notification watch stopped, starting" << kUpdater;
     QThread::msleep(kUpdaterStartDelayMs);
-    auto* updater = new QProcess(this);
-    updater->start(kUpdater, {}, QIODevice::ReadWrite);
+    // Detached: the updater must outlive us, since quitting in the middle of programming would leave the
+    // mouse half written.
+    if (!QProcess::startDetached(kUpdater, {}))
+        qDebug() << "cannot start" << kUpdater;
 }
 
 // ---- application configuration ----

@@ -38,6 +38,9 @@ bool inRange(std::uint8_t index, int count)
     return index < count;
 }
 
+// Bytes 2-7 of the command that switches the mouse into its bootloader; any other code is ignored.
+constexpr std::array<std::uint8_t, 6> kBootloaderEntryCode = {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42};
+
 } // namespace
 
 int keyTableOf(std::uint8_t indexAddOne)
@@ -70,6 +73,8 @@ bool writeAccepted(Command command, const wire::FeatureReport& request)
         return b2 == 0xFF;
     case C::SetColor:
         return inRange(b3, kColorSlots);
+    case C::EnterBootloader:
+        return std::equal(kBootloaderEntryCode.begin(), kBootloaderEntryCode.end(), request.begin() + 2);
     default:
         return true;
     }
@@ -143,10 +148,11 @@ void applyWrite(Command command, const wire::FeatureReport& request, const std::
         takeBulk(state.userPictures[b3], bulk);
         break;
     case C::SetRecoveryData: {
-        // A factory reset forgets the settings, not how the device talks.
+        // A factory reset forgets the settings, not how the device talks nor its firmware.
         DeviceState factory = DeviceState::factory();
         factory.encode = state.encode;
         factory.secrecyCode = state.secrecyCode;
+        factory.firmware = state.firmware;
         state = std::move(factory);
         break;
     }

@@ -31,6 +31,7 @@ DeviceState DeviceState::factory()
     state.xySensitivity = {0x05, 0x05};
     state.buttonSensitivity = {0x05, 0x06, 0x07, 0x08};
     state.firmwareVersion = {0x01, 0x0A};
+    state.firmware = FirmwareState::factory();
     return state;
 }
 
@@ -105,6 +106,12 @@ public:
         if (!value.isString())
             return fail(key, "not a string");
         target = value.toString().toStdString();
+    }
+
+    void check(const char* key, bool valid, const char* reason)
+    {
+        if (!valid)
+            fail(key, reason);
     }
 
     template <std::size_t N, std::size_t M>
@@ -190,6 +197,10 @@ std::string stateToJson(const DeviceState& s)
     o.insert("firmwareVersion", toHex(s.firmwareVersion));
     o.insert("encode", s.encode);
     o.insert("secrecyCode", QString::fromStdString(s.secrecyCode));
+    o.insert("flash", toHex(s.firmware.flash));
+    o.insert("pageChecks", toHex(s.firmware.pageChecks));
+    o.insert("bootloaderMode", s.firmware.bootloaderMode);
+    o.insert("locked", s.firmware.locked);
     return QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -232,6 +243,18 @@ bool stateFromJson(const std::string& json, DeviceState& state, std::string* err
     r.bytes("firmwareVersion", s.firmwareVersion);
     r.flag("encode", s.encode);
     r.text("secrecyCode", s.secrecyCode);
+    // Files written before the mouse had a bootloader have none of these: the factory firmware stays.
+    r.bytes("flash", s.firmware.flash);
+    r.bytes("pageChecks", s.firmware.pageChecks);
+    r.flag("bootloaderMode", s.firmware.bootloaderMode);
+    r.flag("locked", s.firmware.locked);
+    r.check("pageChecks",
+            std::ranges::all_of(s.firmware.pageChecks,
+                                [](std::uint8_t check) {
+                                    return check == kPageVerified || check == kPageModified ||
+                                           check == kPageFailed;
+                                }),
+            "not a page state");
     if (!r.error().isEmpty()) {
         if (error)
             *error = r.error().toStdString();

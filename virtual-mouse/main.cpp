@@ -17,10 +17,11 @@ constexpr int kExitUsage = 2;
 
 const char* const kUsage =
     "usage: j2-virtual-mouse serve [--socket PATH] [--state FILE] [--wire-log FILE] [--encode]\n"
-    "                              [--secrecy-code CODE]\n"
+    "                              [--secrecy-code CODE] [--bootloader]\n"
     "       j2-virtual-mouse ctl [--socket PATH] COMMAND\n"
-    "COMMAND: press-dpi | unplug | plug | plugged | dump | fail-opens N | drop-replies N |\n"
-    "         withhold-bulk N | delay-replies MS N | unplug-after N | clear-faults\n"
+    "COMMAND: press-dpi | unplug | plug | plugged | dump | enter-bootloader | fail-opens N |\n"
+    "         drop-replies N | withhold-bulk N | delay-replies MS N | unplug-after N | fail-erase N |\n"
+    "         clear-faults\n"
     "The socket defaults to $J2_VIRTUAL_MOUSE, else $XDG_RUNTIME_DIR/j2-virtual-mouse.sock.\n";
 
 int usageError(const std::string& message)
@@ -57,6 +58,8 @@ int serve(const std::vector<std::string>& args)
         const bool hasValue = i + 1 < args.size();
         if (arg == "--encode") {
             options.encode = true;
+        } else if (arg == "--bootloader") {
+            options.startInBootloader = true;
         } else if (arg == "--socket" && hasValue) {
             socketPath = args[++i];
         } else if (arg == "--state" && hasValue) {
@@ -156,6 +159,10 @@ int control(const std::vector<std::string>& args)
         done = remote.delayNextReplies(numbers[0], numbers[1], &error);
     } else if (name == "unplug-after" && expect(1)) {
         done = remote.unplugAfterBulkReports(numbers[0], &error);
+    } else if (name == "enter-bootloader" && expect(0)) {
+        done = remote.enterBootloader(&error);
+    } else if (name == "fail-erase" && expect(1)) {
+        done = remote.failNextErases(numbers[0], &error);
     } else if (name == "clear-faults" && expect(0)) {
         done = remote.clearFaults(&error);
     } else {

@@ -2,8 +2,10 @@
 
 // Inside the virtual mouse. One mutex guards everything the wire touches; a condition variable wakes readers
 // when input is queued, a handle closes or the cable changes. Plug listeners and the state file are served
-// after the mutex is released, so neither a listener nor the disk ever runs under it.
+// after the mutex is released, so neither a listener nor the disk ever runs under it. The model's own thread
+// re-enumerates the device when it switches between the mouse and its bootloader.
 
+#include "bootloader.h"
 #include "virtual_mouse.h"
 #include "vm_command_table.h"
 #include "wire_log.h"
@@ -14,6 +16,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace j2::vm {
 
@@ -29,13 +32,16 @@ struct VirtualMouse::Impl
     struct InputReport
     {
         std::array<std::uint8_t, kReportLength> bytes;
-        Command command;
+        const char* name;            // for the wire log
+        Clock::time_point readyAt{}; // a late reply cannot be read before
+        bool leaveAfterRead = false; // the bootloader's ok to a switch: leave once the host has it
     };
     struct PendingReply
     {
         wire::FeatureReport bytes{}; // as they will travel (scrambled when scrambling is on)
         Command command = Command::Unknown;
-        bool dropped = false; // a fault: the feature get fails
+        bool dropped = false;        // a fault: the feature get fails
+        bool leaveAfterRead = false; // an 8A reply saying "armed": enter the bootloader once it was read
     };
     struct PendingWrite
     {
@@ -53,6 +59,20 @@ struct VirtualMouse::Impl
     int outputReport(int handle, const std::uint8_t* data, std::size_t length);
     int inputReport(std::unique_lock<std::mutex>& lock, int handle, std::uint8_t* data, std::size_t length,
                     int timeoutMs);
+
+    // ---- the bootloader (mouse_bootloader.cpp), with `mutex` held ----
+    bool inBootloader() const { return state.firmware.bootloaderMode; }
+    int bootloaderRequest(const std::uint8_t* data, std::size_t length);
+    // 0 on time-out; otherwise as inputReport. Sleeps on `wake` until a reply is due.
+    int bootloaderReply(std::unique_lock<std::mutex>& lock, int handle, std::uint8_t* data,
+                        std::size_t length, int timeoutMs);
+    void armBootloader();
+    void scheduleModeSwitch(Clock::time_point when); // keeps an earlier switch already planned
+    void switchMode();                               // re-enumerate as the other device
+    void reenumerate(); // the device leaves the bus and arrives again as what state.firmware says
+    void noteFirmwareChanged();
+    // The model thread: waits for a planned mode switch and carries it out.
+    void runModelThread();
 
     // ---- helpers, with `mutex` held ----
     double nowMs() const;
@@ -90,12 +110,22 @@ struct VirtualMouse::Impl
     std::optional<PendingWrite> pendingWrite;
     Clock::time_point busyUntil{};
 
+    std::deque<InputReport> bootloaderInput;
+    boot::Session bootSession;
+    bool bootloaderArmed = false;                  // the entry code came; the switch is planned
+    std::optional<Clock::time_point> modeSwitchAt; // when the device re-enumerates as the other one
+    bool firmwareUnsaved = false;                  // flash bytes of an open program window, not yet saved
+    bool stopping = false;
+    std::condition_variable modelWake;
+    std::thread modelThread;
+
     int failOpens = 0;
     int dropReplies = 0;
     int withholdBulk = 0;
     int delayCount = 0;
     int delayMs = 0;
     int unplugAfterBulk = 0; // 0: no unplug planned
+    int failErases = 0;
 
     int busyViolations = 0;
     int checksumErrors = 0;

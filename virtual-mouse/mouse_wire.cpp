@@ -16,6 +16,11 @@ constexpr const char* kNotificationName = "DPIStageNotification";
 // device answers with a scrambled zero block, from which the host can work the code out.
 constexpr wire::FeatureReport kPlainCodeQuery = {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0xFF};
 
+// The 8A reply: whether the entry code armed the switch into the bootloader.
+constexpr std::size_t kBootloaderStateOffset = 2;
+constexpr std::uint8_t kBootloaderArmed = 0xFF;
+constexpr std::uint8_t kBootloaderNotArmed = 0x00;
+
 } // namespace
 
 int VirtualMouse::Impl::featureSet(int handle, const std::uint8_t* data, std::size_t length)
@@ -75,13 +80,17 @@ int VirtualMouse::Impl::featureSet(int handle, const std::uint8_t* data, std::si
         answer[wire::kCommandOffset] = request[wire::kCommandOffset];
         std::vector<std::uint8_t> bulk;
         answerRead(command, request, state, answer, bulk);
+        const bool armed = command == Command::GetBootloaderState && bootloaderArmed;
+        if (command == Command::GetBootloaderState) // the arming lives in the model, not in DeviceState
+            answer[kBootloaderStateOffset] = armed ? kBootloaderArmed : kBootloaderNotArmed;
         setReply(answer, command);
+        reply.leaveAfterRead = armed;
         if (!bulk.empty() && withholdBulk > 0) {
             --withholdBulk;
             return finish(command, "withheld");
         }
         for (std::size_t offset = 0; offset < bulk.size(); offset += kReportLength) {
-            InputReport report{{}, command};
+            InputReport report{{}, info.name};
             std::copy_n(bulk.begin() + std::ptrdiff_t(offset),
                         std::min<std::size_t>(kReportLength, bulk.size() - offset), report.bytes.begin());
             controlInput.push_back(report);
@@ -98,6 +107,8 @@ int VirtualMouse::Impl::featureSet(int handle, const std::uint8_t* data, std::si
     if (bulkBytes == 0) {
         applyWrite(command, request, nullptr, state);
         stateChanged();
+        if (command == Command::EnterBootloader)
+            armBootloader();
     } else {
         pendingWrite = PendingWrite{command, request, bulkBytes, {}};
         pendingWrite->data.reserve(bulkBytes);
@@ -140,6 +151,11 @@ int VirtualMouse::Impl::featureGet(std::unique_lock<std::mutex>& lock, int handl
     }
     std::copy_n(reply.bytes.begin(), count, data);
     logEntry(false, Interface::Control, "feature-get", name, reply.bytes.data(), reply.bytes.size(), "");
+    if (reply.leaveAfterRead) {
+        reply.leaveAfterRead = false;
+        // Late enough for the host to finish its exchange before the device goes.
+        scheduleModeSwitch(Clock::now() + std::chrono::milliseconds(boot::kLeaveAfterReadMs));
+    }
     return int(count);
 }
 
@@ -148,6 +164,8 @@ int VirtualMouse::Impl::outputReport(int handle, const std::uint8_t* data, std::
     const OpenHandle* open = liveHandle(handle);
     if (!open)
         return -1;
+    if (open->iface == Interface::Bootloader)
+        return bootloaderRequest(data, length);
     if (open->iface != Interface::Control) {
         logEntry(true, open->iface, "output", "", data, length, "wrong-interface");
         return -1;
@@ -188,6 +206,8 @@ int VirtualMouse::Impl::inputReport(std::unique_lock<std::mutex>& lock, int hand
     if (!open)
         return -1;
     const Interface iface = open->iface;
+    if (iface == Interface::Bootloader)
+        return bootloaderReply(lock, handle, data, length, timeoutMs);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     bool delayed = false;
     for (;;) {
@@ -205,8 +225,7 @@ int VirtualMouse::Impl::inputReport(std::unique_lock<std::mutex>& lock, int hand
             controlInput.pop_front();
             const std::size_t count = std::min<std::size_t>(length, kReportLength);
             std::copy_n(report.bytes.begin(), count, data);
-            logEntry(false, iface, "input", commandInfo(report.command).name, report.bytes.data(),
-                     report.bytes.size(), "");
+            logEntry(false, iface, "input", report.name, report.bytes.data(), report.bytes.size(), "");
             countBulkReport();
             return int(count);
         }

@@ -104,9 +104,19 @@ bool RemoteMouse::unplugAfterBulkReports(int count, std::string* error)
     return call(std::uint8_t(Op::UnplugAfterBulkReports), {count}, nullptr, nullptr, error);
 }
 
+bool RemoteMouse::failNextErases(int count, std::string* error)
+{
+    return call(std::uint8_t(Op::FailNextErases), {count}, nullptr, nullptr, error);
+}
+
 bool RemoteMouse::clearFaults(std::string* error)
 {
     return call(std::uint8_t(Op::ClearFaults), {}, nullptr, nullptr, error);
+}
+
+bool RemoteMouse::enterBootloader(std::string* error)
+{
+    return call(std::uint8_t(Op::EnterBootloader), {}, nullptr, nullptr, error);
 }
 
 struct PlugEventWatcher::Impl

@@ -338,6 +338,12 @@ bool Server::Impl::answer(Op op, net::Reader& in, net::Writer& out, Connection& 
     case Op::WithholdNextBulk:
         mouse.withholdNextBulk(in.i32());
         break;
+    case Op::FailNextErases:
+        mouse.failNextErases(in.i32());
+        break;
+    case Op::EnterBootloader:
+        mouse.enterBootloader();
+        break;
     case Op::ClearFaults:
         mouse.clearFaults();
         break;

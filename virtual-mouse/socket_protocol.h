@@ -46,6 +46,10 @@ enum class Op : std::uint8_t
     ClearFaults = 0x19,
     // i32 count
     WithholdNextBulk = 0x1A,
+    // i32 count
+    FailNextErases = 0x1B,
+    // as if the bootloader entry code had come
+    EnterBootloader = 0x1C,
 
     // The connection stays open; the response carries the state now (1 / 0), then the daemon pushes a
     // frame holding just an i32 1 / 0 on every plug and unplug.

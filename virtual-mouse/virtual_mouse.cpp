@@ -42,6 +42,8 @@ VirtualMouse::Impl::Impl(Options opts)
     }
     state.encode = options.encode;
     state.secrecyCode = validCode(options.secrecyCode);
+    if (options.startInBootloader)
+        state.firmware.bootloaderMode = true;
     stateChanged(); // the file then shows the device from the start
 }
 
@@ -106,6 +108,12 @@ void VirtualMouse::Impl::setCable(bool on)
         discardExchange();
         notifyInput.clear();
         busyUntil = {};
+        // Losing power disarms the entry code and ends the bootloader's session; the flash stays.
+        bootloaderArmed = false;
+        modeSwitchAt.reset();
+        bootloaderInput.clear();
+        bootSession = {};
+        noteFirmwareChanged();
     }
     plugEvents.push_back(on);
     wake.notify_all();
@@ -116,16 +124,29 @@ VirtualMouse::VirtualMouse() : VirtualMouse(Options{}) {}
 VirtualMouse::VirtualMouse(Options options) : impl_(std::make_unique<Impl>(std::move(options)))
 {
     impl_->persist();
+    impl_->modelThread = std::thread([impl = impl_.get()] { impl->runModelThread(); });
 }
 
-VirtualMouse::~VirtualMouse() = default;
+VirtualMouse::~VirtualMouse()
+{
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->stopping = true;
+        impl_->modelWake.notify_all();
+    }
+    impl_->modelThread.join();
+}
 
 std::vector<hid::DeviceInfo> VirtualMouse::enumerate(std::uint16_t vendorId, std::uint16_t productId) const
 {
     std::lock_guard lock(impl_->mutex);
+    const std::uint16_t product = impl_->inBootloader() ? kBootloaderProductId : kProductId;
     if (!impl_->plugged || (vendorId != 0 && vendorId != kVendorId) ||
-        (productId != 0 && productId != kProductId))
+        (productId != 0 && productId != product))
         return {};
+    if (impl_->inBootloader())
+        return {
+            {kBootloaderPath, kVendorId, kBootloaderProductId, kBootloaderUsagePage, kBootloaderUsage, 0}};
     return {
         {kControlPath, kVendorId, kProductId, kControlUsagePage, kControlUsage, 0},
         {kNotifyPath, kVendorId, kProductId, kNotifyUsagePage, kNotifyUsage, 1},
@@ -143,9 +164,12 @@ int VirtualMouse::open(const std::string& path)
         iface = Interface::Notify;
     else if (path == kPointerPath)
         iface = Interface::Pointer;
+    else if (path == kBootloaderPath)
+        iface = Interface::Bootloader;
     else
         return -1;
-    if (!impl_->plugged)
+    // The mouse's collections exist only while it runs its program, the bootloader's only while it does not.
+    if (!impl_->plugged || (iface == Interface::Bootloader) != impl_->inBootloader())
         return -1;
     if (impl_->failOpens > 0) {
         --impl_->failOpens;
@@ -206,7 +230,7 @@ void VirtualMouse::pressDpiButton()
 {
     {
         std::lock_guard lock(impl_->mutex);
-        if (!impl_->plugged)
+        if (!impl_->plugged || impl_->inBootloader())
             return;
         DeviceState& state = impl_->state;
         const bool wraps = state.currentDpiStage < 1 || state.currentDpiStage >= state.dpiMaxStage;
@@ -262,6 +286,13 @@ void VirtualMouse::removePlugListener(int id)
     std::erase_if(impl_->listeners, [id](const auto& entry) { return entry.first == id; });
 }
 
+void VirtualMouse::enterBootloader()
+{
+    std::lock_guard lock(impl_->mutex);
+    if (impl_->plugged && !impl_->inBootloader())
+        impl_->armBootloader();
+}
+
 DeviceState VirtualMouse::state() const
 {
     std::lock_guard lock(impl_->mutex);
@@ -272,8 +303,11 @@ void VirtualMouse::setState(const DeviceState& state)
 {
     {
         std::lock_guard lock(impl_->mutex);
+        const bool otherDevice = impl_->inBootloader() != state.firmware.bootloaderMode;
         impl_->state = state;
         impl_->stateChanged();
+        if (otherDevice)
+            impl_->reenumerate();
     }
     impl_->afterCall();
 }
@@ -314,9 +348,16 @@ void VirtualMouse::unplugAfterBulkReports(int count)
     impl_->unplugAfterBulk = std::max(count, 0);
 }
 
+void VirtualMouse::failNextErases(int count)
+{
+    std::lock_guard lock(impl_->mutex);
+    impl_->failErases = std::max(count, 0);
+}
+
 void VirtualMouse::clearFaults()
 {
     std::lock_guard lock(impl_->mutex);
+    impl_->failErases = 0;
     impl_->failOpens = 0;
     impl_->dropReplies = 0;
     impl_->withholdBulk = 0;

@@ -4,6 +4,7 @@
 // the tests talk to it through the same HID backend seam as to a real mouse, either in-process or through
 // the j2-virtual-mouse daemon.
 
+#include "firmware_state.h"
 #include "hid_backend.h"
 
 #include <array>
@@ -27,6 +28,11 @@ constexpr std::uint16_t kPointerUsage = 0x0002;
 constexpr const char* kControlPath = "virtual-j2:control";
 constexpr const char* kNotifyPath = "virtual-j2:notify";
 constexpr const char* kPointerPath = "virtual-j2:pointer";
+// In its bootloader the mouse is another device with a single collection (docs/bootloader-protocol.md).
+constexpr std::uint16_t kBootloaderProductId = 0x8022;
+constexpr std::uint16_t kBootloaderUsagePage = 0xff00;
+constexpr std::uint16_t kBootloaderUsage = 0x0020;
+constexpr const char* kBootloaderPath = "virtual-j2:bootloader";
 constexpr int kReportLength = 64;
 constexpr int kNotificationLength = 4;
 
@@ -46,7 +52,8 @@ enum class Interface
 {
     Control,
     Notify,
-    Pointer
+    Pointer,
+    Bootloader
 };
 
 struct WireEntry
@@ -94,6 +101,8 @@ struct DeviceState
     std::array<std::uint8_t, 2> firmwareVersion{0x01, 0x0A}; // major, minor: "1.0A"
     bool encode = false;
     std::string secrecyCode = "260417";
+    // the flash and the bootloader; a factory reset of the settings leaves it alone
+    FirmwareState firmware;
 
     static DeviceState factory();
     bool notificationsOn() const { return (keyboardOption[0] & 0x08) != 0; }
@@ -110,6 +119,7 @@ public:
         std::string secrecyCode = "260417"; // six characters; anything else falls back to "260417"
         std::string stateFile;              // loaded at start when present, rewritten after every change
         std::string wireLogFile;            // JSON lines appended as reports travel
+        bool startInBootloader = false;     // come up as the bootloader, whatever the state file says
     };
 
     VirtualMouse();
@@ -140,6 +150,11 @@ public:
     int addPlugListener(std::function<void(bool)> listener);
     void removePlugListener(int id);
 
+    // ---- the bootloader ----
+    // What the entry command does: arms the switch, and the mouse re-enumerates as its bootloader within a
+    // second. Nothing happens while unplugged or already in the bootloader.
+    void enterBootloader();
+
     // ---- state ----
     DeviceState state() const;
     void setState(const DeviceState& state);
@@ -147,14 +162,18 @@ public:
 
     // ---- fault injection for tests ----
     void failNextOpens(int count);
-    // The next `count` read commands produce no reply: their feature get fails and no bulk data is queued.
+    // The next `count` read commands (and bootloader requests) produce no reply: their feature get fails
+    // and no bulk data is queued.
     void dropNextReplies(int count);
     // The next `count` read commands with a bulk phase answer their feature report but send no bulk data.
     void withholdNextBulk(int count);
-    // The next `count` feature gets and bulk input reports are held back by `delayMs` first.
+    // The next `count` feature gets and bulk input reports are held back by `delayMs` first; bootloader
+    // replies are queued that much later.
     void delayNextReplies(int delayMs, int count);
-    // Unplug after `count` more bulk reports (either direction) have travelled.
+    // Unplug after `count` more bulk reports (either direction, bootloader reports included) have travelled.
     void unplugAfterBulkReports(int count);
+    // The next `count` bootloader erase requests fail (status "erase failed"), leaving their page as it was.
+    void failNextErases(int count);
     void clearFaults();
 
     // ---- observation ----
@@ -216,7 +235,9 @@ public:
     bool withholdNextBulk(int count, std::string* error = nullptr);
     bool delayNextReplies(int delayMs, int count, std::string* error = nullptr);
     bool unplugAfterBulkReports(int count, std::string* error = nullptr);
+    bool failNextErases(int count, std::string* error = nullptr);
     bool clearFaults(std::string* error = nullptr);
+    bool enterBootloader(std::string* error = nullptr);
 
 private:
     bool call(std::uint8_t op, const std::vector<std::int32_t>& arguments, std::int32_t* result,

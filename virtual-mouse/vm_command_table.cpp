@@ -53,6 +53,8 @@ constexpr std::array<CommandInfo, std::size_t(C::Count)> kCommands = {{
     {C::SetRecoveryData, "SetRecoveryData", false, false, 0},
     {C::SetColor, "SetColor", false, false, 0},
     {C::GetColor, "GetColor", true, false, 0},
+    {C::EnterBootloader, "EnterBootLoader", false, true, 0},
+    {C::GetBootloaderState, "GetBootLoaderState", true, false, 0},
 }};
 
 constexpr bool rowsInOrder()
@@ -88,6 +90,8 @@ Command classify(const wire::FeatureReport& request)
         return C::SetLedType;
     case 0x09:
         return C::SetKeyboardMode;
+    case 0x0A:
+        return C::EnterBootloader;
     case 0x0B:
         return C::SetDpiStage;
     case 0x0C:
@@ -128,6 +132,8 @@ Command classify(const wire::FeatureReport& request)
         return C::GetLedType;
     case 0x89:
         return C::GetKeyboardMode;
+    case 0x8A:
+        return C::GetBootloaderState;
     case 0x8B:
         return C::GetDpiStage;
     case 0x8C:

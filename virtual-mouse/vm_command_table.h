@@ -56,6 +56,8 @@ enum class Command : std::uint8_t
     SetRecoveryData,
     SetColor,
     GetColor,
+    EnterBootloader,
+    GetBootloaderState,
     Count
 };
 

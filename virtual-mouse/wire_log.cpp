@@ -18,6 +18,8 @@ const char* interfaceName(Interface iface)
         return "notify";
     case Interface::Pointer:
         return "pointer";
+    case Interface::Bootloader:
+        return "bootloader";
     }
     return "";
 }

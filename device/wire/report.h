@@ -53,4 +53,9 @@ bool loadSecrecyCode(SecrecyCode& code, const char* text, std::size_t length);
 void scramble(std::uint8_t* block, const SecrecyCode& code);
 void descramble(std::uint8_t* block, const SecrecyCode& code);
 
+// The first two steps of descramble, the ones that do not involve the code. What they leave of a scrambled
+// all-zero block is the code itself in bytes 1..6: that is how a host that does not know a device's code
+// learns it from the device's answer to a zero challenge.
+void removeAddendsAndRotation(std::uint8_t* block);
+
 } // namespace j2::wire

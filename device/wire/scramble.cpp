@@ -65,12 +65,17 @@ void scramble(std::uint8_t* block, const SecrecyCode& code)
         block[k] = static_cast<std::uint8_t>(block[k] + nibbleSwapped(kAddend[k]));
 }
 
-void descramble(std::uint8_t* block, const SecrecyCode& code)
+void removeAddendsAndRotation(std::uint8_t* block)
 {
     for (std::size_t k = 0; k < 8; ++k)
         block[k] = static_cast<std::uint8_t>(block[k] - nibbleSwapped(kAddend[k]));
     const std::uint64_t value = toNumber(block);
     fromNumber((value >> 3) | (value << 61), block);
+}
+
+void descramble(std::uint8_t* block, const SecrecyCode& code)
+{
+    removeAddendsAndRotation(block);
     mixCode(block, code);
     permute(block);
 }

@@ -66,4 +66,6 @@ DeviceChangeMonitor* makeSystemDeviceChangeMonitor(QObject* parent)
     return new UdevMonitor(parent);
 }
 
+void watchHidInterfaces(DeviceChangeMonitor*, quintptr) {}
+
 } // namespace j2::platform

@@ -3,6 +3,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+#include <QDebug>
 
 #include <windows.h>
 
@@ -38,6 +39,12 @@ public:
 DeviceChangeMonitor* makeSystemDeviceChangeMonitor(QObject* parent)
 {
     return new WindowsDeviceMonitor(parent);
+}
+
+void watchHidInterfaces(DeviceChangeMonitor*, quintptr windowHandle)
+{
+    if (!j2::win32::registerHidInterfaceNotifications(reinterpret_cast<void*>(windowHandle)))
+        qWarning("device change monitor: HID interface notifications refused");
 }
 
 } // namespace j2::platform

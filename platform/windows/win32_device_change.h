@@ -8,4 +8,8 @@ namespace j2::win32 {
 // (which Windows broadcasts to every top-level window without any registration).
 bool isDeviceChange(unsigned message, unsigned long long wParam);
 
+// Asks Windows to send `window` (an HWND) WM_DEVICECHANGE for every HID interface that arrives or goes;
+// the registration ends with the window. False when Windows refused.
+bool registerHidInterfaceNotifications(void* window);
+
 } // namespace j2::win32

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -81,6 +82,114 @@ public:
 private:
     QProcess xvfb;
     QProcess trayer;
+};
+
+// A process whose merged output we can wait on, line by line.
+class Program
+{
+public:
+    explicit Program(const QProcessEnvironment& environment)
+    {
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+    }
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            if (!process.waitForFinished(3000))
+                process.kill();
+            process.waitForFinished(1000);
+        }
+    }
+
+    void start(const QString& program, const QStringList& arguments, const QString& workingDirectory = {})
+    {
+        if (!workingDirectory.isEmpty())
+            process.setWorkingDirectory(workingDirectory);
+        process.start(program, arguments);
+    }
+
+    // Waits until the output holds `text` `count` times; returns the milliseconds it took, or -1.
+    qint64 waitFor(const QString& text, int timeoutMs, int count = 1)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (QString::fromLocal8Bit(output).count(text) < count) {
+            if (timer.elapsed() > timeoutMs || process.state() == QProcess::NotRunning)
+                return -1;
+            process.waitForReadyRead(50);
+            output += process.readAll();
+        }
+        return timer.elapsed();
+    }
+
+    QString log()
+    {
+        output += process.readAll();
+        return QString::fromLocal8Bit(output);
+    }
+
+    QProcess process;
+
+private:
+    QByteArray output;
+};
+
+// What a program on `desktop` runs with: the test's home and runtime folder (home/run), X through xcb, and
+// the virtual mouse daemon on `socketPath`.
+inline QProcessEnvironment programEnvironment(const Desktop& desktop, const QString& home,
+                                              const QString& socketPath)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), desktop.display);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/run"));
+    environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
+    return environment;
+}
+
+// The j2-virtual-mouse daemon of a test, on a socket of the test's, with its control commands.
+class MouseDaemon
+{
+public:
+    MouseDaemon(const QString& program, const QString& socket, const QProcessEnvironment& environment)
+        : executable(program), socketPath(socket), process(environment)
+    {}
+
+    // Serves until destroyed; false (with the daemon's output in `log`) when the socket never appeared.
+    bool start(const QStringList& extra = {})
+    {
+        process.start(executable,
+                      QStringList{QStringLiteral("serve"), QStringLiteral("--socket"), socketPath} + extra);
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFile::exists(socketPath) && timer.elapsed() < 5000)
+            QTest::qWait(20);
+        return QFile::exists(socketPath);
+    }
+
+    // `j2-virtual-mouse ctl` with one command and its arguments; the standard output, or a null array when
+    // the command failed.
+    QByteArray ctlOutput(const QStringList& command) const
+    {
+        QProcess control;
+        control.start(executable,
+                      QStringList{QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath} + command);
+        if (!control.waitForFinished(5000) || control.exitCode() != 0)
+            return {};
+        const QByteArray output = control.readAllStandardOutput();
+        return output.isNull() ? QByteArray("") : output;
+    }
+    bool ctl(const QString& command) const { return !ctlOutput(QStringList{command}).isNull(); }
+
+    QString log() { return process.log(); }
+
+private:
+    QString executable;
+    QString socketPath;
+    Program process;
 };
 
 // A copy of an installation tree (the build's dist folder), so a test's program writes its settings there.

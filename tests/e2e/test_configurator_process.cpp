@@ -26,58 +26,6 @@ namespace {
 const QString kDist = QStringLiteral(J2_DIST_DIR);
 const QString kWindowTitle = QStringLiteral("NORVEK SKARN J2");
 
-// A process whose merged output we can wait on, line by line.
-class Program
-{
-public:
-    explicit Program(const QProcessEnvironment& environment)
-    {
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-    }
-    ~Program()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(3000))
-                process.kill();
-            process.waitForFinished(1000);
-        }
-    }
-
-    void start(const QString& program, const QStringList& arguments, const QString& workingDirectory = {})
-    {
-        if (!workingDirectory.isEmpty())
-            process.setWorkingDirectory(workingDirectory);
-        process.start(program, arguments);
-    }
-
-    // Waits until the output holds `text` `count` times; returns the milliseconds it took, or -1.
-    qint64 waitFor(const QString& text, int timeoutMs, int count = 1)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (QString::fromLocal8Bit(output).count(text) < count) {
-            if (timer.elapsed() > timeoutMs || process.state() == QProcess::NotRunning)
-                return -1;
-            process.waitForReadyRead(50);
-            output += process.readAll();
-        }
-        return timer.elapsed();
-    }
-
-    QString log()
-    {
-        output += process.readAll();
-        return QString::fromLocal8Bit(output);
-    }
-
-    QProcess process;
-
-private:
-    QByteArray output;
-};
-
 } // namespace
 
 class TestConfiguratorProcess : public QObject
@@ -86,40 +34,20 @@ class TestConfiguratorProcess : public QObject
 private:
     std::unique_ptr<Desktop> desktop;
     std::unique_ptr<QTemporaryDir> home;
-    std::unique_ptr<Program> daemon;
+    std::unique_ptr<MouseDaemon> daemon;
     QString installDir;
     QString socketPath;
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), desktop->display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("HOME"), home->path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home->filePath(QStringLiteral("run")));
-        environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
-        return environment;
-    }
+    QProcessEnvironment environment() const { return programEnvironment(*desktop, home->path(), socketPath); }
 
     void startDaemon(const QStringList& extra = {})
     {
-        daemon = std::make_unique<Program>(environment());
-        daemon->start(kDist + QStringLiteral("/j2-virtual-mouse"),
-                      QStringList{QStringLiteral("serve"), QStringLiteral("--socket"), socketPath} + extra);
-        QElapsedTimer timer;
-        timer.start();
-        while (!QFile::exists(socketPath) && timer.elapsed() < 5000)
-            QTest::qWait(20);
-        QVERIFY2(QFile::exists(socketPath), qPrintable(daemon->log()));
+        daemon = std::make_unique<MouseDaemon>(kDist + QStringLiteral("/j2-virtual-mouse"), socketPath,
+                                               environment());
+        QVERIFY2(daemon->start(extra), qPrintable(daemon->log()));
     }
 
-    bool ctl(const QString& command)
-    {
-        QProcess control;
-        control.start(kDist + QStringLiteral("/j2-virtual-mouse"),
-                      {QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath, command});
-        return control.waitForFinished(5000) && control.exitCode() == 0;
-    }
+    bool ctl(const QString& command) { return daemon->ctl(command); }
 
     // The DPI button notifies only once the program has switched the mouse's notifications on, which it
     // does right after saying "Detect Mouse"; a person is never that quick, a test is.
@@ -128,12 +56,8 @@ private:
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 5000) {
-            QProcess control;
-            control.start(
-                kDist + QStringLiteral("/j2-virtual-mouse"),
-                {QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath, QStringLiteral("dump")});
-            control.waitForFinished(5000);
-            const QJsonObject state = QJsonDocument::fromJson(control.readAllStandardOutput()).object();
+            const QJsonObject state =
+                QJsonDocument::fromJson(daemon->ctlOutput({QStringLiteral("dump")})).object();
             const QByteArray options =
                 QByteArray::fromHex(state.value(QStringLiteral("keyboardOption")).toString().toLatin1());
             if (!options.isEmpty() && (options.at(0) & 0x08) != 0)

@@ -151,7 +151,7 @@ void TestVmWire::unknownCommands_data()
     QTest::addColumn<int>("command");
     QTest::newRow("05") << 0x05;
     QTest::newRow("85") << 0x85;
-    QTest::newRow("8A") << 0x8A;
+    QTest::newRow("8F") << 0x8F;
     QTest::newRow("FF") << 0xFF;
 }
 

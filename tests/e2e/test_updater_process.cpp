@@ -1,0 +1,178 @@
+// The updater as a program on a private X desktop against the virtual mouse daemon: a data.bin built by the
+// shipped tool programs the mouse end to end, and the configurator's help menu starts the updater.
+
+#include "desktop.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+const QString kDist = QStringLiteral(J2_DIST_DIR);
+constexpr qsizetype kFlashBytes = 128 * 512;
+// The configurator's window at a known place, and where its help button and the menu's "update" row are.
+constexpr int kWindowX = 200;
+constexpr int kWindowY = 200;
+constexpr int kHelpButtonX = 942;
+constexpr int kHelpButtonY = 12;
+constexpr int kUpdateRowX = 870;
+constexpr int kUpdateRowY = 56;
+
+} // namespace
+
+class TestUpdaterProcess : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<MouseDaemon> daemon;
+    QString installDir;
+    QString socketPath;
+    QByteArray image;
+
+    QProcessEnvironment environment() const { return programEnvironment(*desktop, home->path(), socketPath); }
+
+    void startDaemon(const QStringList& extra = {})
+    {
+        daemon = std::make_unique<MouseDaemon>(kDist + QStringLiteral("/j2-virtual-mouse"), socketPath,
+                                               environment());
+        QVERIFY2(daemon->start(extra), qPrintable(daemon->log()));
+    }
+
+    // data.bin beside the programs, made from a raw image by the tool that ships with the updater.
+    void makeFirmware()
+    {
+        image.resize(30000);
+        QRandomGenerator generator(7);
+        for (char& byte : image)
+            byte = char(generator.bounded(256));
+        const QString raw = home->filePath(QStringLiteral("firmware.raw"));
+        QFile file(raw);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(image);
+        file.close();
+        QProcess tool;
+        tool.start(installDir + QStringLiteral("/update/make-data-bin"),
+                   {QStringLiteral("--image"), raw, QStringLiteral("--out"),
+                    installDir + QStringLiteral("/data.bin"), QStringLiteral("--key1"), QStringLiteral("a5"),
+                    QStringLiteral("--key0"), QStringLiteral("3c")});
+        QVERIFY(tool.waitForFinished(10000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    }
+
+    QString waitForWindow(const QString& title) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000) {
+            const QByteArray id =
+                desktop
+                    ->run(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                           QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')})
+                    .trimmed()
+                    .split('\n')
+                    .value(0);
+            if (!id.isEmpty())
+                return QString::fromLatin1(id);
+            QTest::qWait(100);
+        }
+        return {};
+    }
+
+    void click(int x, int y) const
+    {
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("mousemove"), QString::number(x), QString::number(y),
+                      QStringLiteral("click"), QStringLiteral("1")});
+        QTest::qWait(300);
+    }
+
+    QByteArray flash() const
+    {
+        const QJsonObject state =
+            QJsonDocument::fromJson(daemon->ctlOutput({QStringLiteral("dump")})).object();
+        return QByteArray::fromHex(state.value(QStringLiteral("flash")).toString().toLatin1());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        desktop = std::make_unique<Desktop>();
+        QVERIFY(desktop->start());
+    }
+
+    void init()
+    {
+        home = std::make_unique<QTemporaryDir>();
+        QVERIFY(home->isValid());
+        QVERIFY(QDir().mkpath(home->filePath(QStringLiteral("run"))));
+        QFile::setPermissions(home->filePath(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        installDir = home->filePath(QStringLiteral("install"));
+        QVERIFY(copyTree(kDist, installDir));
+        socketPath = home->filePath(QStringLiteral("run/mouse.sock"));
+    }
+
+    void cleanup() { daemon.reset(); }
+
+    // The mouse waits in its bootloader; Update (pressed from the keyboard: enabled from the start, it has
+    // the focus) programs it, and the flash then holds the image.
+    void programsTheMouseFromTheToolsFile()
+    {
+        startDaemon({QStringLiteral("--bootloader")});
+        makeFirmware();
+        Program updater(environment());
+        updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);
+        QVERIFY2(updater.waitFor(QStringLiteral("Ready To Update!"), 10000) >= 0, qPrintable(updater.log()));
+        const QString window = waitForWindow(QStringLiteral("Update"));
+        QVERIFY(!window.isEmpty());
+        // No window manager runs here: give the window the focus directly, then type into it.
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("space")});
+        QVERIFY2(updater.waitFor(QStringLiteral("Update Success"), 30000) >= 0, qPrintable(updater.log()));
+        const QByteArray programmed = flash();
+        QCOMPARE(programmed.size(), kFlashBytes);
+        QCOMPARE(programmed.left(image.size()), image);
+        QCOMPARE(programmed.mid(image.size()), QByteArray(kFlashBytes - image.size(), char(0xFF)));
+    }
+
+    // The help menu's "update" row stops the configurator's own watch and starts the updater, which then
+    // finds the mouse in user mode.
+    void helpMenuStartsTheUpdater()
+    {
+        startDaemon();
+        makeFirmware();
+        Program configurator(environment());
+        configurator.start(installDir + QStringLiteral("/configurator"), {}, installDir);
+        QVERIFY2(configurator.waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0,
+                 qPrintable(configurator.log()));
+        const QString window = waitForWindow(QStringLiteral("NORVEK SKARN J2"));
+        QVERIFY(!window.isEmpty());
+        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), window,
+                                                 QString::number(kWindowX), QString::number(kWindowY)});
+        QTest::qWait(500);
+        click(kWindowX + kHelpButtonX, kWindowY + kHelpButtonY);
+        click(kWindowX + kUpdateRowX, kWindowY + kUpdateRowY);
+        // The updater is detached from the configurator but writes to the same output.
+        QVERIFY2(configurator.waitFor(QStringLiteral("Connected to the Device!"), 15000) >= 0,
+                 qPrintable(configurator.log()));
+        const QString log = configurator.log();
+        QVERIFY(log.indexOf(QStringLiteral("watch stopped")) >= 0);
+        QVERIFY(log.indexOf(QStringLiteral("watch stopped")) <
+                log.indexOf(QStringLiteral("Connected to the Device!")));
+        QVERIFY(!waitForWindow(QStringLiteral("Update")).isEmpty());
+        // It outlives the configurator; close it by its window.
+        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                                 QStringLiteral("^Update$"), QStringLiteral("windowclose")});
+    }
+};
+
+J2_DESKTOP_TEST_MAIN(TestUpdaterProcess, "updater process tests")
+#include "test_updater_process.moc"

@@ -1,0 +1,217 @@
+#include "updater_hid.h"
+
+#include "settle.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QThread>
+
+#include <algorithm>
+
+namespace j2::update {
+
+namespace {
+
+using wire::kFeatureReportSize;
+
+struct DeviceIds
+{
+    quint16 vendorId;
+    quint16 productId;
+    quint16 usagePage;
+    quint16 usage;
+    int reportLength;
+};
+
+// The two faces of the mouse, in index order: vendor, product, usage page, usage, report length. The
+// user-mode ids are replaced by those data.bin names.
+constexpr std::array<DeviceIds, UpdaterHid::kDeviceCount> kDeviceTable = {{
+    {UpdaterHid::kDefaultVendorId, UpdaterHid::kDefaultProductId, 0xFF00, 0xFF00, 32}, // user mode
+    {0x04D9, 0x8022, 0xFF00, 0x0020, 64},                                              // bootloader
+}};
+
+// Bytes 1..6 of the secrecy code are the six characters; in the block they sit at the same positions.
+constexpr std::size_t kCodeFirst = 1;
+constexpr std::size_t kCodeLast = 6;
+
+QByteArray hexBytes(const std::uint8_t* bytes, std::size_t count)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(count)).toHex(' ').toUpper();
+}
+
+} // namespace
+
+UpdaterHid::UpdaterHid(std::shared_ptr<hid::Backend> hidBackend) : backend(std::move(hidBackend))
+{
+    for (std::size_t index = 0; index < devices.size(); ++index) {
+        const DeviceIds& ids = kDeviceTable[index];
+        devices[index] = {ids.vendorId, ids.productId, ids.usagePage, ids.usage, ids.reportLength, {}};
+    }
+}
+
+void UpdaterHid::setUserModeIds(quint16 vendorId, quint16 productId)
+{
+    UpdaterDevice& userMode = devices[kUserMode];
+    userMode.vendorId = vendorId;
+    userMode.productId = productId;
+    userMode.path.clear();
+}
+
+int UpdaterHid::findDeviceIndex()
+{
+    int found = kNoDevice;
+    for (int index = 0; index < kDeviceCount; ++index) {
+        UpdaterDevice& device = devices[std::size_t(index)];
+        device.path.clear();
+        if (!backend)
+            continue;
+        for (const hid::DeviceInfo& info : backend->enumerate(device.vendorId, device.productId)) {
+            // One node may carry several collections; only the exact usage pair is ours.
+            if (info.usagePage == device.usagePage && info.usage == device.usage) {
+                device.path = QString::fromStdString(info.path);
+                found = index;
+            }
+        }
+    }
+    return found;
+}
+
+bool UpdaterHid::waitDeviceFree()
+{
+    for (int round = 0; round < kTokenWaitRounds; ++round) {
+        bool expected = true;
+        if (deviceFree.compare_exchange_strong(expected, false))
+            return true;
+        QThread::msleep(kTokenWaitSleepMs);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    return false;
+}
+
+void UpdaterHid::buildRequest(const UpdaterCommand& command)
+{
+    sendReport.fill(0);
+    sendReport[wire::kReportIdOffset] = wire::kReportId;
+    sendReport[wire::kCommandOffset] = command.code;
+    std::copy(command.arguments.begin(), command.arguments.end(),
+              sendReport.begin() + wire::kFirstArgumentOffset);
+    wire::setChecksum(sendReport);
+    recvReport.fill(0);
+}
+
+hid::Device* UpdaterHid::openHandle(int index)
+{
+    UpdaterDevice& device = devices[std::size_t(index)];
+    if (device.path.isEmpty() || !backend)
+        return nullptr;
+    handle.reset();
+    handle = backend->openPath(device.path.toStdString());
+    if (!handle) {
+        // Gone until the next look-up finds it again.
+        device.path.clear();
+        return nullptr;
+    }
+    handle->setNonblocking(false);
+    return handle.get();
+}
+
+bool UpdaterHid::finishExchange(bool result)
+{
+    handle.reset();
+    deviceFree.store(true);
+    return result;
+}
+
+bool UpdaterHid::sendRequest()
+{
+    if (openHandle(kUserMode) == nullptr)
+        return finishExchange(false);
+    if (encode)
+        wire::scramble(sendReport.data() + wire::kCommandOffset, code);
+    hid::Device* device = openHandle(kUserMode);
+    if (device == nullptr || device->sendFeatureReport(sendReport.data(), kFeatureReportSize) < 0)
+        return finishExchange(false);
+    return true;
+}
+
+bool UpdaterHid::exchangeRead()
+{
+    if (!sendRequest())
+        return false;
+    wire::FeatureReport reply{};
+    hid::Device* device = openHandle(kUserMode);
+    if (device == nullptr || device->getFeatureReport(reply.data(), kFeatureReportSize) < 0)
+        return finishExchange(false);
+    recvReport = reply;
+    if (encode)
+        wire::descramble(recvReport.data() + wire::kCommandOffset, code);
+    return finishExchange(true);
+}
+
+bool UpdaterHid::exchangeWrite(bool settle)
+{
+    if (!sendRequest())
+        return false;
+    if (settle)
+        wire::settleDelay(settleFlag);
+    return finishExchange(true);
+}
+
+bool UpdaterHid::readSecrecyCode()
+{
+    if (!waitDeviceFree()) {
+        qDebug("cmd Failed 00");
+        return false;
+    }
+    // The query only works in plain: a scrambling device answers a plain zero challenge with its code, but
+    // would descramble a scrambled one into nothing telling. So a second query after a first one that
+    // switched scrambling on still goes out plain.
+    encode = false;
+    code.fill(0);
+    buildRequest(kGetSecrecyCode);
+    if (!exchangeRead()) {
+        qDebug("cmd Failed 00");
+        return false;
+    }
+    qDebug().noquote() << "data" << hexBytes(recvReport.data(), recvReport.size());
+
+    const bool plain =
+        std::all_of(recvReport.begin() + kPlainCheckFirst, recvReport.begin() + kPlainCheckLast + 1,
+                    [](std::uint8_t byte) { return byte == 0; });
+    if (plain)
+        return true;
+
+    wire::Block block{};
+    std::copy_n(recvReport.begin() + wire::kCommandOffset, block.size(), block.begin());
+    wire::removeAddendsAndRotation(block.data());
+    qDebug().noquote() << "data1" << hexBytes(block.data(), block.size());
+    std::copy(block.begin() + kCodeFirst, block.begin() + kCodeLast + 1, code.begin() + kCodeFirst);
+    qDebug().noquote() << "Secret" << hexBytes(code.data() + kCodeFirst, kCodeLast - kCodeFirst + 1);
+    encode = true;
+    return true;
+}
+
+bool UpdaterHid::enterBootLoader(int deviceIndex)
+{
+    if (!waitDeviceFree()) {
+        qDebug("enterBootLoader fail");
+        return false;
+    }
+    if (deviceIndex == kBootLoader) {
+        // Nothing to send, so nothing else will give the token back.
+        deviceFree.store(true);
+        return true;
+    }
+    buildRequest(kEnterBootLoader);
+    exchangeWrite(kEnterBootLoader.settle);
+    QThread::msleep(kEntryCheckPauseMs);
+
+    if (!waitDeviceFree()) {
+        qDebug("cmd Failed");
+        return false;
+    }
+    buildRequest(kGetBootLoaderState);
+    return exchangeRead() && recvReport[kEntryStateOffset] == kEntryTaken;
+}
+
+} // namespace j2::update
