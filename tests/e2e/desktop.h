@@ -182,7 +182,11 @@ public:
         const QByteArray output = control.readAllStandardOutput();
         return output.isNull() ? QByteArray("") : output;
     }
-    bool ctl(const QString& command) const { return !ctlOutput(QStringList{command}).isNull(); }
+    bool ctl(const QString& command, const QString& argument = {}) const
+    {
+        return !ctlOutput(argument.isEmpty() ? QStringList{command} : QStringList{command, argument})
+                    .isNull();
+    }
 
     QString log() { return process.log(); }
 

@@ -93,6 +93,17 @@ private:
         QTest::qWait(300);
     }
 
+    // Update has the focus from the start (Exit comes after it). No window manager runs here: give the window
+    // the focus directly, then type into it.
+    void pressUpdate() const
+    {
+        const QString window = waitForWindow(QStringLiteral("Update"));
+        QVERIFY(!window.isEmpty());
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("space")});
+    }
+
     QByteArray flash() const
     {
         const QJsonObject state =
@@ -121,8 +132,7 @@ private slots:
 
     void cleanup() { daemon.reset(); }
 
-    // The mouse waits in its bootloader; Update (pressed from the keyboard: enabled from the start, it has
-    // the focus) programs it, and the flash then holds the image.
+    // The mouse waits in its bootloader; Update programs it, and the flash then holds the image.
     void programsTheMouseFromTheToolsFile()
     {
         startDaemon({QStringLiteral("--bootloader")});
@@ -130,17 +140,52 @@ private slots:
         Program updater(environment());
         updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);
         QVERIFY2(updater.waitFor(QStringLiteral("Ready To Update!"), 10000) >= 0, qPrintable(updater.log()));
-        const QString window = waitForWindow(QStringLiteral("Update"));
-        QVERIFY(!window.isEmpty());
-        // No window manager runs here: give the window the focus directly, then type into it.
-        desktop->run(QStringLiteral("xdotool"),
-                     {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("space")});
+        pressUpdate();
         QVERIFY2(updater.waitFor(QStringLiteral("Update Success"), 30000) >= 0, qPrintable(updater.log()));
         const QByteArray programmed = flash();
         QCOMPARE(programmed.size(), kFlashBytes);
         QCOMPARE(programmed.left(image.size()), image);
         QCOMPARE(programmed.mid(image.size()), QByteArray(kFlashBytes - image.size(), char(0xFF)));
+    }
+
+    // A scrambling mouse in user mode: Update asks its code, switches it into its bootloader (it comes
+    // back as another device) and programs it; the bar ends full.
+    void userModeMouseIsSwitchedAndProgrammed()
+    {
+        startDaemon({QStringLiteral("--encode"), QStringLiteral("--secrecy-code"), QStringLiteral("918273")});
+        makeFirmware();
+        Program updater(environment());
+        updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);
+        QVERIFY2(updater.waitFor(QStringLiteral("Connected to the Device!"), 10000) >= 0,
+                 qPrintable(updater.log()));
+        pressUpdate();
+        QVERIFY2(updater.waitFor(QStringLiteral("Update Success"), 30000) >= 0, qPrintable(updater.log()));
+        const QString log = updater.log();
+        QVERIFY(log.contains(QStringLiteral("Secret")));
+        QVERIFY(log.indexOf(QStringLiteral("Enter the bootloader mode...")) <
+                log.indexOf(QStringLiteral("Erase ...")));
+        QCOMPARE(flash().left(image.size()), image);
+
+        // After a success the next mouse plugged in is updated without a key press.
+        QVERIFY(daemon->ctl(QStringLiteral("unplug")));
+        QVERIFY(daemon->ctl(QStringLiteral("plug")));
+        QVERIFY2(updater.waitFor(QStringLiteral("Update Success"), 30000, 2) >= 0, qPrintable(updater.log()));
+    }
+
+    // Three failed bootloader runs, 5 s apart: the updater gives up and leaves only Exit.
+    void failedRunsEndInFail()
+    {
+        startDaemon({QStringLiteral("--bootloader")});
+        makeFirmware();
+        QVERIFY(daemon->ctl(QStringLiteral("fail-erase"), QStringLiteral("3")));
+        Program updater(environment());
+        updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);
+        QVERIFY2(updater.waitFor(QStringLiteral("Ready To Update!"), 10000) >= 0, qPrintable(updater.log()));
+        pressUpdate();
+        const qint64 took = updater.waitFor(QStringLiteral("Update Fail!"), 30000);
+        QVERIFY2(took >= 10000, qPrintable(updater.log()));
+        QCOMPARE(updater.log().count(QStringLiteral("Erase Error")), 3);
+        QVERIFY(!updater.log().contains(QStringLiteral("Update Success")));
     }
 
     // The help menu's "update" row stops the configurator's own watch and starts the updater, which then
