@@ -212,6 +212,12 @@ private slots:
         QCOMPARE(actions().size(), expected.size() - 2);
         QVERIFY(!actions().contains(Action{5, "12"}));
         QCOMPARE(harness->view().loadGunIni(QStringLiteral("Gun_0")).size(), expected.size() - 2 + 1);
+
+        // Closing the page with the key dialog open ends the key's capture.
+        menu(0, 5);
+        QVERIFY(page()->property("isInsertting").toBool());
+        closePage();
+        QVERIFY(!page()->property("isInsertting").toBool());
     }
 
     // A gun recorded on the page and bound to a button plays from the first gun slot: its stream is in

@@ -195,6 +195,12 @@ ActionEditor {
         return false
     }
 
+    // A dialog left open goes with the page (its own visibility already reads false with the page's).
+    onVisibleChanged: {
+        if (!visible)
+            insertDialog.close()
+    }
+
     function detectInput(isDown, usbCode) {
         if (insertDialog.visible && insertDialog.kind === insertDialog.kKey)
             insertDialog.showInput(usbCode)
