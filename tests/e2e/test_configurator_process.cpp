@@ -67,9 +67,13 @@ private:
         return false;
     }
 
+    // The program reports on stderr when its window is first drawn and when the start-up lock has revealed
+    // it ("j2-startup: frame shown").
     std::unique_ptr<Program> startConfigurator(const QString& workingDirectory = {})
     {
-        auto program = std::make_unique<Program>(environment());
+        QProcessEnvironment traced = environment();
+        traced.insert(QStringLiteral("J2_TRACE_STARTUP"), QStringLiteral("1"));
+        auto program = std::make_unique<Program>(traced);
         program->start(installDir + QStringLiteral("/configurator"), {}, workingDirectory);
         return program;
     }
@@ -244,7 +248,9 @@ private slots:
             QTest::qWait(100);
         }
         QVERIFY(!window.isEmpty());
-        QTest::qWait(500); // the start-up lock
+        // Clicks before the start-up lock has revealed the scene go nowhere (slow under the sanitizers).
+        QVERIFY2(program->waitFor(QStringLiteral("j2-startup: frame shown"), 20000) >= 0,
+                 qPrintable(program->log()));
         const auto click = [&](int x, int y) {
             desktop->run(QStringLiteral("xdotool"),
                          {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),

@@ -194,7 +194,9 @@ private slots:
     {
         startDaemon();
         makeFirmware();
-        Program configurator(environment());
+        QProcessEnvironment traced = environment();
+        traced.insert(QStringLiteral("J2_TRACE_STARTUP"), QStringLiteral("1"));
+        Program configurator(traced);
         configurator.start(installDir + QStringLiteral("/configurator"), {}, installDir);
         QVERIFY2(configurator.waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0,
                  qPrintable(configurator.log()));
@@ -202,7 +204,10 @@ private slots:
         QVERIFY(!window.isEmpty());
         desktop->run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), window,
                                                  QString::number(kWindowX), QString::number(kWindowY)});
-        QTest::qWait(500);
+        // Clicks before the start-up lock has revealed the scene go nowhere (slow under the sanitizers).
+        QVERIFY2(configurator.waitFor(QStringLiteral("j2-startup: frame shown"), 20000) >= 0,
+                 qPrintable(configurator.log()));
+        QTest::qWait(300); // the window manager-free move
         click(kWindowX + kHelpButtonX, kWindowY + kHelpButtonY);
         click(kWindowX + kUpdateRowX, kWindowY + kUpdateRowY);
         // The updater is detached from the configurator but writes to the same output.
