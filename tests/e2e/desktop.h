@@ -12,9 +12,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
+#include <memory>
 
 class Desktop
 {
@@ -77,6 +79,25 @@ public:
         return client.readAllStandardOutput();
     }
 
+    // The id of a visible window titled exactly `title`, waiting for it to appear; empty when it does not.
+    QString waitForWindow(const QString& title, int timeoutMs = 10000) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < timeoutMs) {
+            const QByteArray id = run(QStringLiteral("xdotool"),
+                                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                       QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')})
+                                      .trimmed()
+                                      .split('\n')
+                                      .value(0);
+            if (!id.isEmpty())
+                return QString::fromLatin1(id);
+            QTest::qWait(100);
+        }
+        return {};
+    }
+
     QString display;
 
 private:
@@ -135,20 +156,6 @@ public:
 private:
     QByteArray output;
 };
-
-// What a program on `desktop` runs with: the test's home and runtime folder (home/run), X through xcb, and
-// the virtual mouse daemon on `socketPath`.
-inline QProcessEnvironment programEnvironment(const Desktop& desktop, const QString& home,
-                                              const QString& socketPath)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), desktop.display);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("HOME"), home);
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/run"));
-    environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
-    return environment;
-}
 
 // The j2-virtual-mouse daemon of a test, on a socket of the test's, with its control commands.
 class MouseDaemon
@@ -209,6 +216,60 @@ inline bool copyTree(const QString& from, const QString& to)
     }
     return true;
 }
+
+// What the whole-program tests share: a desktop for the test, and per test function a home of its own
+// with a private runtime folder (home/run), a copy of the installation tree and the virtual mouse daemon's
+// socket in it. Derived tests call makeHome() from init() and may start the daemon.
+class ProgramTest : public QObject
+{
+protected:
+    explicit ProgramTest(QString distFolder) : dist(std::move(distFolder)) {}
+
+    bool startDesktop()
+    {
+        desktop = std::make_unique<Desktop>();
+        return desktop->start();
+    }
+
+    bool makeHome(const QString& socketName)
+    {
+        daemon.reset();
+        home = std::make_unique<QTemporaryDir>();
+        if (!home->isValid() || !QDir().mkpath(home->filePath(QStringLiteral("run"))))
+            return false;
+        QFile::setPermissions(home->filePath(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        installDir = home->filePath(QStringLiteral("install"));
+        socketPath = home->filePath(QStringLiteral("run/") + socketName);
+        return copyTree(dist, installDir);
+    }
+
+    // What a program runs with: the test's home and runtime folder, X through xcb, and the daemon's socket.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), desktop->display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("HOME"), home->path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home->filePath(QStringLiteral("run")));
+        environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
+        return environment;
+    }
+
+    void startDaemon(const QStringList& extra = {})
+    {
+        daemon = std::make_unique<MouseDaemon>(dist + QStringLiteral("/j2-virtual-mouse"), socketPath,
+                                               environment());
+        QVERIFY2(daemon->start(extra), qPrintable(daemon->log()));
+    }
+
+    QString dist;
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<MouseDaemon> daemon;
+    QString installDir;
+    QString socketPath;
+};
 
 // The main function of a desktop test: skipped (exit 77) with the missing tool named, when there is one.
 #define J2_DESKTOP_TEST_MAIN(TestClass, what)                                                                \

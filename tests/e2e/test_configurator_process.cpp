@@ -28,25 +28,13 @@ const QString kWindowTitle = QStringLiteral("NORVEK SKARN J2");
 
 } // namespace
 
-class TestConfiguratorProcess : public QObject
+class TestConfiguratorProcess : public ProgramTest
 {
     Q_OBJECT
+public:
+    TestConfiguratorProcess() : ProgramTest(kDist) {}
+
 private:
-    std::unique_ptr<Desktop> desktop;
-    std::unique_ptr<QTemporaryDir> home;
-    std::unique_ptr<MouseDaemon> daemon;
-    QString installDir;
-    QString socketPath;
-
-    QProcessEnvironment environment() const { return programEnvironment(*desktop, home->path(), socketPath); }
-
-    void startDaemon(const QStringList& extra = {})
-    {
-        daemon = std::make_unique<MouseDaemon>(kDist + QStringLiteral("/j2-virtual-mouse"), socketPath,
-                                               environment());
-        QVERIFY2(daemon->start(extra), qPrintable(daemon->log()));
-    }
-
     bool ctl(const QString& command) { return daemon->ctl(command); }
 
     // The DPI button notifies only once the program has switched the mouse's notifications on, which it
@@ -89,22 +77,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        desktop = std::make_unique<Desktop>();
-        QVERIFY(desktop->start());
-    }
+    void initTestCase() { QVERIFY(startDesktop()); }
 
-    void init()
-    {
-        home = std::make_unique<QTemporaryDir>();
-        QDir(home->path()).mkdir(QStringLiteral("run"));
-        QFile::setPermissions(home->filePath(QStringLiteral("run")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        installDir = home->filePath(QStringLiteral("install"));
-        QVERIFY(copyTree(kDist, installDir));
-        socketPath = home->filePath(QStringLiteral("run/vm.sock"));
-    }
+    void init() { QVERIFY(makeHome(QStringLiteral("vm.sock"))); }
 
     void cleanup()
     {
@@ -134,22 +109,10 @@ private slots:
         auto program = startConfigurator();
         QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
         // Move the window off the tray, then right-click the tray icon and choose the menu's one entry.
-        QByteArray window;
-        QElapsedTimer timer;
-        timer.start();
-        while (window.isEmpty() && timer.elapsed() < 5000) {
-            window = desktop
-                         ->run(QStringLiteral("xdotool"),
-                               {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                QStringLiteral("--name"), kWindowTitle})
-                         .trimmed()
-                         .split('\n')
-                         .value(0);
-            QTest::qWait(100);
-        }
+        const QString window = desktop->waitForWindow(kWindowTitle, 5000);
         QVERIFY(!window.isEmpty());
-        desktop->run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::fromLatin1(window),
-                                                 QStringLiteral("200"), QStringLiteral("200")});
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("windowmove"), window, QStringLiteral("200"), QStringLiteral("200")});
         QTest::qWait(500);
         desktop->run(QStringLiteral("xdotool"),
                      {QStringLiteral("mousemove"), QStringLiteral("11"), QStringLiteral("15"),
@@ -234,19 +197,7 @@ private slots:
         startDaemon();
         auto program = startConfigurator();
         QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
-        QString window;
-        QElapsedTimer timer;
-        timer.start();
-        while (window.isEmpty() && timer.elapsed() < 10000) {
-            window = QString::fromLatin1(desktop
-                                             ->run(QStringLiteral("xdotool"),
-                                                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                    QStringLiteral("--name"), kWindowTitle})
-                                             .trimmed()
-                                             .split('\n')
-                                             .value(0));
-            QTest::qWait(100);
-        }
+        const QString window = desktop->waitForWindow(kWindowTitle);
         QVERIFY(!window.isEmpty());
         // Clicks before the start-up lock has revealed the scene go nowhere (slow under the sanitizers).
         QVERIFY2(program->waitFor(QStringLiteral("j2-startup: frame shown"), 20000) >= 0,
@@ -285,12 +236,8 @@ private slots:
         QByteArray expected;
         for (uchar byte : macro_stream::deCode(typed, 1))
             expected.append(char(byte));
-        QProcess control;
-        control.start(
-            kDist + QStringLiteral("/j2-virtual-mouse"),
-            {QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath, QStringLiteral("dump")});
-        QVERIFY(control.waitForFinished(5000));
-        const QJsonObject state = QJsonDocument::fromJson(control.readAllStandardOutput()).object();
+        const QJsonObject state =
+            QJsonDocument::fromJson(daemon->ctlOutput({QStringLiteral("dump")})).object();
         const QByteArray slot =
             QByteArray::fromHex(state.value(QStringLiteral("macros")).toArray().at(6).toString().toLatin1());
         QVERIFY2(slot.startsWith(expected), qPrintable(slot.toHex(' ') + " / " + expected.toHex(' ')));

@@ -24,25 +24,14 @@ constexpr int kUpdateRowY = 56;
 
 } // namespace
 
-class TestUpdaterProcess : public QObject
+class TestUpdaterProcess : public ProgramTest
 {
     Q_OBJECT
+public:
+    TestUpdaterProcess() : ProgramTest(kDist) {}
+
 private:
-    std::unique_ptr<Desktop> desktop;
-    std::unique_ptr<QTemporaryDir> home;
-    std::unique_ptr<MouseDaemon> daemon;
-    QString installDir;
-    QString socketPath;
     QByteArray image;
-
-    QProcessEnvironment environment() const { return programEnvironment(*desktop, home->path(), socketPath); }
-
-    void startDaemon(const QStringList& extra = {})
-    {
-        daemon = std::make_unique<MouseDaemon>(kDist + QStringLiteral("/j2-virtual-mouse"), socketPath,
-                                               environment());
-        QVERIFY2(daemon->start(extra), qPrintable(daemon->log()));
-    }
 
     // data.bin beside the programs, made from a raw image by the tool that ships with the updater.
     void makeFirmware()
@@ -65,26 +54,6 @@ private:
         QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
     }
 
-    QString waitForWindow(const QString& title) const
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 10000) {
-            const QByteArray id =
-                desktop
-                    ->run(QStringLiteral("xdotool"),
-                          {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                           QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')})
-                    .trimmed()
-                    .split('\n')
-                    .value(0);
-            if (!id.isEmpty())
-                return QString::fromLatin1(id);
-            QTest::qWait(100);
-        }
-        return {};
-    }
-
     void click(int x, int y) const
     {
         desktop->run(QStringLiteral("xdotool"),
@@ -97,7 +66,7 @@ private:
     // the focus directly, then type into it.
     void pressUpdate() const
     {
-        const QString window = waitForWindow(QStringLiteral("Update"));
+        const QString window = desktop->waitForWindow(QStringLiteral("Update"));
         QVERIFY(!window.isEmpty());
         desktop->run(QStringLiteral("xdotool"),
                      {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
@@ -112,23 +81,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        desktop = std::make_unique<Desktop>();
-        QVERIFY(desktop->start());
-    }
+    void initTestCase() { QVERIFY(startDesktop()); }
 
-    void init()
-    {
-        home = std::make_unique<QTemporaryDir>();
-        QVERIFY(home->isValid());
-        QVERIFY(QDir().mkpath(home->filePath(QStringLiteral("run"))));
-        QFile::setPermissions(home->filePath(QStringLiteral("run")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        installDir = home->filePath(QStringLiteral("install"));
-        QVERIFY(copyTree(kDist, installDir));
-        socketPath = home->filePath(QStringLiteral("run/mouse.sock"));
-    }
+    void init() { QVERIFY(makeHome(QStringLiteral("mouse.sock"))); }
 
     void cleanup() { daemon.reset(); }
 
@@ -200,7 +155,7 @@ private slots:
         configurator.start(installDir + QStringLiteral("/configurator"), {}, installDir);
         QVERIFY2(configurator.waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0,
                  qPrintable(configurator.log()));
-        const QString window = waitForWindow(QStringLiteral("NORVEK SKARN J2"));
+        const QString window = desktop->waitForWindow(QStringLiteral("NORVEK SKARN J2"));
         QVERIFY(!window.isEmpty());
         desktop->run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), window,
                                                  QString::number(kWindowX), QString::number(kWindowY)});
@@ -217,7 +172,7 @@ private slots:
         QVERIFY(log.indexOf(QStringLiteral("watch stopped")) >= 0);
         QVERIFY(log.indexOf(QStringLiteral("watch stopped")) <
                 log.indexOf(QStringLiteral("Connected to the Device!")));
-        QVERIFY(!waitForWindow(QStringLiteral("Update")).isEmpty());
+        QVERIFY(!desktop->waitForWindow(QStringLiteral("Update")).isEmpty());
         // It outlives the configurator; close it by its window.
         desktop->run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
                                                  QStringLiteral("^Update$"), QStringLiteral("windowclose")});
