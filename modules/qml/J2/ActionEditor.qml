@@ -64,10 +64,16 @@ DialogPanel {
         insertDelay(50)
         return true
     }
+    // Types 5 and 6 are the gun page's cursor steps.
     function actionPicture(type) {
+        if (type === 5 || type === 6)
+            return "cursor"
         return type === 0 ? "delay" : (type === 1 || type === 3 ? "press" : "release")
     }
+    // A cursor step shows its axis label (the gun page's labels 25 and 26) before the offset.
     function actionText(type, info) {
+        if (type === 5 || type === 6)
+            return macroEditorLang[type === 5 ? 25 : 26] + " " + info
         return type === 0 ? info + " ms" : info
     }
 

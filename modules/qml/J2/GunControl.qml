@@ -149,20 +149,6 @@ ActionEditor {
 
     // ---- editing: a cursor step's X and Y stay together ----
 
-    function actionPicture(type) {
-        if (type === GunCode.kCursorX || type === GunCode.kCursorY)
-            return "cursor"
-        return type === 0 ? "delay" : (type === 1 || type === 3 ? "press" : "release")
-    }
-
-    function actionText(type, info) {
-        if (type === GunCode.kCursorX)
-            return macroEditorLang[25] + " " + info
-        if (type === GunCode.kCursorY)
-            return macroEditorLang[26] + " " + info
-        return type === 0 ? info + " ms" : info
-    }
-
     function removeAction(index) {
         setActions(GunCode.removeAt(actionArray(actionListModel), index))
         currentAction = Math.min(index, actionListModel.count - 1)
