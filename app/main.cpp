@@ -2,6 +2,7 @@
 
 #include "device_change_monitor.h"
 #include "input_hook.h"
+#include "settings_root.h"
 #include "single_instance.h"
 #include "start_up.h"
 #include "virtual_mouse.h"
@@ -25,13 +26,12 @@ struct InProcessMouse
     std::unique_ptr<j2::vm::Server> server;
 };
 
-std::unique_ptr<InProcessMouse> startVirtualMouse()
+// Its state is kept with the user's settings, so the mouse remembers what was written to it.
+std::unique_ptr<InProcessMouse> startVirtualMouse(const QString& settingsRoot)
 {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    QDir().mkpath(data);
     j2::vm::VirtualMouse::Options options;
-    options.stateFile = (data + QStringLiteral("/virtual-mouse.json")).toStdString();
+    options.stateFile = (settingsRoot + QStringLiteral("/virtual-mouse.json")).toStdString();
     auto running = std::make_unique<InProcessMouse>();
     running->mouse = std::make_unique<j2::vm::VirtualMouse>(options);
     const QString socket = runtime + QStringLiteral("/j2-configurator-mouse.sock");
@@ -63,17 +63,23 @@ int main(int argc, char* argv[])
         return 1;
 
     const QString startFolder = QDir::currentPath();
-    // Every path the program uses is relative to its own folder, wherever it was started from.
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    // The program folder holds only what ships; what the user changes lives in the settings root.
+    StoreLocations locations;
+    locations.factory = QCoreApplication::applicationDirPath();
+    locations.settings = chooseSettingsRoot(app.arguments(), startFolder);
+    const bool rootReady = prepareSettingsRoot(locations.settings, locations.factory);
+    // Anything still named relative to the working folder lands with the user's files, never in ours.
+    if (rootReady)
+        QDir::setCurrent(locations.settings);
 
     std::unique_ptr<InProcessMouse> virtualMouse;
     if (app.arguments().contains(QStringLiteral("--virtual-mouse"))) {
-        virtualMouse = startVirtualMouse();
+        virtualMouse = startVirtualMouse(locations.settings);
         if (!virtualMouse)
             return 2;
     }
 
-    Widget widget;
+    Widget widget(locations, nullptr);
 
     j2::platform::DeviceChangeMonitor* systemMonitor = j2::platform::makeSystemDeviceChangeMonitor(&widget);
     QObject::connect(systemMonitor, &j2::platform::DeviceChangeMonitor::deviceChanged, &widget,

@@ -6,7 +6,7 @@
 #include <QQuickItem>
 #include <QQuickWidget>
 
-void Ui_Controler::install(QWidget* window, QObject* hid)
+void Ui_Controler::install(QWidget* window, QObject* hid, const StoreLocations& locations)
 {
     if (window->objectName().isEmpty())
         window->setObjectName(QStringLiteral("Widget"));
@@ -16,7 +16,7 @@ void Ui_Controler::install(QWidget* window, QObject* hid)
     window->setAttribute(Qt::WA_TranslucentBackground);
     window->setStyleSheet(QStringLiteral("background:transparent;"));
 
-    installedView = new myQQuickView(window);
+    installedView = new myQQuickView(locations, window);
     installedView->setObjectName(QStringLiteral("ui_View"));
     view = installedView;
     // The scene calls nothing of ours until its initUI runs, so it may load before the properties exist.

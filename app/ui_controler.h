@@ -22,7 +22,7 @@ public:
 
     // Installs the scene in the frameless, translucent window: the view, its source, the context properties
     // "ui_View", "hid" and "ui_Ctl", the window's size and title.
-    void install(QWidget* window, QObject* hid);
+    void install(QWidget* window, QObject* hid, const StoreLocations& locations = {});
     // Records the window and the scene it shows (installation does this too).
     void attach(QWidget* window, QQuickWidget* scene);
     QWidget* window() const { return windowWidget; }

@@ -3,6 +3,7 @@
 #include "device_flags.h"
 #include "device_table.h"
 #include "my_qquick_view.h"
+#include "settings_io.h"
 #include "user_event.h"
 
 #include <QAction>
@@ -33,27 +34,34 @@ constexpr int kRestoreKey = 0x45; // F12
 Widget::Widget(QWidget* parent) : Widget(nullptr, parent) {}
 
 Widget::Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent)
+    : Widget(StoreLocations(), std::move(backend), parent)
+{}
+
+Widget::Widget(const StoreLocations& locations, std::shared_ptr<j2::hid::Backend> backend, QWidget* parent)
     : QWidget(parent), ui(new Ui_Controler), hid(std::move(backend))
 {
     hid.setOwner(this);
-    ui->install(this, &hid);
+    // A settings file that cannot be written is said once per run, where the user looks: the tray.
+    setWriteFailureNotice([this](const QString& text) { showTrayMessage(QStringLiteral("Info"), text); });
+    ui->install(this, &hid, locations);
     ui->sceneView()->setDevice(&hid);
 
     pollTimer.setInterval(kPollIntervalMs);
     pollTimer.setSingleShot(true);
     connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
-    createTrayIcon();
+    createTrayIcon(locations.imageFolder() + QLatin1Char('/') + kTrayIconName);
 }
 
 Widget::~Widget()
 {
+    setWriteFailureNotice({});
     // The watch reports to this window from its own thread: it must end before the window goes.
     hid.stopNotificationWatch();
     hid.waitForPendingWrite();
     ui->deleteLater();
 }
 
-void Widget::createTrayIcon()
+void Widget::createTrayIcon(const QString& iconFile)
 {
     tray = new QSystemTrayIcon(this);
     auto* quit = new QAction(tr("Quit (&Q)"), this);
@@ -63,7 +71,7 @@ void Widget::createTrayIcon()
     menu->setStyleSheet(QString::fromLatin1(kTrayMenuStyle));
     tray->setContextMenu(menu);
     tray->setToolTip(kToolTip);
-    tray->setIcon(QIcon(kTrayIconFile));
+    tray->setIcon(QIcon(iconFile));
     connect(tray, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
     tray->show();
 }

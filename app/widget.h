@@ -19,12 +19,15 @@ class Widget : public QWidget, public HidOwner
 public:
     static constexpr int kPollIntervalMs = 2048;
     static constexpr int kNoticeMs = 10000;
-    static inline const QString kTrayIconFile = QStringLiteral("./modules/img/trayIcon.ico");
+    static inline const QString kTrayIconName = QStringLiteral("trayIcon.ico");
     static inline const QString kToolTip = QStringLiteral("NORVEK SKARN MOUSE Q217");
 
-    // Talks to the mouse through the backend the environment selects.
+    // Talks to the mouse through the backend the environment selects (a null backend), with the settings and
+    // factory files under `locations` (the current folder by default).
     explicit Widget(QWidget* parent = nullptr);
     Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent = nullptr);
+    Widget(const StoreLocations& locations, std::shared_ptr<j2::hid::Backend> backend,
+           QWidget* parent = nullptr);
     ~Widget() override;
 
     Hid_Thread& device() { return hid; }
@@ -54,7 +57,7 @@ protected:
     void customEvent(QEvent* event) override;
 
 private:
-    void createTrayIcon();
+    void createTrayIcon(const QString& iconFile);
 
     QTimer pollTimer;
     Ui_Controler* ui = nullptr;

@@ -43,6 +43,8 @@ public:
         environment.insert(QStringLiteral("HOME"), home());
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
         environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socket());
+        // The user's settings of a benchmark stay in its scratch folder, whatever XDG_DATA_HOME says.
+        environment.insert(QStringLiteral("J2_SETTINGS_DIR"), home() + QStringLiteral("/settings"));
         return environment;
     }
 

@@ -49,7 +49,7 @@ bool ActionFolder::create(const QVariant& name, const QVariant& index) const
     settings.setValue(kTotalKey, 0);
     settings.setValue(kRepeatKey, 1);
     settings.setValue(kTypeKey, -1);
-    settings.sync();
+    syncChecked(settings);
     return true;
 }
 
@@ -63,7 +63,7 @@ bool ActionFolder::save(const QVariant& name, const QStringList& lines, const QV
     settings->setValue(kRepeatKey, repeat);
     for (int i = 0; i < lines.size(); ++i)
         settings->setValue(lineKey(lineGroup, i), lines.at(i));
-    settings->sync();
+    syncChecked(*settings);
     return true;
 }
 

@@ -24,11 +24,11 @@ AppConfig::AppConfig(const QString& path, const QString& factory)
 
 void AppConfig::saveApConfig(const QVariantList& apConfigs)
 {
-    settings->setValue(kTotalKey, int(apConfigs.size()));
+    handle().setValue(kTotalKey, int(apConfigs.size()));
     // Entries an earlier, longer list left behind stay in the file; the total tells readers where to stop.
     for (int i = 0; i < apConfigs.size(); ++i)
         settings->setValue(kListPrefix + QString::number(i), apConfigs.at(i));
-    settings->sync();
+    syncChecked(*settings);
 }
 
 QVariantList AppConfig::loadApConfig() const
@@ -56,7 +56,16 @@ QVariant AppConfig::getProfile() const
 
 void AppConfig::setProfile(const QVariant& profileNo)
 {
-    writeThrough(*settings, kProfileKey, profileNo.toUInt());
+    writeThrough(handle(), kProfileKey, profileNo.toUInt());
+}
+
+QSettings& AppConfig::handle()
+{
+    // QSettings keeps an error for the handle's life; what did not arrive waits with the file's name in
+    // Qt's cache and goes with the next write that succeeds.
+    if (settings->status() != QSettings::NoError)
+        settings = std::make_unique<QSettings>(settings->fileName(), QSettings::IniFormat);
+    return *settings;
 }
 
 void AppConfig::resetApconfig()

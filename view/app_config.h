@@ -36,6 +36,9 @@ public:
     QString fileName() const { return settings->fileName(); }
 
 private:
+    // The handle for a write, opened again when an earlier write failed.
+    QSettings& handle();
+
     QString factoryPath;
     std::unique_ptr<QSettings> settings;
 };

@@ -220,7 +220,7 @@ void DeviceBridge::sendKeyTable(const QVariantList& src128, const QString& keyPr
             entry.append(i < src128.size() ? src128.at(i) : QVariant(0));
         profile.setValue(keyPrefix + QString::number(button), entry);
     }
-    profile.sync();
+    syncChecked(profile);
 
     auto bytes = bytesOf<kKeyTableBytes>(src128);
     for (std::size_t type = 0; type < bytes.size(); type += kKeyEntryBytes)

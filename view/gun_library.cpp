@@ -1,5 +1,7 @@
 #include "gun_library.h"
 
+#include "settings_io.h"
+
 #include <QFile>
 
 namespace {
@@ -103,7 +105,7 @@ void GunLibrary::saveGundata(const QVariantList& src6)
         return;
     if (const std::unique_ptr<QSettings> settings = openGunData()) {
         settings->setValue(gunDataKey(src6.at(0)), src6.mid(1, kParameters));
-        settings->sync();
+        syncChecked(*settings);
     }
 }
 
@@ -123,7 +125,7 @@ void GunLibrary::modifyGundata(const QVariant& modifyType, const QVariantList& s
         settings->remove(gunDataKey(src6.at(kOldNameEntry)));
         settings->setValue(gunDataKey(src6.at(0)), src6.mid(1, kParameters));
     }
-    settings->sync();
+    syncChecked(*settings);
 }
 
 QVariantList GunLibrary::getGunData(const QVariant& name) const
@@ -159,7 +161,7 @@ void GunLibrary::setSelectGun(const QVariantList& gunData)
     QSettings& profile = profiles.current();
     for (int slot = 0; slot < kGunSlots; ++slot)
         profile.setValue(selectGunKey(slot), gunData.at(slot));
-    profile.sync();
+    syncChecked(profile);
 }
 
 QVariantList GunLibrary::getselectGunKey()
@@ -182,7 +184,7 @@ void GunLibrary::setSelectGunKey(const QVariantList& gunData)
         profile.setValue(selectGunKeyKey(slot), gunData.at(slot));
         profile.setValue(selectGunTypeKey(slot), gunData.at(kGunSlots + slot));
     }
-    profile.sync();
+    syncChecked(profile);
 }
 
 void GunLibrary::upDateDeleteGun(const QVariant& gunData)
@@ -204,6 +206,6 @@ void GunLibrary::upDateDeleteGun(const QVariant& gunData)
                 profile.setValue(selectGunKey(slot), gun - 1);
             }
         }
-        profile.sync();
+        syncChecked(profile);
     }
 }

@@ -73,7 +73,7 @@ void MacroLibrary::setMacroIniConfig(const QVariant& name, const QVariantList& c
     settings->setValue(ActionFolder::kIndexKey, config.at(0));
     settings->setValue(ActionFolder::kRepeatKey, config.at(1));
     settings->setValue(ActionFolder::kTypeKey, uint(profiles.deviceIndex()));
-    settings->sync();
+    syncChecked(*settings);
 }
 
 QVariant MacroLibrary::deleteMacroIni(const QVariant& name)
@@ -97,7 +97,7 @@ QVariant MacroLibrary::modifyMacroName(const QVariant& oldname, const QVariant& 
                 profile.setValue(key, newname);
         }
         profile.endGroup();
-        profile.sync();
+        syncChecked(profile);
     }
     return true;
 }

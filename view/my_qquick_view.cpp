@@ -4,6 +4,7 @@
 #include "hid_thread.h"
 #include "key_names.h"
 #include "message_list.h"
+#include "settings_io.h"
 
 #include <QDebug>
 #include <QDir>
@@ -15,12 +16,12 @@
 
 namespace {
 
-const QString kImageFolder = QStringLiteral("./modules/img");
+// The updater, relative to the program folder; it looks for data.bin in the folder it is started in.
 const QString kUpdater =
 #ifdef Q_OS_WIN
-    QStringLiteral("./update/update.exe");
+    QStringLiteral("update/update.exe");
 #else
-    QStringLiteral("./update/update");
+    QStringLiteral("update/update");
 #endif
 constexpr int kUserPictures = 5;
 constexpr int kUserPictureBytes = 512;
@@ -29,16 +30,22 @@ constexpr int kKeyboardFamily = 0;
 
 } // namespace
 
-myQQuickView::myQQuickView(QWidget* parent)
-    : QQuickWidget(parent), messageList(makeMessageList()),
+myQQuickView::myQQuickView(QWidget* parent) : myQQuickView(StoreLocations(), parent) {}
+
+myQQuickView::myQQuickView(const StoreLocations& where, QWidget* parent)
+    : QQuickWidget(parent), locations(where), messageList(makeMessageList()),
       dialogs(std::make_unique<SwitchableFileDialogs>(makeQtFileDialogs(this))),
-      config(std::make_unique<AppConfig>()),
-      profiles(
-          std::make_unique<ProfileStore>(ProfileStore::kDefaultFolder, dialogs.get(),
-                                         [this] { return device != nullptr ? device->currentDevice() : 1; })),
-      macros(std::make_unique<MacroLibrary>(*profiles, dialogs.get())),
-      guns(std::make_unique<GunLibrary>(*profiles)),
-      languages(std::make_unique<Languages>(Languages::kDefaultFolder, dialogs.get(), messageList,
+      config(
+          std::make_unique<AppConfig>(locations.settingFolder() + QStringLiteral("/apConfig.bin"),
+                                      locations.factorySettingFolder() + QStringLiteral("/apConfigD.bin"))),
+      profiles(std::make_unique<ProfileStore>(
+          locations.settingFolder(), dialogs.get(),
+          [this] { return device != nullptr ? device->currentDevice() : 1; },
+          locations.factorySettingFolder())),
+      names(locations.settingFolder()),
+      macros(std::make_unique<MacroLibrary>(*profiles, dialogs.get(), locations.macroFolder())),
+      guns(std::make_unique<GunLibrary>(*profiles, locations.gunFolder())),
+      languages(std::make_unique<Languages>(locations.i18nFolder(), dialogs.get(), messageList,
                                             [](const QStringList& texts) { setDpiNoticeTexts(texts); })),
       pointerSystem(j2::platform::makeSystemPointerSettings())
 {
@@ -102,7 +109,7 @@ void myQQuickView::syncFW()
             values.append(int(byte));
         profiles->current().setValue(QStringLiteral("userPicture/") + QString::number(i), values);
     }
-    profiles->current().sync();
+    syncChecked(profiles->current());
 }
 
 void myQQuickView::initUI()
@@ -127,7 +134,7 @@ void myQQuickView::clearAllMedia() {}
 
 bool myQQuickView::getIsSkinShow()
 {
-    return QDir(kImageFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() > 1;
+    return QDir(locations.imageFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() > 1;
 }
 
 void myQQuickView::openUpdateExe()
@@ -135,12 +142,13 @@ void myQQuickView::openUpdateExe()
     // The updater owns the mouse from now on: our watch must let go of it first.
     if (device != nullptr)
         device->stopNotificationWatch();
-    qDebug() << "notification watch stopped, starting" << kUpdater;
+    const QString updater = QDir(locations.factory).absoluteFilePath(kUpdater);
+    qDebug() << "notification watch stopped, starting" << updater;
     QThread::msleep(kUpdaterStartDelayMs);
     // Detached: the updater must outlive us, since quitting in the middle of programming would leave the
-    // mouse half written.
-    if (!QProcess::startDetached(kUpdater, {}))
-        qDebug() << "cannot start" << kUpdater;
+    // mouse half written. It runs in the program folder, where the firmware file ships.
+    if (!QProcess::startDetached(updater, {}, QDir(locations.factory).absolutePath()))
+        qDebug() << "cannot start" << updater;
 }
 
 // ---- application configuration ----

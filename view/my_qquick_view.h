@@ -15,6 +15,7 @@
 #include "pointer_bridge.h"
 #include "pointer_settings.h"
 #include "profile_store.h"
+#include "settings_root.h"
 
 #include <QQuickWidget>
 #include <QStringList>
@@ -32,6 +33,8 @@ class myQQuickView : public QQuickWidget
     Q_OBJECT
 public:
     explicit myQQuickView(QWidget* parent = nullptr);
+    // The stores read and write under `locations`: the user's settings root and the factory files.
+    myQQuickView(const StoreLocations& locations, QWidget* parent);
     ~myQQuickView() override;
 
     // The device object, set by the window right after the view is installed; the device slots do nothing
@@ -212,6 +215,7 @@ protected:
 private:
     void invokeRoot(const char* function);
 
+    StoreLocations locations;
     Hid_Thread* device = nullptr;
     bool audioEnabled = true;
     QStringList messageList;

@@ -1,5 +1,7 @@
 #include "name_list.h"
 
+#include "settings_io.h"
+
 #include <QSettings>
 
 #include <optional>
@@ -38,7 +40,7 @@ QVariant NameList::updataNameList(const QVariant& type, QStringList nameList) co
         settings.remove(*key);
     else
         settings.setValue(*key, nameList);
-    settings.sync();
+    syncChecked(settings);
     return true;
 }
 

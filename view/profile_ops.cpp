@@ -80,7 +80,7 @@ template <typename Change> void rewriteMacroDefinitions(ProfileStore& store, Cha
                 continue;
             profile.setValue(kButtonPrefix + QString::number(button), asVariantList(change(button, stored)));
         }
-        profile.sync();
+        syncChecked(profile);
     }
 }
 
@@ -187,7 +187,7 @@ void ProfileStore::saveProfile(int profile)
         return;
     // A value a caller set without syncing must be part of the export.
     for (auto& handle : handles)
-        handle->sync();
+        syncChecked(*handle);
     // Copied beside the target first: an export that fails (or one onto the profile file itself) never
     // leaves the chosen file, or the profile, half written.
     replaceWithCopy(slotFile(profile), chosen);

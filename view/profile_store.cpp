@@ -5,8 +5,9 @@
 #include <QFile>
 
 ProfileStore::ProfileStore(const QString& settingFolder, FileDialogs* fileDialogs,
-                           std::function<int()> device)
-    : folder(settingFolder), dialogs(fileDialogs), currentDevice(std::move(device))
+                           std::function<int()> device, const QString& factory)
+    : folder(settingFolder), factoryFolder(factory.isEmpty() ? settingFolder : factory), dialogs(fileDialogs),
+      currentDevice(std::move(device))
 {
     for (int i = 0; i < kSlots; ++i)
         handles[std::size_t(i)] = std::make_unique<QSettings>(slotFile(i), QSettings::IniFormat);
@@ -19,13 +20,17 @@ QString ProfileStore::slotFile(int index) const
 
 QString ProfileStore::factoryFile() const
 {
-    return folder + QStringLiteral("/pD.bin");
+    return factoryFolder + QStringLiteral("/pD.bin");
 }
 
 QSettings& ProfileStore::slot(int index)
 {
     // Callers keep to 0..9; anything else falls back to the first profile rather than past the list.
-    return *handles[std::size_t(index >= 0 && index < kSlots ? index : 0)];
+    const int valid = index >= 0 && index < kSlots ? index : 0;
+    std::unique_ptr<QSettings>& handle = handles[std::size_t(valid)];
+    if (handle->status() != QSettings::NoError)
+        handle = std::make_unique<QSettings>(slotFile(valid), QSettings::IniFormat);
+    return *handle;
 }
 
 void ProfileStore::setCurrentProfile(int index)
@@ -46,7 +51,7 @@ bool ProfileStore::replaceSlot(int index, const QString& source)
     const QString file = slotFile(index);
     // The source may be another slot: what its handle holds must be on disk before the copy.
     for (auto& handle : handles)
-        handle->sync();
+        syncChecked(*handle);
     if (source == file)
         return true;
     handles[std::size_t(index)].reset();

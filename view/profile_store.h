@@ -21,12 +21,17 @@ public:
     static constexpr int kSlots = 10;
     static inline const QString kDefaultFolder = QStringLiteral("./modules/setting");
 
-    // `currentDevice` tells the device object's current device index (1 mouse family, 0 keyboard family);
-    // `dialogs` answers import and export (not owned; may be null, then both act as cancelled).
+    // `settingFolder` holds the user's p1.bin .. p10.bin, `factoryFolder` the read-only pD.bin (the same
+    // folder when empty). `currentDevice` tells the device object's current device index (1 mouse family, 0
+    // keyboard family); `dialogs` answers import and export (not owned; may be null, then both act as
+    // cancelled).
     explicit ProfileStore(const QString& settingFolder = kDefaultFolder, FileDialogs* dialogs = nullptr,
-                          std::function<int()> currentDevice = {});
+                          std::function<int()> currentDevice = {}, const QString& factoryFolder = {});
 
     // ---- handles ----
+    // The slot's handle. One whose write failed is opened again first, since QSettings keeps an error for
+    // the handle's life and the next write could not be judged. What did not arrive is not lost: Qt keeps
+    // it with the file's name and writes it with the next write that succeeds.
     QSettings& slot(int index);
     QSettings& current() { return slot(currentIndex); }
     int currentProfile() const { return currentIndex; }
@@ -62,6 +67,7 @@ private:
     bool replaceSlot(int index, const QString& source);
 
     QString folder;
+    QString factoryFolder;
     FileDialogs* dialogs;
     std::function<int()> currentDevice;
     std::array<std::unique_ptr<QSettings>, kSlots> handles;

@@ -1,11 +1,121 @@
 #include "settings_io.h"
 
+#include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTemporaryFile>
 
-void writeThrough(QSettings& settings, const QString& key, const QVariant& value)
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+// Profile files are a few kilobytes; anything far larger offered for import is not one of ours, and reading
+// it whole must not exhaust memory.
+constexpr qint64 kMaxCopiedBytes = 16 * 1024 * 1024;
+// A probe for "is there room": at least this much, or the file's own size when it is larger.
+constexpr qint64 kProbeBytes = 4096;
+
+struct WriteFailureNotice
+{
+    std::mutex lock;
+    std::function<void(const QString&)> sink;
+    bool shown = false;
+    // A failure before anyone listens (while the settings root is prepared) waits for the first sink.
+    QString pending;
+};
+
+WriteFailureNotice& notice()
+{
+    static WriteFailureNotice instance;
+    return instance;
+}
+
+QString systemText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+void setWriteFailureNotice(std::function<void(const QString& text)> sink)
+{
+    WriteFailureNotice& state = notice();
+    QString waiting;
+    {
+        const std::lock_guard guard(state.lock);
+        state.sink = sink;
+        waiting = sink ? std::exchange(state.pending, QString()) : QString();
+        state.pending.clear();
+        state.shown = !waiting.isEmpty();
+    }
+    if (!waiting.isEmpty())
+        sink(waiting);
+}
+
+void reportWriteFailure(const QString& path, const QString& reason)
+{
+    const QString text = QStringLiteral("Settings could not be saved: ") + QDir::toNativeSeparators(path) +
+                         QStringLiteral(": ") + reason;
+    qWarning().noquote() << text;
+    WriteFailureNotice& state = notice();
+    std::function<void(const QString&)> sink;
+    {
+        const std::lock_guard guard(state.lock);
+        if (state.shown || !state.pending.isEmpty())
+            return;
+        if (!state.sink) {
+            state.pending = text;
+            return;
+        }
+        state.shown = true;
+        sink = state.sink;
+    }
+    sink(text);
+}
+
+QString writeFailureReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return systemText(EISDIR);
+    if (info.exists()) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite))
+            return file.errorString();
+    }
+    const QDir folder = info.absoluteDir();
+    if (!folder.exists())
+        return systemText(ENOENT);
+    // What a replacement would need: a new file beside the old one, as large as the old one.
+    QTemporaryFile probe(folder.filePath(info.fileName() + QStringLiteral(".probe")));
+    if (!probe.open())
+        return probe.errorString();
+    const QByteArray filler(std::max(info.size(), kProbeBytes), '\0');
+    if (probe.write(filler) != filler.size() || !probe.flush())
+        return probe.errorString();
+    return QStringLiteral("the file could not be replaced");
+}
+
+bool syncChecked(QSettings& settings)
+{
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return true;
+    reportWriteFailure(settings.fileName(), writeFailureReason(settings.fileName()));
+    return false;
+}
+
+bool writeThrough(QSettings& settings, const QString& key, const QVariant& value)
 {
     settings.setValue(key, value);
-    settings.sync();
+    return syncChecked(settings);
 }
 
 QVariantList storedList(const QSettings& settings, const QString& key)
@@ -33,15 +143,46 @@ std::optional<QString> libraryEntryPath(const QString& folder, const QString& na
 
 bool replaceWithCopy(const QString& source, const QString& target)
 {
-    // Copy beside the target first: a source that cannot be read leaves the target as it was.
-    const QString part = target + QStringLiteral(".part");
-    QFile::remove(part);
-    if (!QFile::copy(source, part)) {
-        QFile::remove(part);
+    QFile input(source);
+    if (!input.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "cannot read" << source << ":" << input.errorString();
         return false;
     }
-    // A copy of a read-only factory file must stay writable: it is the user's file now.
-    QFile::setPermissions(part, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    QFile::remove(target);
-    return QFile::rename(part, target);
+    if (input.size() > kMaxCopiedBytes) {
+        qWarning().noquote() << "not copied, too large:" << source;
+        return false;
+    }
+    const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError) {
+        qWarning().noquote() << "cannot read" << source << ":" << input.errorString();
+        return false;
+    }
+    // Written beside the target and renamed over it: a crash at any point leaves the old file or the new one,
+    // never neither. A copy of a read-only factory file is a new file, so it is the user's and writable.
+    QSaveFile output(target);
+    if (!output.open(QIODevice::WriteOnly) || output.write(bytes) != bytes.size() || !output.commit()) {
+        reportWriteFailure(target, output.errorString());
+        return false;
+    }
+    return true;
+}
+
+int removeLeftoverTemporaries(const QString& folder)
+{
+    // "<name>.bin.part" is what earlier versions copied through; QSaveFile (and so QSettings) writes
+    // "<name>.bin.XXXXXX" with six random characters; QSettings locks with "<name>.bin.lock".
+    static const QRegularExpression leftover(QStringLiteral(R"(\.bin\.(part|lock|[A-Za-z0-9]{6})$)"));
+    int removed = 0;
+    const QDir dir(folder);
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : files) {
+        // A library entry's own file always ends in ".bin", whatever its name holds.
+        if (name.endsWith(QLatin1String(".bin")) || !leftover.match(name).hasMatch())
+            continue;
+        if (QFile::remove(dir.filePath(name)))
+            ++removed;
+        else
+            qWarning().noquote() << "cannot remove the leftover" << dir.filePath(name);
+    }
+    return removed;
 }

@@ -1,6 +1,7 @@
 // Build step: renders the artwork's vector sources into the raster files the program loads at run time.
 // A ".png" target keeps the size the SVG declares, since the window lays its pieces out at those exact
-// pixel sizes; any other target gets the 32x32 tray icon as an .ico.
+// pixel sizes, unless a size is given (the desktop's icon theme wants squares of set sizes); any other
+// target gets the 32x32 tray icon as an .ico.
 
 #include <QGuiApplication>
 #include <QImage>
@@ -9,12 +10,14 @@
 #include <QSvgRenderer>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: render_icon SOURCE.svg TARGET.ico|TARGET.png\n");
+    const int side = argc == 4 ? std::atoi(argv[3]) : 0;
+    if ((argc != 3 && argc != 4) || (argc == 4 && (side < 1 || side > 4096))) {
+        std::fprintf(stderr, "usage: render_icon SOURCE.svg TARGET.ico|TARGET.png [SIZE]\n");
         return 2;
     }
     const QString target = QString::fromLocal8Bit(argv[2]);
@@ -24,7 +27,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "render_icon: cannot read %s\n", argv[1]);
         return 1;
     }
-    const QSize size = png ? renderer.defaultSize() : QSize(32, 32);
+    const QSize size = side > 0 ? QSize(side, side) : png ? renderer.defaultSize() : QSize(32, 32);
     if (size.isEmpty()) {
         std::fprintf(stderr, "render_icon: %s has an empty size\n", argv[1]);
         return 1;

@@ -203,7 +203,7 @@ private:
     Program process;
 };
 
-// A copy of an installation tree (the build's dist folder), so a test's program writes its settings there.
+// A copy of an installation tree, for a test that puts files beside the programs (the updater's data.bin).
 inline bool copyTree(const QString& from, const QString& to)
 {
     QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
@@ -218,8 +218,9 @@ inline bool copyTree(const QString& from, const QString& to)
 }
 
 // What the whole-program tests share: a desktop for the test, and per test function a home of its own
-// with a private runtime folder (home/run), a copy of the installation tree and the virtual mouse daemon's
-// socket in it. Derived tests call makeHome() from init() and may start the daemon.
+// with a private runtime folder (home/run), a data folder (home/data, where the programs keep the user's
+// settings), a copy of the installation tree and the virtual mouse daemon's socket in it. Derived tests
+// call makeHome() from init() and may start the daemon.
 class ProgramTest : public QObject
 {
 protected:
@@ -244,13 +245,19 @@ protected:
         return copyTree(dist, installDir);
     }
 
-    // What a program runs with: the test's home and runtime folder, X through xcb, and the daemon's socket.
+    // The configurator's settings root for the test's user.
+    QString settingsRoot() const { return home->filePath(QStringLiteral("data/j2-configurator")); }
+
+    // What a program runs with: the test's home, data and runtime folders, X through xcb, and the daemon's
+    // socket.
     QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), desktop->display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("HOME"), home->path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home->filePath(QStringLiteral("data")));
+        environment.remove(QStringLiteral("J2_SETTINGS_DIR"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home->filePath(QStringLiteral("run")));
         environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
         return environment;

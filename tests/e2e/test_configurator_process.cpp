@@ -130,7 +130,7 @@ private slots:
         startDaemon();
         auto program = startConfigurator(QDir::rootPath());
         QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
-        // The title comes from ./modules/setting/apConfig.bin: found only from the program's own folder.
+        // The title comes from apConfig.bin, seeded from the factory file beside the program.
         QElapsedTimer timer;
         timer.start();
         while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 15000)
@@ -168,8 +168,11 @@ private slots:
         // A mouse that scrambles with a code we do not hold, and the stored code that asks for demo mode.
         startDaemon({QStringLiteral("--encode"), QStringLiteral("--secrecy-code"), QStringLiteral("QZ-731")});
         {
-            QSettings config(installDir + QStringLiteral("/modules/setting/apConfig.bin"),
-                             QSettings::IniFormat);
+            // The user's configuration as seeded from the factory file, with the code changed.
+            const QString stored = settingsRoot() + QStringLiteral("/modules/setting/apConfig.bin");
+            QVERIFY(QDir().mkpath(QFileInfo(stored).path()));
+            QVERIFY(QFile::copy(installDir + QStringLiteral("/modules/setting/apConfig.bin"), stored));
+            QSettings config(stored, QSettings::IniFormat);
             config.setValue(QStringLiteral("common/sCode1"), QStringLiteral("k-ravine"));
         }
         auto program = startConfigurator();
@@ -227,7 +230,7 @@ private slots:
 
         // The mouse's slot for key index 5 (slot 6) plays what the keyboard typed, as the encoder of
         // reference writes it.
-        QVERIFY(QFile::exists(installDir + QStringLiteral("/modules/macro/Macro_0.bin")));
+        QVERIFY(QFile::exists(settingsRoot() + QStringLiteral("/modules/macro/Macro_0.bin")));
         rebuildKeyNameMap();
         const QList<macro_stream::PageAction> typed = {{macro_stream::KeyPress, QStringLiteral("A")},
                                                        {macro_stream::KeyRelease, QStringLiteral("A")},

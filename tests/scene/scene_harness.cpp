@@ -2,6 +2,7 @@
 
 #include "device_flags.h"
 #include "my_qquick_view.h"
+#include "settings_root.h"
 #include "start_up.h"
 #include "widget.h"
 
@@ -21,22 +22,6 @@ namespace scene {
 namespace {
 
 constexpr int kShowTimeoutMs = 5000;
-
-// The program's factory files (settings, profiles, translations, gun data) as the build installs them.
-bool copyFactoryFiles(const QString& target)
-{
-    const QString source = QStringLiteral(J2_DIST_DIR "/modules");
-    QDirIterator files(source, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString file = files.next();
-        const QString copy = target + QStringLiteral("/modules/") + QDir(source).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(copy).path());
-        if (!QFile::copy(file, copy))
-            return false;
-        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
-    }
-    return true;
-}
 
 // Dialogs answered from the test's lists, so that no test waits on a real one.
 class ScriptedDialogs final : public FileDialogs
@@ -72,9 +57,10 @@ Harness::~Harness()
 
 bool Harness::start(bool waitUntilShown)
 {
-    if (!programFolder.isValid() || !copyFactoryFiles(programFolder.path()))
+    // Made as on a user's first run.
+    if (!settingsRoot.isValid() || !prepareSettingsRoot(folder(), factoryFolder()))
         return false;
-    QDir::setCurrent(programFolder.path());
+    QDir::setCurrent(folder());
     {
         QSettings config(QStringLiteral("modules/setting/apConfig.bin"), QSettings::IniFormat);
         config.setValue(QStringLiteral("common/language"), options.language);
@@ -88,8 +74,11 @@ bool Harness::start(bool waitUntilShown)
     isDemoMode = false;
     isEncode = false;
     virtualMouse = std::make_unique<j2::vm::VirtualMouse>(options.mouse);
+    StoreLocations locations;
+    locations.factory = factoryFolder();
+    locations.settings = folder();
     window = std::make_unique<Widget>(
-        std::shared_ptr<j2::hid::Backend>(j2::vm::makeInProcessBackend(*virtualMouse)));
+        locations, std::shared_ptr<j2::hid::Backend>(j2::vm::makeInProcessBackend(*virtualMouse)));
     window->move(100, 80);
     view().replaceFileDialogs(std::make_unique<ScriptedDialogs>(dialogAnswers));
     startConfigurator(*window);
@@ -98,6 +87,11 @@ bool Harness::start(bool waitUntilShown)
     if (!QTest::qWaitFor([this] { return sceneShown(*window); }, kShowTimeoutMs))
         return false;
     return waitUnlocked() && QTest::qWaitForWindowExposed(window.get());
+}
+
+QString Harness::factoryFolder()
+{
+    return QStringLiteral(J2_SOURCE_DIR);
 }
 
 myQQuickView& Harness::view() const
@@ -281,7 +275,7 @@ std::unique_ptr<QSettings> Harness::profileFile(int slot) const
 
 std::unique_ptr<QSettings> Harness::appConfigFile() const
 {
-    return std::make_unique<QSettings>(programFolder.filePath(QStringLiteral("modules/setting/apConfig.bin")),
+    return std::make_unique<QSettings>(folder() + QStringLiteral("/modules/setting/apConfig.bin"),
                                        QSettings::IniFormat);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // The scene test harness: the real configurator (Widget, Ui_Controler, myQQuickView and the scene from the
-// program's resources) on an in-process virtual mouse, in a program folder of its own holding a copy of the
-// factory files. Tests find scene items by objectName, press, move and drag with real mouse events sent
-// through the window, and read the two oracles: the mouse's wire log and the files on disk.
+// program's resources) on an in-process virtual mouse, with a settings root of its own seeded from the
+// factory files of the source tree, as the program seeds a user's. Tests find scene items by objectName,
+// press, move and drag with real mouse events sent through the window, and read the two oracles: the mouse's
+// wire log and the files on disk.
 
 #include "virtual_mouse.h"
 
@@ -24,9 +25,9 @@ namespace scene {
 
 struct Options
 {
-    // Written into the copied apConfig.bin before the program starts: "common/language".
+    // Written into the seeded apConfig.bin before the program starts: "common/language".
     QString language = QStringLiteral("English");
-    // Written into the copied apConfig.bin's numbered list when not empty ("common/total", "common/<i>").
+    // Written into the seeded apConfig.bin's numbered list when not empty ("common/total", "common/<i>").
     QVariantList appList;
     j2::vm::VirtualMouse::Options mouse;
 };
@@ -55,7 +56,10 @@ public:
     myQQuickView& view() const;
     QQuickItem* root() const;
     j2::vm::VirtualMouse& mouse() const { return *virtualMouse; }
-    QString folder() const { return programFolder.path(); }
+    // The settings root (also the working folder while the harness runs).
+    QString folder() const { return settingsRoot.filePath(QStringLiteral("settings")); }
+    // The read-only factory files the program was given.
+    static QString factoryFolder();
 
     // The scene item with this objectName (nullptr when there is none).
     QQuickItem* item(const QString& objectName) const;
@@ -101,7 +105,7 @@ public:
     std::unique_ptr<QSettings> appConfigFile() const;
 
 private:
-    QTemporaryDir programFolder;
+    QTemporaryDir settingsRoot;
     std::shared_ptr<DialogAnswers> dialogAnswers = std::make_shared<DialogAnswers>();
     Options options;
     std::unique_ptr<j2::vm::VirtualMouse> virtualMouse;

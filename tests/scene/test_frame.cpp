@@ -189,7 +189,8 @@ private slots:
             QCOMPARE(macroLang.at(11), QStringLiteral("Cancel"));
             return;
         }
-        QSettings file(harness->folder() + QStringLiteral("/modules/i18n/") + stored + QStringLiteral(".ini"),
+        QSettings file(harness->factoryFolder() + QStringLiteral("/modules/i18n/") + stored +
+                           QStringLiteral(".ini"),
                        QSettings::IniFormat);
         for (int i : {0, 19, 26, 39})
             QCOMPARE(mainLang.at(i), file.value(QStringLiteral("main/%1").arg(i)).toString());

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the Debian package (programs under /usr/lib/j2-configurator, launchers, menu entry, icons,
+# autostart entry, udev rule) from the plain build in build/, and prints its path.
+#   scripts/package.sh
+# Install it with: apt install ./build/j2-configurator_<version>_<arch>.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target configurator j2-virtual-mouse update make-data-bin j2_artwork
+rm -f build/j2-configurator_*.deb
+(cd build && cpack -G DEB >/dev/null)
+ls build/j2-configurator_*.deb
