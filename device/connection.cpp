@@ -120,6 +120,14 @@ void Hid_Thread::watchNotifications(int did)
     closeNotifyHandle();
 }
 
+void Hid_Thread::showNotice(const QString& text)
+{
+    if (owner != nullptr)
+        owner->showTrayMessage(QStringLiteral("Info"), text);
+    else
+        qDebug().noquote() << text;
+}
+
 void Hid_Thread::announceStage(int stage)
 {
     // A stage outside 1..8 has no DPI value to tell; such a report is dropped.

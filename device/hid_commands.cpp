@@ -261,7 +261,7 @@ void Hid_Thread::hid_93H_GetMacroKey(uchar macroId, uchar* src128)
     runRead(GetMacroKey128, {macroId}, {}, src128);
 }
 
-void Hid_Thread::hid_8CH_readProfile(uchar* src128, uchar profileNo)
+bool Hid_Thread::hid_8CH_readProfile(uchar* src128, uchar profileNo)
 {
-    runRead(ReadProfile, {profileNo}, {}, src128);
+    return runRead(ReadProfile, {profileNo}, {}, src128) == ReadOutcome::Done;
 }

@@ -56,6 +56,8 @@ public:
 
     // The window that shows notices for us; not owned.
     void setOwner(HidOwner* window) { owner = window; }
+    // Shows a tray notice through the window (from any thread); nothing without one.
+    void showNotice(const QString& text);
 
     // Rebuilds the device entries from the device table and looks up the mouse's collections.
     void setDeviceTable(const DevInfoList& table);
@@ -134,7 +136,8 @@ public slots:
     bool hid_91H_GetDPISet(uchar& dpiMAXStage, uchar* src8);
     void hid_92H_GetKeyMatrix(uchar* src64);
     void hid_93H_GetMacroKey(uchar macroId, uchar* src128);
-    void hid_8CH_readProfile(uchar* src128, uchar profileNo);
+    // True when the block arrived whole; a false read leaves the buffer as it was.
+    bool hid_8CH_readProfile(uchar* src128, uchar profileNo);
 
 private:
     enum class ReadOutcome

@@ -56,14 +56,32 @@ void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
         qDebug() << "ui_8CH_ReadProfile: no profile block" << profileNo;
         return;
     }
-    // A failed read leaves the block as it was (the command copies its buffer back whatever the result).
-    hid.hid_8CH_readProfile(block(int(profileNo)).data(), uchar(profileNo));
+    // A read can fail once in a while (a busy token, a lost report); a second try costs little.
+    ProfileBlock& bytes = block(int(profileNo));
+    const bool read = hid.hid_8CH_readProfile(bytes.data(), uchar(profileNo)) ||
+                      hid.hid_8CH_readProfile(bytes.data(), uchar(profileNo));
+    unread[profileNo] = !read;
+    if (read)
+        return;
+    qWarning().noquote() << "profile block" << profileNo
+                         << "could not be read from the mouse: it will not be written back";
+    if (!unreadNoticeShown) {
+        unreadNoticeShown = true;
+        hid.showNotice(
+            QStringLiteral("Profile %1 could not be read from the mouse; it keeps its settings there "
+                           "until the mouse is read again")
+                .arg(profileNo + 1));
+    }
 }
 
 void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
 {
     if (!isBlockNumber(profileNo)) {
         qDebug() << "ui_0CH_SetProfile: no profile block" << profileNo;
+        return;
+    }
+    if (unread[profileNo]) {
+        qDebug() << "ui_0CH_SetProfile: block" << profileNo << "was not read from the mouse, not written";
         return;
     }
     const ProfileBlock& bytes = block(int(profileNo));
@@ -75,7 +93,8 @@ void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
 void DeviceBridge::ui_CheckProfileEnable()
 {
     ProfileBlock& first = block(0);
-    if (first[profile_block::kEnabledMarker] == profile_block::kEnabled)
+    // Without the mouse's own block 0, setting the marker would write zeros over everything else in it.
+    if (unread[0] || first[profile_block::kEnabledMarker] == profile_block::kEnabled)
         return;
     first[profile_block::kEnabledMarker] = profile_block::kEnabled;
     ui_0CH_SetProfile(0);

@@ -97,6 +97,8 @@ public:
     const ProfileBlock& profileBlock(int profileNo) const;
 
     // ---- mouse family: profile blocks ----
+    // A read that fails is tried once more; a block that still could not be read is never written back,
+    // since the image holds nothing of what the mouse has there (one tray notice says so).
     void ui_8CH_ReadProfile(uint profileNo);
     void ui_0CH_SetProfile(uint profileNo);
     void ui_CheckProfileEnable();
@@ -168,6 +170,9 @@ private:
     Hooks hooks;
     // Zero until the pages read the device's blocks at start.
     std::array<ProfileBlock, profile_block::kCount> image{};
+    // Blocks whose last read failed: their image is not the mouse's.
+    std::array<bool, profile_block::kCount> unread{};
+    bool unreadNoticeShown = false;
 };
 
 // The Qt warning box for Hooks::askOkCancel, parented to `parent`.

@@ -181,6 +181,13 @@ Item {
             reloadPanels[i].init(isSendData)
     }
 
+    // Cancel: every panel shows what is stored again, and nothing is left for a later Save to send.
+    function cancelChanges() {
+        reloadAllPanels(false)
+        for (var i = 0; i < savePanels.length; ++i)
+            savePanels[i].isSave = false
+    }
+
     function factoryReset() {
         factorysure.visible = false
         mainMask.visible = false
@@ -265,7 +272,7 @@ Item {
             factorysure.visible = true
             mainMask.visible = true
         } else if (index === 1) {
-            reloadAllPanels(false)
+            cancelChanges()
         } else {
             savePanelsNow()
         }

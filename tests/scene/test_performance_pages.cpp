@@ -12,6 +12,7 @@
 #include "scene_harness.h"
 #include "widget.h"
 
+#include <QFile>
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QTest>
@@ -147,13 +148,13 @@ private slots:
         QCOMPARE(int(harness->deviceState().functionOption[1]), 8);
         QCOMPARE(harness->profileFile(0)->value(QStringLiteral("sensor/reportRate_J2")).toInt(), 8);
 
-        // Back to 1000 Hz without saving: Cancel reloads 8, a change of the shown rate, which stays marked.
+        // Back to 1000 Hz without saving: Cancel shows 8 again and leaves nothing to save.
         clickAt(QStringLiteral("reportRateImage"),
                 QPointF(selector->width() * 3 / 4, selector->height() / 4));
         QCOMPARE(value(QStringLiteral("reprotRateMain"), "reportValue").toInt(), 1);
         harness->click(item(QStringLiteral("cancelButton")));
         QCOMPARE(value(QStringLiteral("reprotRateMain"), "reportValue").toInt(), 8);
-        QVERIFY(unsaved(QStringLiteral("reprotRateMain")));
+        QVERIFY(!unsaved(QStringLiteral("reprotRateMain")));
 
         // A switch to a profile with another rate marks it too; the re-send when the popup closes clears it.
         save();
@@ -165,6 +166,44 @@ private slots:
         harness->click(item(QStringLiteral("profileClose")));
         QVERIFY(!unsaved(QStringLiteral("reprotRateMain")));
         QCOMPARE(int(harness->deviceState().functionOption[1]), 1);
+    }
+
+    // A change, then Cancel, then Save: the Save button is back to normal, nothing reaches the mouse or the
+    // profile file, for every panel that keeps a pending value.
+    void cancelLeavesNothingForSave_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QPointF>("at");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("lighting") << "lightEffect1" << QPointF(7, 7) << "lightControlMain";
+        QTest::newRow("polling rate") << "reportRateImage" << QPointF(20, 10) << "reprotRateMain";
+        QTest::newRow("axis sensitivity") << "xSlider" << QPointF(205, 10) << "xySettingMain";
+        QTest::newRow("angle snap") << "angleSnap1" << QPointF(7, 7) << "angleSnapMain";
+        QTest::newRow("gesture") << "gestureSlider" << QPointF(40, 10) << "gestureCorrectionMain";
+        QTest::newRow("DPI stage") << "dpiSlider3" << QPointF(10, 169) << "dpiSettingMain";
+        QTest::newRow("scroll lines") << "scrollScreen" << QPointF(7, 7) << "scrollRateMain";
+    }
+    void cancelLeavesNothingForSave()
+    {
+        QFETCH(QString, control);
+        QFETCH(QPointF, at);
+        QFETCH(QString, panel);
+        const j2::vm::Block128 before = block(0);
+        const QString profileFile = harness->folder() + QStringLiteral("/modules/setting/p1.bin");
+        QFile stored(profileFile);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QByteArray storedBefore = stored.readAll();
+        stored.close();
+        clickAt(control, at);
+        QVERIFY(unsaved(panel));
+        harness->click(item(QStringLiteral("cancelButton")));
+        QVERIFY(!value(QStringLiteral("mainIten"), "savePending").toBool());
+        harness->clearWire();
+        save();
+        QVERIFY(harness->sentReports().isEmpty());
+        QCOMPARE(block(0), before);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), storedBefore);
     }
 
     void factoryResetSendsTheFactoryPages()

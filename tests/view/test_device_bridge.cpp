@@ -297,25 +297,44 @@ private slots:
     void profileEnable_data()
     {
         QTest::addColumn<int>("marker");
-        QTest::newRow("enabled") << 0xFF;
-        QTest::newRow("zero") << 0x00;
-        QTest::newRow("other") << 0x7F;
+        QTest::addColumn<int>("withheldReads");
+        QTest::newRow("enabled") << 0xFF << 0;
+        QTest::newRow("zero") << 0x00 << 0;
+        QTest::newRow("other") << 0x7F << 0;
+        QTest::newRow("zero, first read lost") << 0x00 << 1;
+        // The image then holds zeros, not the mouse's block: nothing may be written over it.
+        QTest::newRow("zero, block unreadable") << 0x00 << 2;
     }
     void profileEnable()
     {
         QFETCH(int, marker);
+        QFETCH(int, withheldReads);
+        struct Notices : HidOwner
+        {
+            QStringList shown;
+            void showTrayMessage(const QString&, const QString& text) override { shown.append(text); }
+            void hideWindow() override {}
+            QString storedSecrecyCode(int) override { return {}; }
+        } notices;
         BridgeRig rig;
+        rig.device.hid->setOwner(&notices);
         DeviceState state = rig.device.mouse->state();
         state.profiles[0] = patched(0, {{pb::kEnabledMarker, marker}});
         rig.device.mouse->setState(state);
+        rig.device.mouse->withholdNextBulk(withheldReads);
         rig.bridge.ui_8CH_ReadProfile(0);
         rig.device.mouse->clearWireLog();
 
         rig.bridge.ui_CheckProfileEnable();
         rig.bridge.ui_CheckProfileEnable(); // once enabled, nothing more to send
+        rig.bridge.ui_0CH_SetProfile(0);
 
-        QCOMPARE(rig.writtenBlocks(), marker == 0xFF ? QList<int>{} : QList<int>{0});
-        QCOMPARE(onDevice(rig, 0), ints(patched(0, {{pb::kEnabledMarker, 0xFF}})));
+        const bool readable = withheldReads < 2;
+        const QList<int> enableWrite = marker == 0xFF ? QList<int>{} : QList<int>{0};
+        QCOMPARE(rig.writtenBlocks(), readable ? enableWrite + QList<int>{0} : QList<int>{});
+        QCOMPARE(onDevice(rig, 0), ints(patched(0, {{pb::kEnabledMarker, readable ? 0xFF : marker}})));
+        QCOMPARE(notices.shown.size(), readable ? 0 : 1);
+        rig.device.hid->setOwner(nullptr);
     }
 
     void applicationProfile_data()

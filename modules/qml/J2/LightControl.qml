@@ -24,9 +24,12 @@ Frame {
         effect = loaded.effect
         levels = loaded.levels
         toggles = loaded.toggles
+        // What Save would send is what is shown again: a change left before the reload is gone.
+        var current = currentArguments()
+        tmpEffect = current[0]
+        tmpOption0 = current[1]
+        tmpOption1 = current[2]
         if (isSendData) {
-            var current = currentArguments()
-            setLED(current[0], current[1], current[2])
             isSave = false
             saveData()
         }
