@@ -64,7 +64,8 @@ public:
     QList<HidDeviceEntry> devices() const;
     int currentDevice() const { return curDevice.load(); }
     void selectDevice(int did) { curDevice.store(did); }
-    bool deviceIsFree() const { return deviceFree.load(); }
+    // False while an exchange holds the device; the scene keeps its busy lock until the writes it covers end.
+    Q_INVOKABLE bool deviceIsFree() const { return deviceFree.load(); }
 
     // Claims the token, waiting a bounded time while the GUI keeps processing events.
     bool waitDeviceFree();

@@ -130,6 +130,10 @@ Item {
     function run() {}
 
     // Locks the scene for `interval` ms behind the busy text; 0 unlocks at the next turn of the event loop.
+    // Set while a re-send or a Save queues its writes; the busy lock lasts until the last of them has ended.
+    property bool resending: false
+    readonly property int busyPollMs: 100
+
     function setProtectUI(interval) {
         protectUIItem.visible = true
         ui_View.setEnabled(false)
@@ -167,6 +171,10 @@ Item {
     }
 
     function savePanelsNow() {
+        if (!savePending)
+            return
+        setProtectUI(0)
+        resending = true
         for (var i = 0; i < savePanels.length; ++i) {
             var panel = savePanels[i]
             if (panel.isSave) {
@@ -174,6 +182,18 @@ Item {
                 panel.saveData()
             }
         }
+        resending = false
+    }
+
+    // Writes the shown panels again (after a factory reset or a profile switch) under the busy lock, which
+    // lasts at least `minimumMs` and until the last write has ended; `prepare` runs once the lock is on.
+    function resendUnderLock(minimumMs, prepare) {
+        setProtectUI(minimumMs)
+        resending = true
+        if (prepare)
+            prepare()
+        reloadAllPanels(true)
+        resending = false
     }
 
     function reloadAllPanels(isSendData) {
@@ -191,9 +211,7 @@ Item {
     function factoryReset() {
         factorysure.visible = false
         mainMask.visible = false
-        setProtectUI(1500)
-        ui_View.resetProfile(profileMain.profileNo)
-        reloadAllPanels(true)
+        resendUnderLock(1500, function () { ui_View.resetProfile(profileMain.profileNo) })
     }
 
     function showPopupCentred(popup) {
@@ -394,6 +412,12 @@ Item {
         interval: 1000
         repeat: false
         onTriggered: {
+            // Input taken while writes are still queued would be shown and then overwritten by them.
+            if (mainIten.resending || !hid.deviceIsFree()) {
+                interval = mainIten.busyPollMs
+                restart()
+                return
+            }
             ui_View.setEnabled(true)
             protectUIItem.visible = false
             mainIten.uiShown = true
@@ -863,9 +887,8 @@ Item {
         onCloseUI: {
             if (!mainIten.profileChanged)
                 return
-            mainIten.setProtectUI(1500)
             mainIten.profileChanged = false
-            mainIten.reloadAllPanels(true)
+            mainIten.resendUnderLock(1500)
             ui_View.ui_02H_SetKeyMatrixNo(0)
         }
     }

@@ -141,6 +141,12 @@ QVariant Harness::call(const char* function, const QVariantList& arguments) cons
     return result;
 }
 
+bool Harness::save()
+{
+    click(item(QStringLiteral("saveButton")));
+    return waitUnlocked(10000);
+}
+
 bool Harness::waitUnlocked(int timeoutMs) const
 {
     return QTest::qWaitFor(

@@ -68,6 +68,9 @@ public:
     QVariant call(const char* function, const QVariantList& arguments = {}) const;
     // Waits (bounded) until the scene's lock has ended.
     bool waitUnlocked(int timeoutMs = 5000) const;
+    // Clicks Save and waits until its writes have ended and the lock is off again; false when that takes
+    // longer than a few seconds.
+    bool save();
 
     // Real mouse events, delivered through the window; points are in window coordinates.
     QPoint windowPoint(const QQuickItem* target, QPointF at = {-1, -1}) const; // default: the centre

@@ -117,7 +117,7 @@ private:
         harness->click(item(QStringLiteral("macroNameChoice%1").arg(gun)));
         harness->click(item(QStringLiteral("macroKeyOk")));
     }
-    void save() { harness->click(item(QStringLiteral("saveButton"))); }
+    void save() { QVERIFY(harness->save()); }
 
 private slots:
     void init()

@@ -16,6 +16,7 @@
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace pb = profile_block;
 
@@ -37,7 +38,7 @@ private:
         harness->release(point);
         QCoreApplication::processEvents();
     }
-    void save() { harness->click(item(QStringLiteral("saveButton"))); }
+    void save() { QVERIFY(harness->save()); }
     j2::vm::Block128 block(int number) const { return harness->deviceState().profiles[std::size_t(number)]; }
 
 private slots:
@@ -90,12 +91,16 @@ private slots:
 
     void dpiTrackClickSetsTheBottomAtOnce()
     {
+        QSignalSpy lock(item(QStringLiteral("protectUIItem")), SIGNAL(visibleChanged()));
         harness->drag(harness->windowPoint(item(QStringLiteral("dpiSlider3")), QPointF(10, 20)), QPoint(0, 0),
                       1);
         QVERIFY(value(QStringLiteral("dpiValueText3"), "text").toInt() > 14000);
         clickAt(QStringLiteral("dpiSlider3"), QPointF(10, 169)); // below the track: the bottom
         QCOMPARE(value(QStringLiteral("dpiValueText3"), "text").toString(), QStringLiteral("200"));
         save();
+        // The Save's sixteen writes run under the busy lock.
+        QVERIFY(harness->waitUnlocked(10000));
+        QCOMPARE(lock.count(), 2);
         QCOMPARE(int(block(0)[pb::kDpiCodes + 3]), 1);
     }
 
@@ -212,8 +217,20 @@ private slots:
         save();
         QCOMPARE(int(block(0)[pb::kXSensitivity]), 200);
         harness->click(item(QStringLiteral("resetButton")));
+        // A person clicks the polling rate 3 s into the re-send, well after its 1.5 s minimum lock: the
+        // click must not be taken while the writes still go out.
+        bool lockedAtTheClick = false;
+        QTimer::singleShot(3000, harness->root(), [&] {
+            lockedAtTheClick =
+                !harness->view().isEnabled() && value(QStringLiteral("protectUIItem"), "visible").toBool();
+            clickAt(QStringLiteral("reportRateImage"), QPointF(20, 10));
+        });
         harness->click(item(QStringLiteral("factoryOkButton")));
         QVERIFY(harness->waitUnlocked(10000));
+        QVERIFY(lockedAtTheClick);
+        QVERIFY(harness->widget().device().deviceIsFree());
+        QCOMPARE(int(harness->deviceState().functionOption[1]), 1); // the factory profile's 1000 Hz
+        QVERIFY(!unsaved(QStringLiteral("reprotRateMain")));
         // The factory profile's step 4 is on the mouse again, and the page shows it.
         QCOMPARE(value(QStringLiteral("xySettingMain"), "xStep").toInt(), 4);
         QCOMPARE(int(block(0)[pb::kXSensitivity]), 100);
