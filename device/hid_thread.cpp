@@ -204,12 +204,12 @@ bool Hid_Thread::exchangeRead(int bulkLength)
     if (device == nullptr || device->getFeatureReport(reply.data(), kFeatureReportSize) < 0)
         return finishExchange(false);
     recvReport = reply;
-
-    if (bulkLength == 0) {
-        if (exchangeEncode)
-            j2::wire::descramble(recvReport.data() + 1, exchangeCode);
+    // Decoded whether a bulk phase follows or not: a scrambling mouse scrambles every reply, and 91H takes
+    // its stage count from the reply that opens its bulk phase.
+    if (exchangeEncode)
+        j2::wire::descramble(recvReport.data() + 1, exchangeCode);
+    if (bulkLength == 0)
         return finishExchange(true);
-    }
 
     // A table without a report length would never move the phase forward.
     const int reportLength = reportLengthOf(exchangeDevice);
