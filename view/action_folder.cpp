@@ -49,8 +49,7 @@ bool ActionFolder::create(const QVariant& name, const QVariant& index) const
     settings.setValue(kTotalKey, 0);
     settings.setValue(kRepeatKey, 1);
     settings.setValue(kTypeKey, -1);
-    syncChecked(settings);
-    return true;
+    return syncChecked(settings);
 }
 
 bool ActionFolder::save(const QVariant& name, const QStringList& lines, const QVariant& repeat) const
@@ -63,8 +62,7 @@ bool ActionFolder::save(const QVariant& name, const QStringList& lines, const QV
     settings->setValue(kRepeatKey, repeat);
     for (int i = 0; i < lines.size(); ++i)
         settings->setValue(lineKey(lineGroup, i), lines.at(i));
-    syncChecked(*settings);
-    return true;
+    return syncChecked(*settings);
 }
 
 QStringList ActionFolder::load(const QVariant& name) const

@@ -33,9 +33,9 @@ public:
     std::unique_ptr<QSettings> openExisting(const QVariant& name) const;
 
     // Creates the file (keeping lines already in it) with the given number, no lines, repeat 1, type -1.
-    // False only for a name that cannot be a file of this folder.
+    // False for a name that cannot be a file of this folder, or when the file was not written.
     bool create(const QVariant& name, const QVariant& index) const;
-    // Replaces all lines of an existing file; false when there is none.
+    // Replaces all lines of an existing file; false when there is none or it was not written.
     bool save(const QVariant& name, const QStringList& lines, const QVariant& repeat) const;
     // The lines followed by the repeat count; empty for a missing file.
     QStringList load(const QVariant& name) const;

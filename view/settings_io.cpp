@@ -19,6 +19,8 @@ namespace {
 // Profile files are a few kilobytes; anything far larger offered for import is not one of ours, and reading
 // it whole must not exhaust memory.
 constexpr qint64 kMaxCopiedBytes = 16 * 1024 * 1024;
+// The longest file name the usual file systems take (ext4, tmpfs, NTFS in UTF-16 units is longer).
+constexpr qsizetype kMaxFileNameBytes = 255;
 // A probe for "is there room": at least this much, or the file's own size when it is larger.
 constexpr qint64 kProbeBytes = 4096;
 
@@ -131,14 +133,16 @@ QVariantList storedList(const QSettings& settings, const QString& key)
 
 std::optional<QString> libraryEntryPath(const QString& folder, const QString& name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    const QString fileName = name + QStringLiteral(".bin");
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        QFile::encodeName(fileName).size() > kMaxFileNameBytes)
         return std::nullopt;
     for (const QChar character : name) {
         const char16_t unit = character.unicode();
         if (unit < 0x20 || unit == 0x7F || unit == u'/' || unit == u'\\' || unit == u':')
             return std::nullopt;
     }
-    return folder + QLatin1Char('/') + name + QStringLiteral(".bin");
+    return folder + QLatin1Char('/') + fileName;
 }
 
 bool replaceWithCopy(const QString& source, const QString& target)

@@ -38,8 +38,8 @@ QString writeFailureReason(const QString& path);
 QVariantList storedList(const QSettings& settings, const QString& key);
 
 // "<folder>/<name>.bin" for a library entry named by the user, or nothing when the name is empty, is "." or
-// "..", or holds a path separator, a drive colon or a control character: such a name would reach outside
-// the folder, and the caller then behaves as for a missing file.
+// "..", holds a path separator, a drive colon or a control character, or is too long for a file name: such a
+// name would reach outside the folder or make no file, and the caller then behaves as for a missing file.
 std::optional<QString> libraryEntryPath(const QString& folder, const QString& name);
 
 // Replaces `target` with a byte copy of `source` in one rename, so that the target is always either the old

@@ -230,6 +230,24 @@ private slots:
         QTest::keyClick(&harness->view(), Qt::Key_Return);
         QCOMPARE(call("getCurrentMacroName").toString(), QStringLiteral("Sniper"));
         QVERIFY(harness->view().getNameList(0).contains(QVariant(QStringLiteral("Sniper"))));
+
+        // Characters no file name may hold are refused as they are typed; the macro keeps its lines.
+        harness->view().saveMacroIni(QStringLiteral("Sniper"), {QStringLiteral("1,A"), QStringLiteral("2,A")},
+                                     {}, 1);
+        harness->doubleClick(item(QStringLiteral("macroRow1")));
+        QTest::keyClicks(&harness->view(), QStringLiteral("Build: quick"));
+        QTest::keyClick(&harness->view(), Qt::Key_Return);
+        QCOMPARE(call("getCurrentMacroName").toString(), QStringLiteral("Build quick"));
+        QCOMPARE(storedLines(QStringLiteral("Build quick")).size(), 3);
+        // A name the library refuses all the same keeps the old one everywhere, and the page says why.
+        QMetaObject::invokeMethod(editor(), "renameMacro", Q_ARG(QVariant, 1),
+                                  Q_ARG(QVariant, QStringLiteral("a/b")));
+        QCOMPARE(call("getCurrentMacroName").toString(), QStringLiteral("Build quick"));
+        QVERIFY(harness->view().getNameList(0).contains(QVariant(QStringLiteral("Build quick"))));
+        QVERIFY(item(QStringLiteral("nameHint"))->isVisible());
+        QVERIFY(
+            item(QStringLiteral("nameHint"))->property("text").toString().contains(QStringLiteral("/ \\ :")));
+        QCOMPARE(storedLines(QStringLiteral("Build quick")).size(), 3);
     }
 };
 

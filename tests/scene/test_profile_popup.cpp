@@ -167,6 +167,7 @@ private slots:
         harness->release(elsewhere);
         QVERIFY(!editor->isVisible());
         QCOMPARE(shown().at(1).name, QStringLiteral("Arena"));
+        QVERIFY(item(QStringLiteral("profileNameHint"))->isVisible());
     }
 
     void switchingResendsOnCloseAndTheSameProfileChangesNothing()

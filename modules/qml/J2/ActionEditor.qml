@@ -1,4 +1,5 @@
 import QtQuick
+import "names.js" as Names
 import "../common"
 import "keyCodes.js" as KeyCodes
 
@@ -44,8 +45,9 @@ DialogPanel {
 
     function libraryIndex(name) { return 0 }
     function libraryType(name) { return 0 }
-    function libraryCreate(name, index) {}
-    function libraryRename(oldName, newName) {}
+    // Both answer whether the library took the name (a name it cannot store as a file is refused).
+    function libraryCreate(name, index) { return true }
+    function libraryRename(oldName, newName) { return true }
     function libraryDelete(name) {}
     function librarySetIndex(name, index) {}
     function libraryLines(name) { return [] }
@@ -108,6 +110,12 @@ DialogPanel {
             contextMenuModel.append({ command: command })
     }
 
+    function showNameHint(text) {
+        nameHint.text = text
+        nameHint.visible = true
+        nameHintTimer.restart()
+    }
+
     function allNames() {
         var names = []
         for (var i = 0; i < macros.count; ++i)
@@ -140,18 +148,29 @@ DialogPanel {
             ++number
         var name = newNamePrefix + number
         var count = macros.count
+        // Nothing new is shown unless the library could make its file.
+        if (!libraryCreate(name, count)) {
+            showNameHint(Names.notStoredText)
+            return
+        }
         macros.append({ macroName: name, no: count, macroType: 0 })
         currentMacro = macros.count - 1
-        libraryCreate(name, count)
         loadActions()
         ui_View.updataNameList(nameListType, allNames())
     }
 
+    // A refused rename keeps the old name everywhere and says why.
     function renameMacro(index, newName) {
         var oldName = macros.get(index).macroName
-        if (newName === "" || allNames().indexOf(newName) >= 0)
+        if (newName === oldName)
             return
-        libraryRename(oldName, newName)
+        var problem = Names.problem(newName, allNames())
+        if (problem === "" && !libraryRename(oldName, newName))
+            problem = Names.notStoredText
+        if (problem !== "") {
+            showNameHint(problem)
+            return
+        }
         macros.setProperty(index, "macroName", newName)
         ui_View.updataNameList(nameListType, allNames())
         afterRename(oldName, newName)
@@ -427,6 +446,8 @@ DialogPanel {
             font.family: mainIten.fontFamily
             font.pixelSize: mainIten.fontNormalSize
             maximumLength: 40
+            // Characters no file name may hold are refused as they are typed.
+            validator: RegularExpressionValidator { regularExpression: Names.allowedPattern }
             function commit() {
                 var index = editor.editingMacro
                 editor.editingMacro = -1
@@ -441,6 +462,23 @@ DialogPanel {
                 forceActiveFocus()
             }
             onAccepted: commit()
+        }
+        Text {
+            id: nameHint
+            objectName: editor.partName("nameHint")
+            x: 8
+            y: macroView.height - height - 4
+            width: 150
+            visible: false
+            wrapMode: Text.WordWrap
+            color: "#e05050"
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+            Timer {
+                id: nameHintTimer
+                interval: 4000
+                onTriggered: nameHint.visible = false
+            }
         }
     }
     Row {

@@ -40,8 +40,8 @@ ActionEditor {
 
     function libraryIndex(name) { return ui_View.loadGunIndex(name) }
     function libraryType(name) { return ui_View.loadGunType(name) }
-    function libraryCreate(name, index) { ui_View.createGunIni(name, index) }
-    function libraryRename(oldName, newName) { ui_View.modifyGunName(oldName, newName) }
+    function libraryCreate(name, index) { return ui_View.createGunIni(name, index) === true }
+    function libraryRename(oldName, newName) { return ui_View.modifyGunName(oldName, newName) === true }
     function libraryDelete(name) { ui_View.deleteGunIni(name) }
     function librarySetIndex(name, index) { ui_View.setGunIndex(name, index) }
     function libraryLines(name) { return ui_View.loadGunIni(name) }

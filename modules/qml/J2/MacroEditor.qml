@@ -19,8 +19,8 @@ ActionEditor {
 
     function libraryIndex(name) { return ui_View.loadMacroIndex(name) }
     function libraryType(name) { return ui_View.loadMacroType(name) }
-    function libraryCreate(name, index) { ui_View.createMacroIni(name, index) }
-    function libraryRename(oldName, newName) { ui_View.modifyMacroName(oldName, newName) }
+    function libraryCreate(name, index) { return ui_View.createMacroIni(name, index) === true }
+    function libraryRename(oldName, newName) { return ui_View.modifyMacroName(oldName, newName) === true }
     function libraryDelete(name) { ui_View.deleteMacroIni(name) }
     function librarySetIndex(name, index) { ui_View.setMacroIndex(name, index) }
     function libraryLines(name) { return ui_View.loadMacroIni(name) }

@@ -1,4 +1,5 @@
 import QtQuick
+import "names.js" as Names
 import "profiles.js" as Profiles
 
 // The user's named profiles: choose the active one, create, copy, rename, delete, load and save them.
@@ -90,12 +91,18 @@ Image {
         editIndex = index
     }
 
-    // Ends a rename: the new name is kept only when no other profile has it.
+    // Ends a rename: the new name is kept only when no other profile has it; a refused one says why.
     function endRename(name) {
         var index = editIndex
         editIndex = -1
-        if (index < 0 || !Profiles.renameAllowed(entries, index, name))
+        if (index < 0 || name === entries[index].profileName)
             return
+        if (!Profiles.renameAllowed(entries, index, name)) {
+            nameHint.text = String(name).trim().length === 0 ? Names.emptyText : Names.takenText
+            nameHint.visible = true
+            nameHintTimer.restart()
+            return
+        }
         var copy = entries.slice()
         copy[index] = { profileName: name.trim(), profileNo: copy[index].profileNo }
         entries = copy
@@ -234,6 +241,23 @@ Image {
             forceActiveFocus()
         }
         onAccepted: commit()
+    }
+    Text {
+        id: nameHint
+        objectName: "profileNameHint"
+        x: 24
+        y: list.y + list.height + 4
+        width: 230
+        visible: false
+        wrapMode: Text.WordWrap
+        color: "#e05050"
+        font.family: mainIten.fontFamily
+        font.pixelSize: mainIten.fontNormalSize
+        Timer {
+            id: nameHintTimer
+            interval: 4000
+            onTriggered: nameHint.visible = false
+        }
     }
 
     Repeater {
