@@ -20,7 +20,26 @@ constexpr int kDefaultColorMaxStage = 8;
 
 AppConfig::AppConfig(const QString& path, const QString& factory)
     : factoryPath(factory), settings(std::make_unique<QSettings>(path, QSettings::IniFormat))
-{}
+{
+    // A configuration that cannot be read would start without a title and with another language's labels:
+    // the factory configuration is what the user expects instead.
+    const bool missing = !QFile::exists(path);
+    if (!QFile::exists(factoryPath) ||
+        (!missing && settings->status() != QSettings::FormatError && !settings->allKeys().isEmpty()))
+        return;
+    settings.reset();
+    if (replaceWithCopy(factoryPath, path))
+        reportReplacedFile(path, missing ? QStringLiteral("missing") : QStringLiteral("unreadable"));
+    settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+QVariant AppConfig::valueOrFactory(const QString& key) const
+{
+    const QVariant stored = settings->value(key);
+    if (!stored.toStringList().join(QString()).trimmed().isEmpty())
+        return stored;
+    return QSettings(factoryPath, QSettings::IniFormat).value(key);
+}
 
 void AppConfig::saveApConfig(const QVariantList& apConfigs)
 {
@@ -46,7 +65,7 @@ QVariantList AppConfig::loadDeviceApConfig() const
 
 QVariant AppConfig::getLang() const
 {
-    return settings->value(kLanguageKey);
+    return valueOrFactory(kLanguageKey);
 }
 
 QVariant AppConfig::getProfile() const
@@ -79,15 +98,16 @@ void AppConfig::resetApconfig()
 
 QStringList AppConfig::productNames() const
 {
-    return settings->value(kProductNameKey).toStringList();
+    return valueOrFactory(kProductNameKey).toStringList();
 }
 
 QString AppConfig::secrecyCode(int deviceIndex) const
 {
-    return settings->value(kSecrecyCodePrefix + QString::number(deviceIndex), kDefaultSecrecyCode).toString();
+    const QVariant code = valueOrFactory(kSecrecyCodePrefix + QString::number(deviceIndex));
+    return code.isValid() ? code.toString() : kDefaultSecrecyCode;
 }
 
 QString AppConfig::windowTitle() const
 {
-    return settings->value(kNameKey, QString()).toString();
+    return valueOrFactory(kNameKey).toString();
 }

@@ -38,6 +38,8 @@ public:
 private:
     // The handle for a write, opened again when an earlier write failed.
     QSettings& handle();
+    // A key the user's file lacks or leaves empty reads as the factory file has it.
+    QVariant valueOrFactory(const QString& key) const;
 
     QString factoryPath;
     std::unique_ptr<QSettings> settings;

@@ -146,7 +146,8 @@ int DeviceBridge::ui_83H_GetReportRate()
         return rate;
     }
     case kMouseEntry:
-        return currentProfile().value(kReportRateKey, 0).toInt();
+        // The polling interval in ms the page can show: 1, 2, 4 or 8.
+        return profiles.loadedChoice(kReportRateKey, {1, 2, 4, 8});
     default:
         return 0; // the device table has no other entries
     }

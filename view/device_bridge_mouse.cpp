@@ -21,6 +21,14 @@ const QString kDpiKey = QStringLiteral("sensor/dpi_J2");
 const QString kDpiSelectKey = QStringLiteral("sensor/dpi_Select");
 const QString kAngleSnapKey = QStringLiteral("sensor/angleSnap");
 const QString kGestureKey = QStringLiteral("sensor/gestrueValue");
+
+// What the pages' controls can show: DPI 200 to 16400 in hundreds (default 10800), stage flags on or off
+// (default on), angle snapping on or off, gesture correction steps 0 to 4.
+constexpr ProfileStore::Range kDpiRange{200, 16400, 10800, 100};
+constexpr int kEighthDpiEntry = 250;
+constexpr ProfileStore::Range kStageFlagRange{0, 1, 1};
+constexpr ProfileStore::Range kAngleSnapRange{0, 1, 0};
+constexpr ProfileStore::Range kGestureRange{0, 4, 0};
 const QString kLedEffectKey = QStringLiteral("color_J2/ledEffect");
 const QString kStageColourPrefix = QStringLiteral("color_J2/type");
 const QString kButtonPrefix = QStringLiteral("keydefine_J2/");
@@ -92,7 +100,9 @@ void DeviceBridge::ui_SetDPISet(uchar /*dpiStage*/, const QVariantList& src16,
 
 QVariantList DeviceBridge::ui_91H_GetDPISet()
 {
-    const QVariantList values = storedList(currentProfile(), kDpiKey);
+    // Seven stages of the page's slider range, then the fixed eighth entry the page always stores.
+    QVariantList values = profiles.loadedNumbers(kDpiKey, pb::kDpiStages - 1, kDpiRange);
+    values.append(kEighthDpiEntry);
     refreshDpiValues(values);
     return values;
 }
@@ -112,7 +122,7 @@ void DeviceBridge::ui_SetDPISelect(const QVariantList& valueForIndex)
 
 QVariantList DeviceBridge::ui_91H_GetDPISelect()
 {
-    return storedList(currentProfile(), kDpiSelectKey);
+    return profiles.loadedNumbers(kDpiSelectKey, pb::kDpiStages, kStageFlagRange);
 }
 
 uchar DeviceBridge::ui_91H_SyncDPI()
@@ -140,8 +150,8 @@ void DeviceBridge::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
 
 QVariantList DeviceBridge::ui_GetAngleSnap()
 {
-    const QSettings& profile = currentProfile();
-    return {profile.value(kAngleSnapKey), profile.value(kGestureKey)};
+    return {profiles.loadedNumber(kAngleSnapKey, kAngleSnapRange),
+            profiles.loadedNumber(kGestureKey, kGestureRange)};
 }
 
 void DeviceBridge::ui_SetXYSensitive(const QVariant& par0, const QVariant& par1)

@@ -37,6 +37,10 @@ std::optional<uint> doubleClickMilliseconds(uint pageValue)
 
 // Bit 6 of the function option's first option byte swaps the scroll-wheel buttons.
 constexpr uchar kScrollSwapBit = 0x40;
+// The dials' steps 0 to 11 (default 5) and the scroll lines a notch: 1 to 100, or 1000 for one screen.
+constexpr ProfileStore::Range kDialRange{0, 11, 5};
+constexpr int kMaxScrollLines = 100;
+constexpr int kOneScreen = 1000;
 
 } // namespace
 
@@ -44,11 +48,6 @@ PointerBridge::PointerBridge(ProfileStore& profileStore, j2::platform::PointerSe
                              Hid_Thread& device)
     : profiles(profileStore), system(systemSettings), hid(device)
 {}
-
-uint PointerBridge::storedValue(const QString& key)
-{
-    return profiles.current().value(key, 0u).toUInt();
-}
 
 void PointerBridge::record(const QString& key, const QVariant& value)
 {
@@ -64,7 +63,7 @@ void PointerBridge::setCursorSpeed(uint cursorSpeed)
 
 uint PointerBridge::getCursorSpeed()
 {
-    return storedValue(kCursorSpeedKey);
+    return uint(profiles.loadedNumber(kCursorSpeedKey, kDialRange));
 }
 
 void PointerBridge::setDoubleClickSpeed(uint speed)
@@ -77,7 +76,7 @@ void PointerBridge::setDoubleClickSpeed(uint speed)
 
 uint PointerBridge::getDoubleClickSpeed()
 {
-    return storedValue(kDoubleClickSpeedKey);
+    return uint(profiles.loadedNumber(kDoubleClickSpeedKey, kDialRange));
 }
 
 void PointerBridge::setVerticalScrollLines(uint lines)
@@ -89,7 +88,9 @@ void PointerBridge::setVerticalScrollLines(uint lines)
 
 uint PointerBridge::getVerticalScrollLines()
 {
-    return storedValue(kScrollLinesKey);
+    // 1 to 100 lines a notch, or one screen (1000).
+    const int lines = profiles.loadedNumber(kScrollLinesKey, {1, kOneScreen, 3});
+    return uint(lines > kMaxScrollLines && lines != kOneScreen ? kMaxScrollLines : lines);
 }
 
 void PointerBridge::setAcceleration(bool acceleration)

@@ -36,7 +36,6 @@ public:
     bool getScrollPinSwap();
 
 private:
-    uint storedValue(const QString& key);
     void record(const QString& key, const QVariant& value);
 
     ProfileStore& profiles;

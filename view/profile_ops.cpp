@@ -117,7 +117,8 @@ QVariantList ProfileStore::getGunKeydefine(const QVariant& keyMatrixIndex, const
 
 QVariant ProfileStore::getXYSensitive(const QVariant& index)
 {
-    return current().value(kSensitivityPrefix + index.toString(), kDefaultSensitivity);
+    // The page's ten steps, 0 to 9.
+    return loadedNumber(kSensitivityPrefix + index.toString(), {0, 9, kDefaultSensitivity});
 }
 
 void ProfileStore::setXYSensitive(const QVariant& index, const QVariant& xyData)

@@ -11,6 +11,27 @@ ProfileStore::ProfileStore(const QString& settingFolder, FileDialogs* fileDialog
 {
     for (int i = 0; i < kSlots; ++i)
         handles[std::size_t(i)] = std::make_unique<QSettings>(slotFile(i), QSettings::IniFormat);
+    for (int i = 0; i < kSlots; ++i)
+        replaceUnreadable(i);
+}
+
+void ProfileStore::replaceUnreadable(int index)
+{
+    // Without a factory profile an unreadable one reads all defaults, which is all there is to give.
+    if (!QFile::exists(factoryFile()))
+        return;
+    QSettings& handle = *handles[std::size_t(index)];
+    QString reason;
+    if (!QFile::exists(slotFile(index)))
+        reason = QStringLiteral("missing");
+    else if (handle.status() == QSettings::FormatError || handle.allKeys().isEmpty())
+        reason = QStringLiteral("unreadable");
+    else
+        return;
+    // Every button "Deactivated" and every stage at the slider's default would reach the mouse with the
+    // next Save: the factory profile is what the user expects instead.
+    if (replaceSlot(index, factoryFile()))
+        reportReplacedFile(slotFile(index), reason);
 }
 
 QString ProfileStore::slotFile(int index) const
@@ -49,9 +70,11 @@ bool ProfileStore::replaceSlot(int index, const QString& source)
     if (index < 0 || index >= kSlots)
         return false;
     const QString file = slotFile(index);
-    // The source may be another slot: what its handle holds must be on disk before the copy.
-    for (auto& handle : handles)
-        syncChecked(*handle);
+    // The source may be another slot: what its handle holds must be on disk before the copy. The slot being
+    // replaced is not written: its content is about to go (and may be a file that cannot be read).
+    for (int other = 0; other < kSlots; ++other)
+        if (other != index)
+            syncChecked(*handles[std::size_t(other)]);
     if (source == file)
         return true;
     handles[std::size_t(index)].reset();

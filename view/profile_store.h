@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 class ProfileStore
@@ -34,6 +35,7 @@ public:
     // it with the file's name and writes it with the next write that succeeds.
     QSettings& slot(int index);
     QSettings& current() { return slot(currentIndex); }
+    const QSettings& current() const { return *handles[std::size_t(currentIndex)]; }
     int currentProfile() const { return currentIndex; }
     void setCurrentProfile(int index);
     QString slotFile(int index) const;
@@ -51,6 +53,23 @@ public:
     // ---- factory values for a page ----
     QVariantList loadDefaultProfile(uchar uiPageId) const;
 
+    // ---- values as a page may show them ----
+    // A hand-edited or damaged file must not put a value on a page that its control cannot show (or send):
+    // each value is the current profile's, else the factory profile's, else `fallback`, kept within
+    // [low, high] and on a multiple of `step` above `low`.
+    struct Range
+    {
+        int low;
+        int high;
+        int fallback;
+        int step = 1;
+    };
+    int loadedNumber(const QString& key, Range range) const;
+    // `count` entries of a stored list, each as loadedNumber takes it from the same place in the lists.
+    QVariantList loadedNumbers(const QString& key, int count, Range range) const;
+    // A value that must be one of `allowed` (the first is the fallback when neither file has one).
+    int loadedChoice(const QString& key, std::initializer_list<int> allowed) const;
+
     // ---- whole files ----
     bool loadProfile(int profile);
     void saveProfile(int profile);
@@ -65,6 +84,8 @@ private:
     // Closes slot `index`, replaces its file with a copy of `source` and opens it again. When the source
     // cannot be copied the slot keeps its file and the result is false.
     bool replaceSlot(int index, const QString& source);
+    // A slot whose file is missing or cannot be read gets a copy of the factory profile.
+    void replaceUnreadable(int index);
 
     QString folder;
     QString factoryFolder;

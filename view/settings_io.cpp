@@ -8,11 +8,12 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
-#include <atomic>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -24,13 +25,21 @@ constexpr qsizetype kMaxFileNameBytes = 255;
 // A probe for "is there room": at least this much, or the file's own size when it is larger.
 constexpr qint64 kProbeBytes = 4096;
 
+// Each kind of problem is shown once per run.
+enum class NoticeKind
+{
+    WriteFailure,
+    ReplacedFile,
+};
+constexpr std::size_t kNoticeKinds = 2;
+
 struct WriteFailureNotice
 {
     std::mutex lock;
     std::function<void(const QString&)> sink;
-    bool shown = false;
-    // A failure before anyone listens (while the settings root is prepared) waits for the first sink.
-    QString pending;
+    std::array<bool, kNoticeKinds> shown{};
+    // What happened before anyone listened (while the settings root is prepared) waits for the first sink.
+    std::vector<std::pair<NoticeKind, QString>> pending;
 };
 
 WriteFailureNotice& notice()
@@ -39,9 +48,31 @@ WriteFailureNotice& notice()
     return instance;
 }
 
+const QString kReplacedText = QStringLiteral("Settings could not be read, the factory settings are used: ");
+
 QString systemText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void showOnce(NoticeKind kind, const QString& text)
+{
+    qWarning().noquote() << text;
+    WriteFailureNotice& state = notice();
+    std::function<void(const QString&)> sink;
+    {
+        const std::lock_guard guard(state.lock);
+        bool& shown = state.shown[std::size_t(kind)];
+        if (shown)
+            return;
+        shown = true;
+        if (!state.sink) {
+            state.pending.emplace_back(kind, text);
+            return;
+        }
+        sink = state.sink;
+    }
+    sink(text);
 }
 
 } // namespace
@@ -49,37 +80,31 @@ QString systemText(int error)
 void setWriteFailureNotice(std::function<void(const QString& text)> sink)
 {
     WriteFailureNotice& state = notice();
-    QString waiting;
+    std::vector<std::pair<NoticeKind, QString>> waiting;
     {
         const std::lock_guard guard(state.lock);
         state.sink = sink;
-        waiting = sink ? std::exchange(state.pending, QString()) : QString();
+        if (sink)
+            waiting = state.pending;
         state.pending.clear();
-        state.shown = !waiting.isEmpty();
+        state.shown.fill(false);
+        for (const auto& [kind, text] : waiting)
+            state.shown[std::size_t(kind)] = true;
     }
-    if (!waiting.isEmpty())
-        sink(waiting);
+    for (const auto& [kind, text] : waiting)
+        sink(text);
 }
 
 void reportWriteFailure(const QString& path, const QString& reason)
 {
-    const QString text = QStringLiteral("Settings could not be saved: ") + QDir::toNativeSeparators(path) +
-                         QStringLiteral(": ") + reason;
-    qWarning().noquote() << text;
-    WriteFailureNotice& state = notice();
-    std::function<void(const QString&)> sink;
-    {
-        const std::lock_guard guard(state.lock);
-        if (state.shown || !state.pending.isEmpty())
-            return;
-        if (!state.sink) {
-            state.pending = text;
-            return;
-        }
-        state.shown = true;
-        sink = state.sink;
-    }
-    sink(text);
+    showOnce(NoticeKind::WriteFailure, QStringLiteral("Settings could not be saved: ") +
+                                           QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+}
+
+void reportReplacedFile(const QString& path, const QString& reason)
+{
+    showOnce(NoticeKind::ReplacedFile, kReplacedText + QDir::toNativeSeparators(path) + QStringLiteral(" (") +
+                                           reason + QLatin1Char(')'));
 }
 
 QString writeFailureReason(const QString& path)

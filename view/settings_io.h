@@ -24,6 +24,10 @@ bool writeThrough(QSettings& settings, const QString& key, const QVariant& value
 // through the notice sink: one notice, not one per value.
 void reportWriteFailure(const QString& path, const QString& reason);
 
+// Logs a settings file that could not be read and was replaced by its factory copy, and tells the user the
+// first time in the run.
+void reportReplacedFile(const QString& path, const QString& reason);
+
 // Where the once-per-run notice goes ("Settings could not be saved: <path>: <reason>"). A failure before
 // any sink is set is handed to the first one. Setting a sink starts a new run: its first failure is shown
 // again. An empty function shows nothing and forgets what was waiting.

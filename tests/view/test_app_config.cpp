@@ -1,4 +1,5 @@
 #include "app_config.h"
+#include "settings_io.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -68,6 +69,31 @@ private slots:
         QCOMPARE(config.secrecyCode(0), QStringLiteral("260417"));
         QCOMPARE(config.secrecyCode(1), QStringLiteral("260417"));
         QVERIFY(config.productNames().isEmpty());
+    }
+
+    // A configuration that cannot be read (or lacks its title) must not start an untitled window in
+    // another language: the factory configuration fills in, and the user is told once.
+    void damagedFileFallsBackToTheFactoryCopy_data()
+    {
+        QTest::addColumn<QByteArray>("damaged");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("garbage") << QByteArray("\xff\xfe[\x01 =\x80\n[[\x00") << true;
+        QTest::newRow("title and language emptied") << QByteArray("[common]\nname=\nlanguage= \n") << false;
+    }
+    void damagedFileFallsBackToTheFactoryCopy()
+    {
+        QFETCH(QByteArray, damaged);
+        QFETCH(bool, replaced);
+        QStringList notices;
+        setWriteFailureNotice([&notices](const QString& text) { notices.append(text); });
+        writeFile(factory(), "[common]\nlanguage=English\nname=J2 Title\nproduct_name=Keyboard, Mouse\n");
+        writeFile(live(), damaged);
+        AppConfig config(live(), factory());
+        QCOMPARE(config.windowTitle(), QStringLiteral("J2 Title"));
+        QCOMPARE(config.getLang().toString(), QStringLiteral("English"));
+        QCOMPARE(config.productNames(), (QStringList{QStringLiteral("Keyboard"), QStringLiteral("Mouse")}));
+        QCOMPARE(notices.size(), replaced ? 1 : 0);
+        setWriteFailureNotice({});
     }
 
     void storedValues()

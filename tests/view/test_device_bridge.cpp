@@ -62,7 +62,16 @@ struct BlockRow
     std::function<QVariantList(DeviceBridge&)> readBack;
     QList<int> stored{};
     bool wholeImage = false; // the patches reach blocks 5-7 of the image too, without a write
+    // What the page reads back when it differs from what was stored: a value its control cannot show is
+    // replaced (by the default here, as the test has no factory profile).
+    QList<int> shown{};
 };
+
+BlockRow showing(BlockRow row, const QList<int>& shown)
+{
+    row.shown = shown;
+    return row;
+}
 
 // Stage `stage` gets `code`, the other stages code 7 (800 DPI).
 BlockRow dpiRow(const char* name, int stage, int code, int stored, bool halved)
@@ -137,10 +146,10 @@ const std::vector<BlockRow>& blockRows()
         dpiRow("DPI code 120, halved", 3, 120, 60, true),
         dpiRow("DPI code 255, halved", 7, 255, 127, true),
         selectRow("stages, seven of eight", {1, 1, 1, 1, 1, 1, 1, 0}, 0x7F),
-        selectRow("stages, short list", {0, 2, 0, -1}, 0x0A),
-        angleRow("angle snap on, step off the table", 1, 5, -1),
+        showing(selectRow("stages, short list", {0, 2, 0, -1}, 0x0A), {0, 1, 0, 0, 1, 1, 1, 1}),
+        showing(angleRow("angle snap on, step off the table", 1, 5, -1), {1, 4}),
         angleRow("angle snap off, -30", 0, 0, 0xE2),
-        angleRow("angle snap on, -10", 2, 1, 0xF6),
+        showing(angleRow("angle snap on, -10", 2, 1, 0xF6), {1, 1}),
         angleRow("angle snap off, 0", 0, 2, 0x00),
         angleRow("angle snap on, +15", 1, 3, 0x0F),
         angleRow("angle snap on, +30", 1, 4, 0x1E),
@@ -222,7 +231,7 @@ private slots:
         QCOMPARE(rig.device.mouse->busyViolations(), 0);
         // The profile keeps the page's values, and every block as it went out.
         if (r.readBack)
-            QCOMPARE(ints(r.readBack(rig.bridge)), r.stored);
+            QCOMPARE(ints(r.readBack(rig.bridge)), r.shown.isEmpty() ? r.stored : r.shown);
         for (const int n : r.blocks)
             QCOMPARE(rig.storedInts(QStringLiteral("profileData/%1").arg(n)), onDevice(rig, n));
     }
@@ -385,7 +394,7 @@ private slots:
     {
         BridgeRig rig;
         rig.device.mouse->clearWireLog();
-        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 0);
+        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 1); // none stored: the page's default, 1000 Hz
         rig.profiles.current().setValue(QStringLiteral("sensor/reportRate_J2"), 4);
         QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 4);
         QVERIFY(rig.device.mouse->wireLog().empty());
@@ -407,15 +416,34 @@ private slots:
         QCOMPARE(int(rig.device.mouse->state().currentProfile), 2);
     }
 
+    // Damaged values are shown within their controls' ranges; what cannot be read is the factory's.
+    void damagedValuesAreShownWithinRange()
+    {
+        BridgeRig rig;
+        QSettings factory(rig.folder.filePath(QStringLiteral("pD.bin")), QSettings::IniFormat);
+        factory.setValue(QStringLiteral("sensor/dpi_J2"), QStringList{"400", "800", "1600", "2400"});
+        factory.setValue(QStringLiteral("sensor/gestrueValue"), 2);
+        factory.sync();
+        QSettings& profile = rig.profiles.current();
+        profile.setValue(QStringLiteral("sensor/dpi_J2"), QStringList{"99999999", "-5", "abc", "1234"});
+        profile.setValue(QStringLiteral("sensor/reportRate_J2"), 3);
+        profile.setValue(QStringLiteral("sensor/angleSnap"), QStringLiteral("x"));
+        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISet()),
+                 (QList<int>{16400, 200, 1600, 1200, 10800, 10800, 10800, 250}));
+        QCOMPARE(ints(rig.bridge.ui_GetAngleSnap()), (QList<int>{0, 2}));
+        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 1);
+        QCOMPARE(dpiValues[0].load(), 16400u);
+    }
+
     void emptyProfileReadsDefaults()
     {
         BridgeRig rig;
         rig.device.mouse->clearWireLog();
-        const QVariantList snap = rig.bridge.ui_GetAngleSnap();
-        QCOMPARE(snap.size(), 2);
-        QVERIFY(!snap[0].isValid() && !snap[1].isValid());
-        QVERIFY(rig.bridge.ui_91H_GetDPISet().isEmpty());
-        QVERIFY(rig.bridge.ui_91H_GetDPISelect().isEmpty());
+        // The controls' defaults, since there is no factory profile either.
+        QCOMPARE(ints(rig.bridge.ui_GetAngleSnap()), (QList<int>{0, 0}));
+        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISet()),
+                 (QList<int>{10800, 10800, 10800, 10800, 10800, 10800, 10800, 250}));
+        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISelect()), QList<int>(8, 1));
         QVERIFY(rig.bridge.ui_8DH_GetRGBLedEffect().isEmpty());
         QVERIFY(rig.bridge.ui_90H_GetLED8StageColor(1).isEmpty());
         QVERIFY(rig.device.mouse->wireLog().empty());

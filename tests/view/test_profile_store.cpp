@@ -1,4 +1,5 @@
 #include "profile_store.h"
+#include "settings_io.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,6 +107,39 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         device = 1;
         dialogs = ScriptedDialogs();
+    }
+
+    // A profile file that is missing or cannot be read starts as the factory profile, and the user is told
+    // once, rather than every button "Deactivated" and every stage at the slider's default.
+    void damagedProfileTakesTheFactoryProfile_data()
+    {
+        QTest::addColumn<QByteArray>("damaged");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("garbage") << QByteArray("\x01\xff[\x00\x80 garbage =\n\xfe\xfd[[");
+    }
+    void damagedProfileTakesTheFactoryProfile()
+    {
+        QFETCH(QByteArray, damaged);
+        QStringList notices;
+        setWriteFailureNotice([&notices](const QString& text) { notices.append(text); });
+        writeProfile(factoryPath(), {{QStringLiteral("sensor/reportRate_J2"), 4}});
+        writeProfile(slotPath(0), {{QStringLiteral("sensor/reportRate_J2"), 8}});
+        for (int index : {1, 2}) {
+            if (damaged.isNull())
+                QFile::remove(slotPath(index));
+            else
+                writeFile(slotPath(index), damaged);
+        }
+        auto store = makeStore(nullptr);
+        QCOMPARE(store->slot(0).value(QStringLiteral("sensor/reportRate_J2")).toInt(), 8);
+        for (int index : {1, 2}) {
+            QCOMPARE(store->slot(index).value(QStringLiteral("sensor/reportRate_J2")).toInt(), 4);
+            QCOMPARE(readFile(slotPath(index)), readFile(factoryPath()));
+        }
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices.first().contains(QStringLiteral("p2.bin")));
+        setWriteFailureNotice({});
     }
 
     void singleKeysOfTheCurrentProfile()
@@ -452,7 +486,7 @@ private slots:
         QVERIFY(QFile::copy(slotPath(0), copy + QStringLiteral("/p1.bin")));
         ProfileStore reread(copy);
         QCOMPARE(reread.getMacroKey(1).toString(), name);
-        QCOMPARE(reread.getXYSensitive(axis).toString(), value);
+        QCOMPARE(reread.slot(0).value(QStringLiteral("XYSensitive/") + axis).toString(), value);
     }
 };
 
