@@ -17,6 +17,15 @@ QString lineKey(const QString& group, int line)
     return group + QLatin1Char('/') + QString::number(line);
 }
 
+// A line written without quotes ("3,MS-L", as hand-made and shipped files have it) reads back as a list:
+// it is the whole line all the same.
+QString lineText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
 } // namespace
 
 ActionFolder::ActionFolder(const QString& folderPath, const QString& group, const QVariant& absent)
@@ -74,7 +83,7 @@ QStringList ActionFolder::load(const QVariant& name) const
     QStringList lines;
     lines.reserve(total + 1);
     for (int i = 0; i < total; ++i)
-        lines.append(settings->value(lineKey(lineGroup, i), absentLine).toString());
+        lines.append(lineText(settings->value(lineKey(lineGroup, i), absentLine)));
     lines.append(settings->value(kRepeatKey, absentLine).toString());
     return lines;
 }

@@ -316,6 +316,7 @@ private slots:
     {
         openPage();
         harness->click(item(QStringLiteral("gunMacroNew")));
+        harness->click(item(QStringLiteral("gunMacroNew"))); // a gun after the deleted one
         closePage();
         assignGun(4, 1, 3);
         {
@@ -334,6 +335,14 @@ private slots:
         QCOMPARE(other->value(QStringLiteral("selectGun/1")).toInt(), 2);
         QCOMPARE(other->value(QStringLiteral("selectGunKey/1")).toInt(), -1);
         QCOMPARE(other->value(QStringLiteral("selectGun/2")).toInt(), 3);
+
+        // The dialog remembers its choice by name: the deleted gun is gone from it, so nothing is shown,
+        // highlighted or assigned (a position would now name another gun).
+        closePage();
+        gunCommand(4, 1, 0);
+        QCOMPARE(harness->value(QStringLiteral("macroKeyMain"), "shownName").toString(), QString());
+        harness->click(item(QStringLiteral("macroKeyOk")));
+        QCOMPARE(slotKeys(), (QList<int>{-1, -1, -1}));
     }
 
     // A gun too long for one slot spreads over the next ones with links; one too long for its five slots

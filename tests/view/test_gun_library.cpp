@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -82,6 +83,28 @@ private slots:
         QCOMPARE(library->loadGunIni("H").size(), 3);
         QVERIFY(library->deleteGunIni("H").toBool());
         QVERIFY(!library->deleteGunIni("H").toBool());
+    }
+
+    // The shipped guns, written by hand without quotes, load line by line as the page shows them.
+    void factoryGunsLoadWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"General", "Three fire", "Two fire"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void factoryGunsLoadWhole()
+    {
+        QFETCH(QString, name);
+        const QString shipped = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../modules/gun");
+        QVERIFY(QFile::copy(shipped + QLatin1Char('/') + name + QStringLiteral(".bin"), gunFile(name)));
+        const QStringList lines = library->loadGunIni(name);
+        const int total =
+            QSettings(gunFile(name), QSettings::IniFormat).value(QStringLiteral("config/total")).toInt();
+        QVERIFY(total > 0);
+        QCOMPARE(lines.size(), total + 1);
+        static const QRegularExpression actionLine(QStringLiteral("^[0-9]+,[^,]+$"));
+        for (const QString& line : lines.mid(0, total))
+            QVERIFY2(actionLine.match(line).hasMatch(), qPrintable(line));
     }
 
     void gunUseScansGroupGun()

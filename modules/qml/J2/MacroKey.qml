@@ -19,11 +19,12 @@ DialogPanel {
                                 "Macro runs endless loop\nuntil any button is pressed",
                                 "Macro runs endless loop\nuntil button is released", "OK", "Cancel", "Key",
                                 "Please assign a Key", ""]
-    // The name shown in the field; each list keeps its own selection between openings.
+    // The name shown in the field, which is what OK assigns. Each list keeps its own selection between
+    // openings, by name: after an entry is deleted or moved, a position would point at another one.
     property string shownName: ""
-    property int macroSelection: -1
-    property int gunSelection: -1
-    readonly property int listSelection: uiType === 1 ? gunSelection : macroSelection
+    property string macroSelection: ""
+    property string gunSelection: ""
+    readonly property string chosenName: uiType === 1 ? gunSelection : macroSelection
     readonly property var choices: uiType === 1 ? gunControlMain.macroListModel : macroEditorMain.macroListModel
 
     signal closeSure()
@@ -31,7 +32,7 @@ DialogPanel {
     function showUI() {
         // A gun plays while its button is held unless the user says otherwise.
         macroType = uiType === 1 ? 2 : 0
-        shownName = ""
+        shownName = selectedName()
         nameList.visible = false
         x = (mainIten.width - width) / 2
         y = (mainIten.height - height) / 2
@@ -43,15 +44,24 @@ DialogPanel {
         nameList.visible = false
     }
 
+    // The position of the chosen name in its list, -1 when it is no longer there.
+    function listSelection() {
+        for (var i = 0; i < choices.count; ++i) {
+            if (choices.get(i).macroName === chosenName)
+                return i
+        }
+        return -1
+    }
+
     function selectedName() {
-        return listSelection >= 0 && listSelection < choices.count ? choices.get(listSelection).macroName : ""
+        return listSelection() >= 0 ? chosenName : ""
     }
 
     function choose(index) {
         if (uiType === 1)
-            gunSelection = index
+            gunSelection = choices.get(index).macroName
         else
-            macroSelection = index
+            macroSelection = choices.get(index).macroName
         shownName = selectedName()
     }
 
@@ -64,7 +74,7 @@ DialogPanel {
             keyMatrixMain.refreashUI()
             macroEditorMain.sendMacro(key, name)
         } else if (name !== "" && uiType === 1 && keyMatrixMain.openGunKeyProc(key, gunIndex, macroType)) {
-            gunControlMain.setGunData(gunIndex, listSelection)
+            gunControlMain.setGunData(gunIndex, listSelection())
             gunControlMain.setGunMenuName()
             keyMatrixMain.initGunKeyShow()
             gunControlMain.sendGunMacro()
@@ -163,8 +173,8 @@ DialogPanel {
                     objectName: "macroNameChoice" + index
                     width: listView.width
                     height: 20
-                    color: index === dialog.listSelection ? "#b03b3b" : (choiceArea.containsMouse ? "#4f1717"
-                                                                                                   : "transparent")
+                    color: macroName === dialog.chosenName ? "#b03b3b" : (choiceArea.containsMouse ? "#4f1717"
+                                                                                                     : "transparent")
                     Text {
                         x: 8
                         anchors.verticalCenter: parent.verticalCenter
