@@ -168,7 +168,8 @@ private slots:
     {
         openPage();
         harness->click(item(QStringLiteral("gunMacroNew")));
-        // A cursor step through its dialog: typed X, Y set by dragging the marker to the pad's top edge.
+        // A cursor step through its dialog: typed X, Y set by dragging the marker to the pad's top edge,
+        // which is the most the cursor can move up: +127, which the stream sends as -127.
         menu(-1, 7);
         QQuickItem* dialog = item(QStringLiteral("gunInsertDialog"));
         QVERIFY(dialog->isVisible());
@@ -177,20 +178,20 @@ private slots:
         QQuickItem* pad = item(QStringLiteral("gunInsertPad"));
         harness->press(harness->windowPoint(pad, QPointF(pad->width() / 2, 0)));
         harness->release(harness->windowPoint(pad, QPointF(pad->width() / 2, 0)));
-        QCOMPARE(dialog->property("offsetY").toInt(), -127);
+        QCOMPARE(dialog->property("offsetY").toInt(), 127);
         dialog->setProperty("offsetX", 12);
         harness->screenshot(QStringLiteral("gun-cursor-dialog"));
         harness->click(item(QStringLiteral("gunInsertOk")));
-        QCOMPARE(actions(), (QList<Action>{{5, "12"}, {6, "-127"}}));
+        QCOMPARE(actions(), (QList<Action>{{5, "12"}, {6, "127"}}));
 
         // A click inserted at the X half goes after the whole step.
         menu(0, 1);
-        QCOMPARE(actions(), (QList<Action>{{5, "12"}, {6, "-127"}, {3, "MS-L"}, {4, "MS-L"}}));
+        QCOMPARE(actions(), (QList<Action>{{5, "12"}, {6, "127"}, {3, "MS-L"}, {4, "MS-L"}}));
         // A delay inserted at the Y half goes before the whole step.
         menu(1, 4);
         item(QStringLiteral("gunInsertDelay"))->setProperty("text", QStringLiteral("35"));
         harness->click(item(QStringLiteral("gunInsertOk")));
-        QCOMPARE(actions(), (QList<Action>{{0, "35"}, {5, "12"}, {6, "-127"}, {3, "MS-L"}, {4, "MS-L"}}));
+        QCOMPARE(actions(), (QList<Action>{{0, "35"}, {5, "12"}, {6, "127"}, {3, "MS-L"}, {4, "MS-L"}}));
 
         // The mouse dialog offers its five buttons; the key dialog names the next key pressed.
         menu(4, 6);
@@ -203,7 +204,7 @@ private slots:
         harness->click(item(QStringLiteral("gunInsertOk")));
         QVERIFY(!page()->property("isInsertting").toBool());
         harness->screenshot(QStringLiteral("gun-page"));
-        const QList<Action> expected{{0, "35"},   {1, "W"},    {2, "W"},     {5, "12"},   {6, "-127"},
+        const QList<Action> expected{{0, "35"},   {1, "W"},    {2, "W"},     {5, "12"},   {6, "127"},
                                      {3, "MS-L"}, {4, "MS-L"}, {3, "MS-B5"}, {4, "MS-B5"}};
         QCOMPARE(actions(), expected);
 

@@ -154,7 +154,9 @@ DialogPanel {
         }
     }
 
-    // The cursor step: typed, or set by dragging the marker over the pad (its centre is no motion).
+    // The cursor step: typed, or set by dragging the marker over the pad (its centre is no motion). The pad
+    // shows the motion the mouse will make: the stream negates Y, so a positive Y moves the cursor up and
+    // sits above the centre.
     Item {
         visible: dialog.kind === dialog.kCursor
         x: 20
@@ -197,13 +199,13 @@ DialogPanel {
                 radius: 4
                 color: "#fa6726"
                 x: (dialog.offsetX + 127) * pad.unitX - width / 2
-                y: (dialog.offsetY + 127) * pad.unitY - height / 2
+                y: (127 - dialog.offsetY) * pad.unitY - height / 2
             }
             MouseArea {
                 anchors.fill: parent
                 function follow(mouse) {
                     dialog.offsetX = dialog.clampOffset(Math.round(mouse.x / pad.unitX) - 127)
-                    dialog.offsetY = dialog.clampOffset(Math.round(mouse.y / pad.unitY) - 127)
+                    dialog.offsetY = dialog.clampOffset(127 - Math.round(mouse.y / pad.unitY))
                 }
                 onPressed: function (mouse) { follow(mouse) }
                 onPositionChanged: function (mouse) { follow(mouse) }
