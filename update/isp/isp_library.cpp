@@ -80,7 +80,7 @@ int IspLibrary::LoadProgdata(const std::uint8_t* image, std::uint32_t length, st
 {
     if (length > kFlashSize)
         return kImageTooLong;
-    if (!impl_->image.load(image, length))
+    if (length == 0 || !impl_->image.load(image, length))
         return kBadArgument;
     store(loadedLength, length);
     store(startValue, kStartValue);
