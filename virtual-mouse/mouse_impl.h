@@ -125,7 +125,7 @@ struct VirtualMouse::Impl
     int delayCount = 0;
     int delayMs = 0;
     int unplugAfterBulk = 0; // 0: no unplug planned
-    int failErases = 0;
+    boot::StepFailures failSteps{};
 
     int busyViolations = 0;
     int checksumErrors = 0;

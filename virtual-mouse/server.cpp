@@ -341,6 +341,16 @@ bool Server::Impl::answer(Op op, net::Reader& in, net::Writer& out, Connection& 
     case Op::FailNextErases:
         mouse.failNextErases(in.i32());
         break;
+    case Op::FailNextSteps: {
+        const std::int32_t step = in.i32();
+        const std::int32_t count = in.i32();
+        if (step < 0 || step >= std::int32_t(BootloaderStep::Count)) {
+            out.i32(-1);
+            return true;
+        }
+        mouse.failNextSteps(BootloaderStep(step), count);
+        break;
+    }
     case Op::EnterBootloader:
         mouse.enterBootloader();
         break;

@@ -48,6 +48,17 @@ constexpr int kColorSlots = 32;
 constexpr int kKeyTables = 8; // key matrices 1..8; the host writes table 1 as 0 and reads it back as 1
 constexpr int kDpiStages = 8;
 
+// The bootloader steps whose failure a test can inject; each fails with the status the protocol gives it.
+enum class BootloaderStep
+{
+    Erase,      // erase page: "erase failed", the page keeps its contents
+    BlankCheck, // blank check: "not blank" at address 0
+    Program,    // program data: "program failed", the chunk is not programmed and the window closes
+    Verify,     // verify page: "mismatch", the page counts as failed
+    Lock,       // lock: "lock failed", the image stays unsealed
+    Count
+};
+
 enum class Interface
 {
     Control,
@@ -172,8 +183,9 @@ public:
     void delayNextReplies(int delayMs, int count);
     // Unplug after `count` more bulk reports (either direction, bootloader reports included) have travelled.
     void unplugAfterBulkReports(int count);
-    // The next `count` bootloader erase requests fail (status "erase failed"), leaving their page as it was.
-    void failNextErases(int count);
+    // The next `count` bootloader requests of `step` fail (see BootloaderStep) and change nothing.
+    void failNextSteps(BootloaderStep step, int count);
+    void failNextErases(int count) { failNextSteps(BootloaderStep::Erase, count); }
     void clearFaults();
 
     // ---- observation ----
@@ -235,6 +247,7 @@ public:
     bool withholdNextBulk(int count, std::string* error = nullptr);
     bool delayNextReplies(int delayMs, int count, std::string* error = nullptr);
     bool unplugAfterBulkReports(int count, std::string* error = nullptr);
+    bool failNextSteps(BootloaderStep step, int count, std::string* error = nullptr);
     bool failNextErases(int count, std::string* error = nullptr);
     bool clearFaults(std::string* error = nullptr);
     bool enterBootloader(std::string* error = nullptr);

@@ -56,6 +56,8 @@ enum class Status : std::uint8_t
     Mismatch = 0x07,
     NotVerified = 0x08,
     Locked = 0x09,
+    ProgramFailed = 0x0A,
+    LockFailed = 0x0B,
 };
 
 // The bytes added as unsigned numbers, modulo 65536: the firmware checksum.
