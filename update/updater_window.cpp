@@ -266,7 +266,18 @@ void Widget::runBootloader()
     const int loaded = isp.LoadProgdata(reinterpret_cast<const std::uint8_t*>(firmware.image.constData()),
                                         std::uint32_t(firmware.image.size()), nullptr, nullptr, nullptr,
                                         nullptr, nullptr, nullptr);
-    if (connected + loaded != 0) {
+    if (connected != 0 || loaded != 0) {
+        failRun(nullptr);
+        return;
+    }
+    // A wrong image must never be written: nothing is erased before the bootloader names our device.
+    switch (bootloaderOwner()) {
+    case BootloaderOwner::FirmwareDevice:
+        break;
+    case BootloaderOwner::OtherDevice:
+        refuseDevice();
+        return;
+    case BootloaderOwner::Unknown:
         failRun(nullptr);
         return;
     }
@@ -328,6 +339,35 @@ void Widget::runBootloader()
     qDebug() << "Update Success";
     showStatus(kSuccess);
     setProgress(3 * pages + 2);
+}
+
+Widget::BootloaderOwner Widget::bootloaderOwner()
+{
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    const int result = isp.GetUserProgramIds(&vendorId, &productId);
+    if (result != 0) {
+        qDebug() << "cannot ask the bootloader which device it belongs to, result" << result;
+        return BootloaderOwner::Unknown;
+    }
+    if (vendorId == firmware.vendorId && productId == firmware.productId)
+        return BootloaderOwner::FirmwareDevice;
+    qDebug().noquote() << QStringLiteral("data.bin is for %1:%2, but the bootloader belongs to %3:%4: not "
+                                         "programming it")
+                              .arg(firmware.vendorId, 4, 16, QLatin1Char('0'))
+                              .arg(firmware.productId, 4, 16, QLatin1Char('0'))
+                              .arg(vendorId, 4, 16, QLatin1Char('0'))
+                              .arg(productId, 4, 16, QLatin1Char('0'));
+    return BootloaderOwner::OtherDevice;
+}
+
+void Widget::refuseDevice()
+{
+    isp.DisConnectBootloader();
+    exitButton->setEnabled(true);
+    updateButton->setEnabled(false);
+    showStatus(kFail);
+    updateState = kNotReady;
 }
 
 void Widget::failRun(const char* error)

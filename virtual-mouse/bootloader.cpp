@@ -123,6 +123,14 @@ Status memoryInfo(const Arguments&, Context&, Values& values)
     return Status::Ok;
 }
 
+// The device the user program enumerates as: a host checks that its image is meant for it.
+Status userProgramIds(const Arguments&, Context&, Values& values)
+{
+    values.value0 = kVendorId;
+    values.value1 = kProductId;
+    return Status::Ok;
+}
+
 Status disconnect(const Arguments&, Context& context, Values&)
 {
     context.session = {};
@@ -253,10 +261,11 @@ Status switchToUser(const Arguments&, Context& context, Values& values)
     return status;
 }
 
-constexpr std::array<Row, 12> kOperations = {{
+constexpr std::array<Row, 13> kOperations = {{
     {Op::Hello, "Hello", false, hello},
     {Op::MemoryInfo, "MemoryInfo", true, memoryInfo},
     {Op::Disconnect, "Disconnect", true, disconnect},
+    {Op::UserProgramIds, "UserProgramIds", true, userProgramIds},
     {Op::ErasePage, "ErasePage", true, erasePage},
     {Op::BlankCheck, "BlankCheck", true, blankCheck},
     {Op::ProgramStart, "ProgramStart", true, programStart},

@@ -33,6 +33,7 @@ enum class Operation : std::uint8_t
     Hello = 0x01,
     MemoryInfo = 0x02,
     Disconnect = 0x03,
+    UserProgramIds = 0x04,
     ErasePage = 0x10,
     BlankCheck = 0x11,
     ProgramStart = 0x20,

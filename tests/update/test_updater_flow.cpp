@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -80,11 +81,11 @@ private:
         file.write(bytes);
     }
 
-    void writeGoodFirmware(quint8 key1 = 0x5A, quint8 key0 = 0xC3)
+    void writeGoodFirmware(quint8 key1 = 0x5A, quint8 key0 = 0xC3, quint16 productId = 0xa100)
     {
         j2::update::FirmwareImage firmware;
         firmware.vendorId = 0x04d9;
-        firmware.productId = 0xa100;
+        firmware.productId = productId;
         firmware.key1 = key1;
         firmware.key0 = key0;
         firmware.image = image;
@@ -254,6 +255,25 @@ private slots:
         QVERIFY(window->exitEnabled());
         QVERIFY(!window->updateEnabled());
         QCOMPARE(flashIn(*mouse), before); // the first page never erased, nothing else touched
+    }
+
+    // A data.bin for another device is never written, not even to a mouse waiting in its bootloader.
+    void firmwareForAnotherDeviceIsRefused()
+    {
+        writeGoodFirmware(0x5A, 0xC3, 0xa101);
+        j2::vm::VirtualMouse::Options options;
+        options.startInBootloader = true;
+        startMouse(options);
+        const QByteArray before = flashIn(*mouse);
+        startUpdater();
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("data.bin is for 04d9:a101, but the bootloader "
+                                                            "belongs to 04d9:a100"));
+        button(QStringLiteral("Update"))->click();
+        QVERIFY(!window->updateEnabled());
+        QVERIFY(window->exitEnabled());
+        QCOMPARE(window->updateState, -1);
+        QCOMPARE(flashIn(*mouse), before);
+        QCOMPARE(window->retryCount, 0);
     }
 
     void aFailedRunThatRecoversSucceeds()

@@ -160,6 +160,19 @@ int IspLibrary::ConnectToBootloader()
     return result;
 }
 
+int IspLibrary::GetUserProgramIds(std::uint16_t* vendorId, std::uint16_t* productId)
+{
+    if (!impl_->link)
+        return kNotConnected;
+    Reply reply;
+    const int result = impl_->call({Operation::UserProgramIds, 0, 0, {}}, &reply);
+    if (result != 0)
+        return result;
+    store(vendorId, reply.value0);
+    store(productId, reply.value1);
+    return 0;
+}
+
 int IspLibrary::EraseByPage(std::uint16_t page, int count, int flags)
 {
     if (!impl_->link)

@@ -103,6 +103,9 @@ public:
     // Finds the bootloader collection (vendor, product and the usage page/usage pair), opens it and says
     // hello. 0 = connected; a session already open is closed first.
     int ConnectToBootloader();
+    // The vendor and product id the connected bootloader's user program enumerates as: the device an image
+    // must be meant for. 0 = both filled.
+    int GetUserProgramIds(std::uint16_t* vendorId, std::uint16_t* productId);
     // Erases `count` pages from `page`; flags must be 0.
     int EraseByPage(std::uint16_t page, int count, int flags);
     // Mode 0: the whole flash reads erased. Other modes are refused.
