@@ -237,6 +237,9 @@ void Widget::runUserMode()
         QTimer::singleShot(kRetryDelayMs, Qt::PreciseTimer, this, &Widget::updateProc);
         return;
     }
+    // An automatic run skips the code query and keeps the scrambling of the mouse before. Another mouse may
+    // scramble differently and refuse the entry on its checksum: then its code is read after all.
+    bool codeRead = !autoStart;
     if (!autoStart) {
         if (!hid.readSecrecyCode())
             return;
@@ -250,9 +253,15 @@ void Widget::runUserMode()
         // The mouse re-enumerates as its bootloader; the device notification moves the flow on.
         if (hid.enterBootLoader(deviceIndex))
             return;
+        if (!codeRead)
+            codeRead = hid.readSecrecyCode();
         pause(kEntryRetryPauseMs);
     }
     pause(kEntryRetryPauseMs);
+    // The user may try again: an automatic run would otherwise leave the window waiting with Update off.
+    qDebug("enterBootLoader fail");
+    updateButton->setEnabled(true);
+    showStatus(kConnected);
 }
 
 void Widget::runBootloader()

@@ -312,9 +312,23 @@ private slots:
         QCOMPARE(flashIn(*mouse), flashOf(image));
     }
 
-    // After one success the next mouse plugged in is updated by itself, 3 s later, without asking its code.
+    // After one success the next mouse plugged in is updated by itself, 3 s later, without asking its code
+    // unless its entry is refused: a scrambling mouse after a plain one needs it. An entry that fails four
+    // times gives the Update button back.
+    void nextMouseIsUpdatedByItself_data()
+    {
+        QTest::addColumn<bool>("scrambling");
+        QTest::addColumn<int>("failedOpens");
+        QTest::addColumn<int>("codeQueries");
+        QTest::newRow("the same kind of mouse") << false << 0 << 0;
+        QTest::newRow("a scrambling mouse after a plain one") << true << 0 << 1;
+        QTest::newRow("a mouse that will not open") << false << 1000 << 1;
+    }
     void nextMouseIsUpdatedByItself()
     {
+        QFETCH(bool, scrambling);
+        QFETCH(int, failedOpens);
+        QFETCH(int, codeQueries);
         writeGoodFirmware();
         j2::vm::VirtualMouse::Options options;
         options.startInBootloader = true;
@@ -329,6 +343,7 @@ private slots:
         // Another mouse: the old firmware again.
         j2::vm::DeviceState fresh = mouse->state();
         fresh.firmware = j2::vm::FirmwareState::factory();
+        fresh.encode = scrambling;
         mouse->setState(fresh);
         mouse->clearWireLog();
         QElapsedTimer clock;
@@ -336,12 +351,24 @@ private slots:
         mouse->plug();
         QTRY_COMPARE(window->updateState, 1);
         QVERIFY(!window->updateEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Enter the bootloader mode..."),
-                                  kRunTimeoutMs);
-        QVERIFY(clock.elapsed() >= Widget::kAutoStartDelayMs - 100);
+        mouse->failNextOpens(failedOpens);
+        if (failedOpens == 0) {
+            QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Enter the bootloader mode..."),
+                                      kRunTimeoutMs);
+            QVERIFY(clock.elapsed() >= Widget::kAutoStartDelayMs - 100);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(window->updateEnabled(), kRunTimeoutMs);
+            QVERIFY(clock.elapsed() >= Widget::kAutoStartDelayMs - 100);
+            QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
+            QCOMPARE(window->updateState, 1);
+            mouse->clearFaults();
+            button(QStringLiteral("Update"))->click();
+        }
         QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Update Success!"), kRunTimeoutMs);
         QCOMPARE(flashIn(*mouse), flashOf(image));
-        QCOMPARE(secrecyQueries(*mouse), 0);
+        QCOMPARE(secrecyQueries(*mouse), codeQueries);
+        // The 0A and 8A of the one entry sent with the old mouse's scrambling.
+        QCOMPARE(mouse->checksumErrors(), scrambling ? 2 : 0);
     }
 };
 
