@@ -193,12 +193,16 @@ private slots:
     void userModeThenUpdate_data()
     {
         QTest::addColumn<bool>("scrambling");
-        QTest::newRow("plain mouse") << false;
-        QTest::newRow("scrambling mouse") << true;
+        QTest::addColumn<int>("failedOpens");
+        QTest::newRow("plain mouse") << false << 0;
+        QTest::newRow("scrambling mouse") << true << 0;
+        // The mouse is looked up again: one failed open must not leave Update doing nothing.
+        QTest::newRow("plain mouse, one failed open") << false << 1;
     }
     void userModeThenUpdate()
     {
         QFETCH(bool, scrambling);
+        QFETCH(int, failedOpens);
         writeGoodFirmware();
         j2::vm::VirtualMouse::Options options;
         options.encode = scrambling;
@@ -209,6 +213,7 @@ private slots:
         QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
         QVERIFY(window->updateEnabled());
 
+        mouse->failNextOpens(failedOpens);
         button(QStringLiteral("Update"))->click();
         QCOMPARE(secrecyQueries(*mouse), 1);
         QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Update Success!"), kRunTimeoutMs);
