@@ -147,6 +147,9 @@ private slots:
             << header + QByteArray(5, char(0xFF)) + QByteArray(20, '\0') << QStringLiteral("Mouse fw!");
         QTest::newRow("checksum wrong")
             << header + QByteArray::fromHex("04d9a1000000040000000001020304") << QStringLiteral("Mouse fw!");
+        // Its checksum (0000, an all-FF flash) would match: programming it would wipe the firmware.
+        QTest::newRow("empty image") << header + QByteArray::fromHex("04d9a10000000000000000")
+                                     << QStringLiteral("Mouse fw!");
     }
     void missingOrRefusedFileKeepsUpdateDisabled()
     {
