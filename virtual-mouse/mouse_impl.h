@@ -35,6 +35,7 @@ struct VirtualMouse::Impl
         const char* name;            // for the wire log
         Clock::time_point readyAt{}; // a late reply cannot be read before
         bool leaveAfterRead = false; // the bootloader's ok to a switch: leave once the host has it
+        bool held = false;           // a delay fault set readyAt; it stays late for every read that waits
     };
     struct PendingReply
     {
