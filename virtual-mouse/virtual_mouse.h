@@ -217,6 +217,9 @@ std::unique_ptr<hid::Backend> makeSocketBackend(const std::string& socketPath);
 class Server
 {
 public:
+    // Connections served at once (each holds a thread); a client beyond them is closed at once.
+    static constexpr std::size_t kMaxConnections = 64;
+
     Server(VirtualMouse& mouse, std::string socketPath);
     ~Server();
     Server(const Server&) = delete;
