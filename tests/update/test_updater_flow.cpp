@@ -18,6 +18,8 @@
 
 using j2::update::Widget;
 
+Q_DECLARE_METATYPE(j2::vm::BootloaderStep)
+
 namespace {
 
 constexpr int kPages = 128;
@@ -263,6 +265,37 @@ private slots:
         QVERIFY(window->exitEnabled());
         QVERIFY(!window->updateEnabled());
         QCOMPARE(flashIn(*mouse), before); // the first page never erased, nothing else touched
+    }
+
+    // Each step's failure ends the run with its own text, whatever the bootloader's status code; the run
+    // is retried later (not waited for here) and nothing is reported as success.
+    void failedStepIsNamed_data()
+    {
+        QTest::addColumn<j2::vm::BootloaderStep>("step");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("erase") << j2::vm::BootloaderStep::Erase << "Erase Error";
+        QTest::newRow("blank check") << j2::vm::BootloaderStep::BlankCheck << "BlankCheck Error";
+        QTest::newRow("program") << j2::vm::BootloaderStep::Program << "Program Error";
+        QTest::newRow("verify") << j2::vm::BootloaderStep::Verify << "Verify Error";
+        QTest::newRow("lock") << j2::vm::BootloaderStep::Lock << "Lock Error";
+    }
+    void failedStepIsNamed()
+    {
+        QFETCH(j2::vm::BootloaderStep, step);
+        QFETCH(QString, error);
+        writeGoodFirmware();
+        j2::vm::VirtualMouse::Options options;
+        options.startInBootloader = true;
+        startMouse(options);
+        startUpdater();
+        mouse->failNextSteps(step, 1);
+        QTest::ignoreMessage(QtDebugMsg, error.toLatin1().constData());
+        button(QStringLiteral("Update"))->click();
+        QCOMPARE(window->retryCount, 1);
+        QCOMPARE(window->updateState, 2);
+        QVERIFY(window->statusText() != QStringLiteral("Update Success!"));
+        QVERIFY(!mouse->state().firmware.locked);
+        QVERIFY(mouse->state().firmware.bootloaderMode);
     }
 
     // A data.bin for another device is never written, not even to a mouse waiting in its bootloader.

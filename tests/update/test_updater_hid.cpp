@@ -183,6 +183,21 @@ private slots:
         QVERIFY(rig.hid.deviceIsFree());
     }
 
+    // A device that answers the entry check without FF did not take the entry: here a scrambling mouse
+    // whose code was never asked for, so it refuses the plain 0A on its checksum.
+    void refusedEntryIsAFailure()
+    {
+        Rig rig(scrambling("260417"));
+        rig.findMouse();
+        QVERIFY(!rig.hid.enterBootLoader(UpdaterHid::kUserMode));
+        const auto reports = rig.featureReports();
+        QCOMPARE(reports.size(), std::size_t(3)); // 0A, 8A and the reply that says "not armed"
+        QCOMPARE(reports[2].kind, std::string("feature-get"));
+        QVERIFY(rig.hid.deviceIsFree());
+        QTest::qWait(1200); // longer than an armed mouse takes to switch
+        QCOMPARE(rig.hid.findDeviceIndex(), UpdaterHid::kUserMode);
+    }
+
     void alreadyInBootloader()
     {
         Rig rig;
