@@ -79,6 +79,8 @@ const char* refusalText(FirmwareRefusal refusal)
         return "file ends inside the fields before the image";
     case FirmwareRefusal::ImageBeyondEnd:
         return "image length beyond the end of the file";
+    case FirmwareRefusal::EmptyImage:
+        return "empty image";
     }
     return "unknown";
 }
@@ -112,6 +114,8 @@ FirmwareLoad parseFirmwareFile(const QByteArray& bytes)
     const quint32 length = bigEndian(body, kLengthOffset, kLengthBytes);
     if (length > quint32(body.size() - kImageOffset))
         return refuse(load, FirmwareRefusal::ImageBeyondEnd);
+    if (length == 0)
+        return refuse(load, FirmwareRefusal::EmptyImage);
 
     FirmwareImage& firmware = load.firmware;
     firmware.vendorId = quint16(bigEndian(body, kVendorIdOffset, 2));
@@ -153,7 +157,7 @@ void descrambleImage(QByteArray& image, quint8 key1, quint8 key0)
 
 QByteArray buildFirmwareFile(const FirmwareImage& firmware)
 {
-    if (firmware.image.size() > kMaxImageSize)
+    if (firmware.image.isEmpty() || firmware.image.size() > kMaxImageSize)
         return {};
     QByteArray header;
     if (firmware.title.isEmpty())

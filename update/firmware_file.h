@@ -55,7 +55,8 @@ enum class FirmwareRefusal
     BodyTooLong,     // more than kMaxBodySize bytes after the header
     RefusalMarker,   // the body starts with kRefusalMarker
     TruncatedFields, // the body ends inside the fields before the image
-    ImageBeyondEnd   // the image length names more bytes than the file has
+    ImageBeyondEnd,  // the image length names more bytes than the file has
+    EmptyImage       // the image length is 0: programming it would leave the mouse without firmware
 };
 
 struct FirmwareLoad
@@ -84,7 +85,7 @@ void descrambleImage(QByteArray& image, quint8 key1, quint8 key0);
 
 // A complete file for `firmware`, whose image is plain (it is scrambled here with the keys). An empty title
 // writes the magic header; a longer title is cut so that a zero byte still ends it. Empty when the image
-// does not fit the body (more than kMaxImageSize bytes).
+// is empty or does not fit the body (more than kMaxImageSize bytes): the updater would refuse either.
 QByteArray buildFirmwareFile(const FirmwareImage& firmware);
 
 } // namespace j2::update

@@ -60,19 +60,9 @@ void UpdaterHid::setUserModeIds(quint16 vendorId, quint16 productId)
 int UpdaterHid::findDeviceIndex()
 {
     int found = kNoDevice;
-    for (int index = 0; index < kDeviceCount; ++index) {
-        UpdaterDevice& device = devices[std::size_t(index)];
-        device.path.clear();
-        if (!backend)
-            continue;
-        for (const hid::DeviceInfo& info : backend->enumerate(device.vendorId, device.productId)) {
-            // One node may carry several collections; only the exact usage pair is ours.
-            if (info.usagePage == device.usagePage && info.usage == device.usage) {
-                device.path = QString::fromStdString(info.path);
-                found = index;
-            }
-        }
-    }
+    for (int index = 0; index < kDeviceCount; ++index)
+        if (lookUp(index))
+            found = index;
     return found;
 }
 
@@ -99,13 +89,38 @@ void UpdaterHid::buildRequest(const UpdaterCommand& command)
     recvReport.fill(0);
 }
 
+bool UpdaterHid::lookUp(int index)
+{
+    UpdaterDevice& device = devices[std::size_t(index)];
+    device.path.clear();
+    if (!backend)
+        return false;
+    for (const hid::DeviceInfo& info : backend->enumerate(device.vendorId, device.productId)) {
+        // One node may carry several collections; only the exact usage pair is ours.
+        if (info.usagePage == device.usagePage && info.usage == device.usage)
+            device.path = QString::fromStdString(info.path);
+    }
+    return !device.path.isEmpty();
+}
+
 hid::Device* UpdaterHid::openHandle(int index)
 {
     UpdaterDevice& device = devices[std::size_t(index)];
-    if (device.path.isEmpty() || !backend)
+    if (!backend)
         return nullptr;
     handle.reset();
-    handle = backend->openPath(device.path.toStdString());
+    // A path forgotten after an earlier failure is looked up again rather than giving up until replugging.
+    if (device.path.isEmpty())
+        lookUp(index);
+    if (!device.path.isEmpty())
+        handle = backend->openPath(device.path.toStdString());
+    if (!handle && !device.path.isEmpty()) {
+        // One failed open must not leave the device unusable: look it up once more and try its collection
+        // as it is listed now.
+        qDebug().noquote() << "open failed:" << device.path << "- looking the device up again";
+        if (lookUp(index))
+            handle = backend->openPath(device.path.toStdString());
+    }
     if (!handle) {
         // Gone until the next look-up finds it again.
         device.path.clear();

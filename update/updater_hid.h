@@ -94,6 +94,10 @@ public:
 
 private:
     void buildRequest(const UpdaterCommand& command);
+    // Finds the record's collection now; false (path empty) when it is not listed.
+    bool lookUp(int index);
+    // A fresh handle on the record's collection. A failed open looks the device up again once before it
+    // gives up.
     hid::Device* openHandle(int index);
     bool finishExchange(bool result);
     bool sendRequest();

@@ -237,6 +237,9 @@ void Widget::runUserMode()
         QTimer::singleShot(kRetryDelayMs, Qt::PreciseTimer, this, &Widget::updateProc);
         return;
     }
+    // An automatic run skips the code query and keeps the scrambling of the mouse before. Another mouse may
+    // scramble differently and refuse the entry on its checksum: then its code is read after all.
+    bool codeRead = !autoStart;
     if (!autoStart) {
         if (!hid.readSecrecyCode())
             return;
@@ -250,9 +253,15 @@ void Widget::runUserMode()
         // The mouse re-enumerates as its bootloader; the device notification moves the flow on.
         if (hid.enterBootLoader(deviceIndex))
             return;
+        if (!codeRead)
+            codeRead = hid.readSecrecyCode();
         pause(kEntryRetryPauseMs);
     }
     pause(kEntryRetryPauseMs);
+    // The user may try again: an automatic run would otherwise leave the window waiting with Update off.
+    qDebug("enterBootLoader fail");
+    updateButton->setEnabled(true);
+    showStatus(kConnected);
 }
 
 void Widget::runBootloader()
@@ -266,7 +275,18 @@ void Widget::runBootloader()
     const int loaded = isp.LoadProgdata(reinterpret_cast<const std::uint8_t*>(firmware.image.constData()),
                                         std::uint32_t(firmware.image.size()), nullptr, nullptr, nullptr,
                                         nullptr, nullptr, nullptr);
-    if (connected + loaded != 0) {
+    if (connected != 0 || loaded != 0) {
+        failRun(nullptr);
+        return;
+    }
+    // A wrong image must never be written: nothing is erased before the bootloader names our device.
+    switch (bootloaderOwner()) {
+    case BootloaderOwner::FirmwareDevice:
+        break;
+    case BootloaderOwner::OtherDevice:
+        refuseDevice();
+        return;
+    case BootloaderOwner::Unknown:
         failRun(nullptr);
         return;
     }
@@ -328,6 +348,35 @@ void Widget::runBootloader()
     qDebug() << "Update Success";
     showStatus(kSuccess);
     setProgress(3 * pages + 2);
+}
+
+Widget::BootloaderOwner Widget::bootloaderOwner()
+{
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    const int result = isp.GetUserProgramIds(&vendorId, &productId);
+    if (result != 0) {
+        qDebug() << "cannot ask the bootloader which device it belongs to, result" << result;
+        return BootloaderOwner::Unknown;
+    }
+    if (vendorId == firmware.vendorId && productId == firmware.productId)
+        return BootloaderOwner::FirmwareDevice;
+    qDebug().noquote() << QStringLiteral("data.bin is for %1:%2, but the bootloader belongs to %3:%4: not "
+                                         "programming it")
+                              .arg(firmware.vendorId, 4, 16, QLatin1Char('0'))
+                              .arg(firmware.productId, 4, 16, QLatin1Char('0'))
+                              .arg(vendorId, 4, 16, QLatin1Char('0'))
+                              .arg(productId, 4, 16, QLatin1Char('0'));
+    return BootloaderOwner::OtherDevice;
+}
+
+void Widget::refuseDevice()
+{
+    isp.DisConnectBootloader();
+    exitButton->setEnabled(true);
+    updateButton->setEnabled(false);
+    showStatus(kFail);
+    updateState = kNotReady;
 }
 
 void Widget::failRun(const char* error)

@@ -91,6 +91,16 @@ private:
     void runBootloader();
     // Ends a failed bootloader run: a new run after a pause, or the end after the last retry.
     void failRun(const char* error);
+    // Whose bootloader is connected: the device data.bin names, another one, or unknown (it did not say).
+    enum class BootloaderOwner
+    {
+        FirmwareDevice,
+        OtherDevice,
+        Unknown
+    };
+    BootloaderOwner bootloaderOwner();
+    // Ends the flow for good without writing: the device in the bootloader is not the one data.bin is for.
+    void refuseDevice();
     static void pause(int milliseconds);
 
     UpdaterHid hid;

@@ -38,8 +38,18 @@ struct Context
 {
     FirmwareState& firmware;
     Session& session;
-    int& failErases;
+    StepFailures& failures;
     Outcome& outcome;
+
+    // True (spending one) when a failure of `step` is due.
+    bool failing(BootloaderStep step)
+    {
+        int& left = failures[std::size_t(step)];
+        if (left <= 0)
+            return false;
+        --left;
+        return true;
+    }
 };
 
 using Handler = Status (*)(const Arguments&, Context&, Values&);
@@ -113,6 +123,14 @@ Status memoryInfo(const Arguments&, Context&, Values& values)
     return Status::Ok;
 }
 
+// The device the user program enumerates as: a host checks that its image is meant for it.
+Status userProgramIds(const Arguments&, Context&, Values& values)
+{
+    values.value0 = kVendorId;
+    values.value1 = kProductId;
+    return Status::Ok;
+}
+
 Status disconnect(const Arguments&, Context& context, Values&)
 {
     context.session = {};
@@ -123,10 +141,8 @@ Status erasePage(const Arguments& in, Context& context, Values&)
 {
     if (in.argument0 >= kFlashPages)
         return Status::BadArgument;
-    if (context.failErases > 0) {
-        --context.failErases;
+    if (context.failing(BootloaderStep::Erase))
         return Status::EraseFailed;
-    }
     std::ranges::fill(pageOf(context.firmware, in.argument0), kErasedByte);
     context.firmware.pageChecks[in.argument0] = kPageModified;
     context.firmware.locked = false; // erasing is how a sealed image is opened again
@@ -138,6 +154,8 @@ Status blankCheck(const Arguments& in, Context& context, Values& values)
 {
     if (in.argument0 != kBlankCheckWholeFlash)
         return Status::BadArgument;
+    if (context.failing(BootloaderStep::BlankCheck))
+        return Status::NotBlank; // value 2 = 0: a stuck byte at the first address
     const auto& flash = context.firmware.flash;
     const auto found = std::ranges::find_if(flash, [](std::uint8_t byte) { return byte != kErasedByte; });
     if (found == flash.end())
@@ -172,6 +190,10 @@ Status programData(const Arguments& in, Context& context, Values& values)
         session.programming = false;
         return Status::OutOfOrder;
     }
+    if (context.failing(BootloaderStep::Program)) {
+        session.programming = false;
+        return Status::ProgramFailed;
+    }
     // Flash programming only clears bits.
     for (std::size_t i = 0; i < in.argument1; ++i) {
         const std::size_t address = session.next + i;
@@ -189,7 +211,9 @@ Status verifyPage(const Arguments& in, Context& context, Values& values)
 {
     if (in.argument0 >= kFlashPages)
         return Status::BadArgument;
-    const std::uint32_t actual = crc32(pageOf(context.firmware, in.argument0));
+    // An injected failure reads the page back wrong: the device's CRC-32 is the complement of the true one.
+    const bool misread = context.failing(BootloaderStep::Verify);
+    const std::uint32_t actual = crc32(pageOf(context.firmware, in.argument0)) ^ (misread ? ~0u : 0u);
     const bool equal = actual == getU32(in.data.data());
     context.firmware.pageChecks[in.argument0] = equal ? kPageVerified : kPageFailed;
     context.outcome.firmwareChanged = true;
@@ -220,6 +244,8 @@ Status runCheck(const Arguments& in, Context& context, Values& values)
 Status lock(const Arguments&, Context& context, Values& values)
 {
     const Status status = requireVerified(context.firmware, kFlashPages, values);
+    if (status == Status::Ok && context.failing(BootloaderStep::Lock))
+        return Status::LockFailed;
     if (status == Status::Ok && !context.firmware.locked) {
         context.firmware.locked = true;
         context.outcome.firmwareChanged = true;
@@ -235,10 +261,11 @@ Status switchToUser(const Arguments&, Context& context, Values& values)
     return status;
 }
 
-constexpr std::array<Row, 12> kOperations = {{
+constexpr std::array<Row, 13> kOperations = {{
     {Op::Hello, "Hello", false, hello},
     {Op::MemoryInfo, "MemoryInfo", true, memoryInfo},
     {Op::Disconnect, "Disconnect", true, disconnect},
+    {Op::UserProgramIds, "UserProgramIds", true, userProgramIds},
     {Op::ErasePage, "ErasePage", true, erasePage},
     {Op::BlankCheck, "BlankCheck", true, blankCheck},
     {Op::ProgramStart, "ProgramStart", true, programStart},
@@ -253,7 +280,7 @@ constexpr std::array<Row, 12> kOperations = {{
 } // namespace
 
 Outcome answer(std::span<const std::uint8_t, kReportSize> request, FirmwareState& firmware, Session& session,
-               int& failErases)
+               StepFailures& failures)
 {
     Outcome outcome;
     const std::uint8_t code = request[kOperationOffset];
@@ -275,7 +302,7 @@ Outcome answer(std::span<const std::uint8_t, kReportSize> request, FirmwareState
             const Arguments in{getU16(request.data() + kArgument0Offset),
                                getU16(request.data() + kArgument1Offset),
                                request.subspan<kDataOffset, kMaxData>()};
-            Context context{firmware, session, failErases, outcome};
+            Context context{firmware, session, failures, outcome};
             status = row->handle(in, context, values);
         }
     } else {

@@ -5,6 +5,7 @@
 
 #include "bootloader_protocol.h"
 #include "firmware_state.h"
+#include "virtual_mouse.h"
 
 #include <array>
 #include <cstdint>
@@ -42,8 +43,11 @@ struct Outcome
     Effect effect = Effect::None;
 };
 
-// The answer to one 64-byte request. `failErases` counts the erase failures still to inject.
+// Failures still to inject, by BootloaderStep.
+using StepFailures = std::array<int, std::size_t(BootloaderStep::Count)>;
+
+// The answer to one 64-byte request. A request of a step with failures left spends one and fails.
 Outcome answer(std::span<const std::uint8_t, kReportSize> request, FirmwareState& firmware, Session& session,
-               int& failErases);
+               StepFailures& failures);
 
 } // namespace j2::vm::boot

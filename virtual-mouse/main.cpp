@@ -21,7 +21,7 @@ const char* const kUsage =
     "       j2-virtual-mouse ctl [--socket PATH] COMMAND\n"
     "COMMAND: press-dpi | unplug | plug | plugged | dump | enter-bootloader | fail-opens N |\n"
     "         drop-replies N | withhold-bulk N | delay-replies MS N | unplug-after N | fail-erase N |\n"
-    "         clear-faults\n"
+    "         fail-blank-check N | fail-program N | fail-verify N | fail-lock N | clear-faults\n"
     "The socket defaults to $J2_VIRTUAL_MOUSE, else $XDG_RUNTIME_DIR/j2-virtual-mouse.sock.\n";
 
 int usageError(const std::string& message)
@@ -36,6 +36,28 @@ std::string socketFromEnvironment()
     if (named && *named)
         return named;
     return j2::vm::defaultSocketPath();
+}
+
+// The bootloader steps `ctl fail-<step> N` makes fail.
+struct StepCommand
+{
+    const char* name;
+    j2::vm::BootloaderStep step;
+};
+constexpr StepCommand kStepCommands[] = {
+    {"fail-erase", j2::vm::BootloaderStep::Erase},
+    {"fail-blank-check", j2::vm::BootloaderStep::BlankCheck},
+    {"fail-program", j2::vm::BootloaderStep::Program},
+    {"fail-verify", j2::vm::BootloaderStep::Verify},
+    {"fail-lock", j2::vm::BootloaderStep::Lock},
+};
+
+const StepCommand* stepCommand(const std::string& name)
+{
+    for (const StepCommand& command : kStepCommands)
+        if (name == command.name)
+            return &command;
+    return nullptr;
 }
 
 bool parseCount(const std::string& text, int& value)
@@ -161,8 +183,8 @@ int control(const std::vector<std::string>& args)
         done = remote.unplugAfterBulkReports(numbers[0], &error);
     } else if (name == "enter-bootloader" && expect(0)) {
         done = remote.enterBootloader(&error);
-    } else if (name == "fail-erase" && expect(1)) {
-        done = remote.failNextErases(numbers[0], &error);
+    } else if (stepCommand(name) != nullptr && expect(1)) {
+        done = remote.failNextSteps(stepCommand(name)->step, numbers[0], &error);
     } else if (name == "clear-faults" && expect(0)) {
         done = remote.clearFaults(&error);
     } else {

@@ -16,7 +16,7 @@ int VirtualMouse::Impl::bootloaderRequest(const std::uint8_t* data, std::size_t 
     }
     std::array<std::uint8_t, boot::kReportSize> request{}; // a short report is zero-padded
     std::copy_n(data + 1, std::min(length - 1, request.size()), request.begin());
-    const boot::Outcome outcome = boot::answer(request, state.firmware, bootSession, failErases);
+    const boot::Outcome outcome = boot::answer(request, state.firmware, bootSession, failSteps);
     if (outcome.firmwareChanged)
         firmwareUnsaved = true;
     noteFirmwareChanged();

@@ -35,6 +35,7 @@ struct VirtualMouse::Impl
         const char* name;            // for the wire log
         Clock::time_point readyAt{}; // a late reply cannot be read before
         bool leaveAfterRead = false; // the bootloader's ok to a switch: leave once the host has it
+        bool held = false;           // a delay fault set readyAt; it stays late for every read that waits
     };
     struct PendingReply
     {
@@ -125,7 +126,7 @@ struct VirtualMouse::Impl
     int delayCount = 0;
     int delayMs = 0;
     int unplugAfterBulk = 0; // 0: no unplug planned
-    int failErases = 0;
+    boot::StepFailures failSteps{};
 
     int busyViolations = 0;
     int checksumErrors = 0;

@@ -209,16 +209,22 @@ int VirtualMouse::Impl::inputReport(std::unique_lock<std::mutex>& lock, int hand
     if (iface == Interface::Bootloader)
         return bootloaderReply(lock, handle, data, length, timeoutMs);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-    bool delayed = false;
     for (;;) {
         if (!liveHandle(handle))
             return -1;
         if (iface == Interface::Control && !controlInput.empty()) {
-            if (delayCount > 0 && !delayed) {
+            InputReport& next = controlInput.front();
+            if (delayCount > 0 && !next.held) {
+                // The report becomes readable delayMs from the first read that asks for it; a read whose
+                // time-out ends first sees nothing, as from a device that answers too late.
                 --delayCount;
-                delayed = true;
-                wake.wait_for(lock, std::chrono::milliseconds(delayMs),
-                              [&] { return liveHandle(handle) == nullptr; });
+                next.held = true;
+                next.readyAt = Clock::now() + std::chrono::milliseconds(delayMs);
+            }
+            if (Clock::now() < next.readyAt) {
+                if (timeoutMs == 0 || (timeoutMs > 0 && Clock::now() >= deadline))
+                    return 0;
+                wake.wait_until(lock, timeoutMs > 0 ? std::min(deadline, next.readyAt) : next.readyAt);
                 continue; // the queue may have been discarded meanwhile
             }
             const InputReport report = controlInput.front();

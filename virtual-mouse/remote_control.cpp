@@ -109,6 +109,11 @@ bool RemoteMouse::failNextErases(int count, std::string* error)
     return call(std::uint8_t(Op::FailNextErases), {count}, nullptr, nullptr, error);
 }
 
+bool RemoteMouse::failNextSteps(BootloaderStep step, int count, std::string* error)
+{
+    return call(std::uint8_t(Op::FailNextSteps), {std::int32_t(step), count}, nullptr, nullptr, error);
+}
+
 bool RemoteMouse::clearFaults(std::string* error)
 {
     return call(std::uint8_t(Op::ClearFaults), {}, nullptr, nullptr, error);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <list>
@@ -19,6 +20,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -32,6 +34,10 @@ namespace {
 // a slice to end, it closes the handle, which wakes the read at once.
 constexpr int kReadSliceMs = 100;
 constexpr std::size_t kMaxReportLength = 1024;
+// How often the accept loop closes the sockets of connections that have ended, also while nobody connects.
+constexpr int kReapIntervalMs = 100;
+// How long the accept loop pauses when it cannot take a connection (out of descriptors or threads).
+constexpr int kAcceptBackoffMs = 100;
 
 struct Connection
 {
@@ -171,9 +177,16 @@ void Server::Impl::stop()
 
 void Server::Impl::acceptLoop()
 {
+    auto backOff = [this] {
+        pollfd wake{wakeRead.get(), POLLIN, 0};
+        ::poll(&wake, 1, kAcceptBackoffMs);
+    };
     for (;;) {
+        // Ended connections give their descriptor and thread back here, whether or not anyone connects:
+        // at the descriptor limit no accept succeeds until they do.
+        reapFinished();
         pollfd fds[2] = {{listener.get(), POLLIN, 0}, {wakeRead.get(), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+        if (::poll(fds, 2, kReapIntervalMs) < 0 && errno != EINTR)
             return;
         if (fds[1].revents != 0 || stopping)
             return;
@@ -181,22 +194,32 @@ void Server::Impl::acceptLoop()
             continue;
         net::Fd client(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!client.valid()) {
-            if (errno == EMFILE || errno == ENFILE) {
-                pollfd wake{wakeRead.get(), POLLIN, 0};
-                ::poll(&wake, 1, 100); // out of descriptors: give connections time to end
-            }
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                backOff(); // out of descriptors or memory: give connections time to end
             continue;
         }
         ucred peer{};
         socklen_t size = sizeof peer;
         if (::getsockopt(client.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::geteuid())
             continue; // only the user who runs the daemon may drive its mouse
-        reapFinished();
         std::lock_guard lock(mutex);
         if (stopping)
             return;
+        if (connections.size() >= Server::kMaxConnections) {
+            // Each connection holds a thread; the host program (the configurator, with --virtual-mouse) must
+            // not run out of them. The client sees its connection closed.
+            std::fprintf(stderr, "j2-virtual-mouse: %zu connections open, refusing another\n",
+                         connections.size());
+            continue;
+        }
         auto connection = std::make_shared<Connection>(std::move(client));
-        connection->thread = std::thread([this, connection] { serve(*connection); });
+        try {
+            connection->thread = std::thread([this, connection] { serve(*connection); });
+        } catch (const std::system_error& failure) {
+            // Out of threads (ulimit -u): refuse this client instead of ending the whole program.
+            std::fprintf(stderr, "j2-virtual-mouse: cannot serve a connection: %s\n", failure.what());
+            continue;
+        }
         connections.push_back(std::move(connection));
     }
 }
@@ -224,7 +247,12 @@ void Server::Impl::serve(Connection& connection)
     bool nonblocking = false;
     std::vector<std::uint8_t> request;
     while (!stopping) {
-        if (net::receiveFrame(connection.socket.get(), request, -1, wakeRead.get()) != net::Io::Ok)
+        // A client may stay idle between requests as long as it likes (an open handle does), but once a
+        // request has begun the rest of it must follow within the request time-out: a half-sent one would
+        // otherwise hold this thread for good.
+        if (net::waitReadable(connection.socket.get(), -1, wakeRead.get()) != net::Io::Ok ||
+            net::receiveFrame(connection.socket.get(), request, protocol::kRequestTimeoutMs,
+                              wakeRead.get()) != net::Io::Ok)
             break;
         net::Reader in(request);
         const auto op = Op(in.u8());
@@ -281,7 +309,7 @@ bool Server::Impl::answer(Op op, net::Reader& in, net::Writer& out, Connection& 
     case Op::SendFeature:
     case Op::Write: {
         const std::vector<std::uint8_t> report = in.bytes();
-        if (!in.ok()) {
+        if (!in.ok() || report.size() > kMaxReportLength) {
             out.i32(-1);
             return true;
         }
@@ -341,6 +369,16 @@ bool Server::Impl::answer(Op op, net::Reader& in, net::Writer& out, Connection& 
     case Op::FailNextErases:
         mouse.failNextErases(in.i32());
         break;
+    case Op::FailNextSteps: {
+        const std::int32_t step = in.i32();
+        const std::int32_t count = in.i32();
+        if (step < 0 || step >= std::int32_t(BootloaderStep::Count)) {
+            out.i32(-1);
+            return true;
+        }
+        mouse.failNextSteps(BootloaderStep(step), count);
+        break;
+    }
     case Op::EnterBootloader:
         mouse.enterBootloader();
         break;

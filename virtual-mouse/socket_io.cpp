@@ -15,6 +15,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Between connection attempts to a listener whose backlog is full.
+constexpr int kConnectRetryMs = 5;
+
 // Milliseconds left until `deadline` for poll(): -1 without a deadline, 0 once it has passed.
 int remainingMs(bool hasDeadline, Clock::time_point deadline)
 {
@@ -145,6 +148,12 @@ Io receiveFrame(int fd, std::vector<std::uint8_t>& body, int timeoutMs, int canc
     return receiveAll(fd, body.data(), length, timeoutMs >= 0, deadline, cancelFd);
 }
 
+Io waitReadable(int fd, int timeoutMs, int cancelFd)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    return waitFor(fd, POLLIN, timeoutMs >= 0, deadline, cancelFd);
+}
+
 Fd connectTo(const std::string& path, int timeoutMs, std::string* error)
 {
     auto fail = [&](const std::string& reason) {
@@ -161,19 +170,20 @@ Fd connectTo(const std::string& path, int timeoutMs, std::string* error)
     Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd.valid())
         return fail(std::string("socket: ") + std::strerror(errno));
-    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
-        return fd;
-    if (errno != EAGAIN && errno != EINPROGRESS)
-        return fail("no daemon answers on " + path + ": " + std::strerror(errno));
-    // A listener with a full backlog: wait for it to take us, but not forever.
+    // A Unix socket whose listener has a full backlog answers EAGAIN and stays unconnected (nothing goes on
+    // in the background): try again until the listener takes us, but not forever.
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (waitFor(fd.get(), POLLOUT, true, deadline, -1) != Io::Ok)
-        return fail("no daemon answers on " + path + ": time-out");
-    int socketError = 0;
-    socklen_t size = sizeof socketError;
-    if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &socketError, &size) != 0 || socketError != 0)
-        return fail("no daemon answers on " + path + ": " + std::strerror(socketError));
-    return fd;
+    for (;;) {
+        if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            return fd;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            return fail("no daemon answers on " + path + ": " + std::strerror(errno));
+        if (Clock::now() >= deadline)
+            return fail("no daemon answers on " + path + ": time-out");
+        ::poll(nullptr, 0, kConnectRetryMs);
+    }
 }
 
 bool peerGone(int fd)

@@ -45,6 +45,9 @@ constexpr std::uint32_t kMaxFrameBody = 1u << 20;
 Io sendFrame(int fd, const std::vector<std::uint8_t>& body, int timeoutMs, int cancelFd = -1);
 Io receiveFrame(int fd, std::vector<std::uint8_t>& body, int timeoutMs, int cancelFd = -1);
 
+// Waits until `fd` has something to read (or has hung up); same time-out and cancel rules as the frames.
+Io waitReadable(int fd, int timeoutMs, int cancelFd = -1);
+
 // A connected stream socket, or an invalid Fd with the reason in `error`.
 Fd connectTo(const std::string& path, int timeoutMs, std::string* error);
 

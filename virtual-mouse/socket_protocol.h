@@ -50,6 +50,8 @@ enum class Op : std::uint8_t
     FailNextErases = 0x1B,
     // as if the bootloader entry code had come
     EnterBootloader = 0x1C,
+    // i32 step (BootloaderStep), i32 count; -1 for an unknown step
+    FailNextSteps = 0x1D,
 
     // The connection stays open; the response carries the state now (1 / 0), then the daemon pushes a
     // frame holding just an i32 1 / 0 on every plug and unplug.

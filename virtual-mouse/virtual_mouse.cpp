@@ -348,16 +348,18 @@ void VirtualMouse::unplugAfterBulkReports(int count)
     impl_->unplugAfterBulk = std::max(count, 0);
 }
 
-void VirtualMouse::failNextErases(int count)
+void VirtualMouse::failNextSteps(BootloaderStep step, int count)
 {
+    if (step < BootloaderStep::Erase || step >= BootloaderStep::Count)
+        return;
     std::lock_guard lock(impl_->mutex);
-    impl_->failErases = std::max(count, 0);
+    impl_->failSteps[std::size_t(step)] = std::max(count, 0);
 }
 
 void VirtualMouse::clearFaults()
 {
     std::lock_guard lock(impl_->mutex);
-    impl_->failErases = 0;
+    impl_->failSteps.fill(0);
     impl_->failOpens = 0;
     impl_->dropReplies = 0;
     impl_->withholdBulk = 0;

@@ -48,6 +48,17 @@ constexpr int kColorSlots = 32;
 constexpr int kKeyTables = 8; // key matrices 1..8; the host writes table 1 as 0 and reads it back as 1
 constexpr int kDpiStages = 8;
 
+// The bootloader steps whose failure a test can inject; each fails with the status the protocol gives it.
+enum class BootloaderStep
+{
+    Erase,      // erase page: "erase failed", the page keeps its contents
+    BlankCheck, // blank check: "not blank" at address 0
+    Program,    // program data: "program failed", the chunk is not programmed and the window closes
+    Verify,     // verify page: "mismatch", the page counts as failed
+    Lock,       // lock: "lock failed", the image stays unsealed
+    Count
+};
+
 enum class Interface
 {
     Control,
@@ -172,8 +183,9 @@ public:
     void delayNextReplies(int delayMs, int count);
     // Unplug after `count` more bulk reports (either direction, bootloader reports included) have travelled.
     void unplugAfterBulkReports(int count);
-    // The next `count` bootloader erase requests fail (status "erase failed"), leaving their page as it was.
-    void failNextErases(int count);
+    // The next `count` bootloader requests of `step` fail (see BootloaderStep) and change nothing.
+    void failNextSteps(BootloaderStep step, int count);
+    void failNextErases(int count) { failNextSteps(BootloaderStep::Erase, count); }
     void clearFaults();
 
     // ---- observation ----
@@ -205,6 +217,9 @@ std::unique_ptr<hid::Backend> makeSocketBackend(const std::string& socketPath);
 class Server
 {
 public:
+    // Connections served at once (each holds a thread); a client beyond them is closed at once.
+    static constexpr std::size_t kMaxConnections = 64;
+
     Server(VirtualMouse& mouse, std::string socketPath);
     ~Server();
     Server(const Server&) = delete;
@@ -235,6 +250,7 @@ public:
     bool withholdNextBulk(int count, std::string* error = nullptr);
     bool delayNextReplies(int delayMs, int count, std::string* error = nullptr);
     bool unplugAfterBulkReports(int count, std::string* error = nullptr);
+    bool failNextSteps(BootloaderStep step, int count, std::string* error = nullptr);
     bool failNextErases(int count, std::string* error = nullptr);
     bool clearFaults(std::string* error = nullptr);
     bool enterBootloader(std::string* error = nullptr);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace j2::vm {
@@ -43,16 +44,47 @@ void appendJsonString(std::string& out, const std::string& text)
     out += '"';
 }
 
+// The log shows every report, secrecy-code queries included, so only its owner may read it. A new file is
+// made 0600; an existing one is appended to only when it is a plain file of ours, reached without a link.
+int openPrivateLog(const std::string& fileName, std::string& reason)
+{
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
+    constexpr mode_t kPrivate = S_IRUSR | S_IWUSR;
+    int fd = ::open(fileName.c_str(), kFlags | O_CREAT | O_EXCL, kPrivate);
+    if (fd < 0 && errno == EEXIST)
+        fd = ::open(fileName.c_str(), kFlags | O_NONBLOCK);
+    if (fd < 0) {
+        reason = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+        return -1;
+    }
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        info.st_nlink != 1) {
+        reason = "it is not a plain file of this user";
+        ::close(fd);
+        return -1;
+    }
+    // Exactly 0600 whatever the umask, and tightened if the user's own file was open to others.
+    if ((info.st_mode & 07777) != kPrivate && ::fchmod(fd, kPrivate) != 0) {
+        reason = std::string("cannot make it private: ") + std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 WireLog::WireLog(const std::string& fileName)
 {
     if (fileName.empty())
         return;
-    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    std::string reason;
+    const int fd = openPrivateLog(fileName, reason);
     if (fd < 0) {
-        std::fprintf(stderr, "j2-virtual-mouse: cannot open wire log %s: %s\n", fileName.c_str(),
-                     std::strerror(errno));
+        std::fprintf(stderr, "j2-virtual-mouse: not writing the wire log to %s: %s\n", fileName.c_str(),
+                     reason.c_str());
         return;
     }
     file_ = ::fdopen(fd, "a");
@@ -68,6 +100,12 @@ WireLog::~WireLog()
 
 void WireLog::append(WireEntry entry)
 {
+    // A report is at most 65 bytes on the wire; whatever a client sends beyond kMaxLoggedBytes is cut, so
+    // the log stays bounded however large the reports someone sends.
+    if (entry.bytes.size() > kMaxLoggedBytes) {
+        entry.bytes.resize(kMaxLoggedBytes);
+        entry.note += entry.note.empty() ? "truncated" : ",truncated";
+    }
     if (file_) {
         const std::string line = toJsonLine(entry);
         std::fwrite(line.data(), 1, line.size(), file_);

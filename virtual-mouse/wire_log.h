@@ -15,6 +15,9 @@ namespace j2::vm {
 class WireLog
 {
 public:
+    // Bytes of one report kept in memory and in the file.
+    static constexpr std::size_t kMaxLoggedBytes = 128;
+
     explicit WireLog(const std::string& fileName);
     ~WireLog();
     WireLog(const WireLog&) = delete;

@@ -33,6 +33,7 @@ enum class Operation : std::uint8_t
     Hello = 0x01,
     MemoryInfo = 0x02,
     Disconnect = 0x03,
+    UserProgramIds = 0x04,
     ErasePage = 0x10,
     BlankCheck = 0x11,
     ProgramStart = 0x20,
@@ -56,6 +57,8 @@ enum class Status : std::uint8_t
     Mismatch = 0x07,
     NotVerified = 0x08,
     Locked = 0x09,
+    ProgramFailed = 0x0A,
+    LockFailed = 0x0B,
 };
 
 // The bytes added as unsigned numbers, modulo 65536: the firmware checksum.

@@ -37,6 +37,10 @@ private slots:
         QTest::newRow("all zero") << QByteArray(7, '\0') << 0xFF;
         QTest::newRow("sum wraps past 256") << QByteArray::fromHex("FFFF0000000000") << 0x01;
         QTest::newRow("sum exactly 255") << QByteArray::fromHex("F00F0000000000") << 0x00;
+        // Byte 7 counts as much as the others.
+        QTest::newRow("only byte 7") << QByteArray::fromHex("00000000000042") << 0xBD;
+        QTest::newRow("bootloader entry code") << QByteArray::fromHex("0A3CE1075A9D42") << 0x98;
+        QTest::newRow("every byte 80") << QByteArray::fromHex("80808080808080") << 0x7F;
     }
     void checksum()
     {

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -161,8 +162,12 @@ private slots:
         QVERIFY2(timer.elapsed() < 50, "a write slot returns while its exchange runs");
         QVERIFY(!rig.hid->deviceIsFree());
 
+        // The window stays alive while a command waits: a timer due meanwhile fires inside the wait.
+        bool firedWhileHeld = false;
+        QTimer::singleShot(20, [&] { firedWhileHeld = !rig.hid->deviceIsFree(); });
         std::array<uchar, 128> readBack{};
         rig.hid->hid_8CH_readProfile(readBack.data(), 2);
+        QVERIFY(firedWhileHeld);
         QVERIFY(timer.elapsed() >= 128 + 8 + 8 + 128);
         QCOMPARE(readBack, profile);
 

@@ -180,7 +180,7 @@ void TestIspLibrary::loadResults_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<int>("pagesUsed");
 
-    QTest::newRow("empty") << 0 << true << 0;
+    QTest::newRow("empty: nothing to program") << 0 << false << 0;
     QTest::newRow("one byte") << 1 << true << 1;
     QTest::newRow("one page") << 512 << true << 1;
     QTest::newRow("a page and a byte") << 513 << true << 2;
@@ -225,8 +225,8 @@ void TestIspLibrary::imageChecksums_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("empty, flash image") << QByteArray() << 1 << 0x0000; // 0xFF * 65536 wraps to 0
-    QTest::newRow("empty, loaded bytes") << QByteArray() << 0 << 0x0000;
+    QTest::newRow("one FF byte, flash image") << QByteArray("\xFF") << 1 << 0x0000; // 0xFF * 65536 wraps to 0
+    QTest::newRow("one FF byte, loaded bytes") << QByteArray("\xFF") << 0 << 0x00FF;
     QTest::newRow("01 02 03, flash image") << QByteArray("\x01\x02\x03") << 1 << 0xFD09;
     QTest::newRow("01 02 03, loaded bytes") << QByteArray("\x01\x02\x03") << 0 << 0x0006;
     QTest::newRow("a page of 80, flash image") << QByteArray(512, '\x80') << 1 << 0x0200;
@@ -338,7 +338,7 @@ void TestIspLibrary::wholeRun_data()
 
     QTest::newRow("the whole flash") << 65536 << false;
     QTest::newRow("a small image") << 1000 << false;
-    QTest::newRow("an empty image") << 0 << false;
+    QTest::newRow("a one-byte image") << 1 << false;
     QTest::newRow("through the daemon's socket") << 30000 << true;
 }
 

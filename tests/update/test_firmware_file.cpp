@@ -110,17 +110,18 @@ private slots:
                                           "0000"
                                           "7F")
             << accepted << true << QString(120, QLatin1Char('x')) << hex("41424344FFFF0000") << hex("7F");
-        QTest::newRow("empty text header")
+        // An empty image would erase the mouse and leave it without firmware: refused, title still shown.
+        QTest::newRow("empty text header, empty image")
             << header({}) + hex("04D9A100000000"
                                 "0000"
                                 "0000")
-            << accepted << true << "" << hex("04D9A10000000000") << QByteArray();
+            << FirmwareRefusal::EmptyImage << true << "" << QByteArray() << QByteArray();
         QTest::newRow("length 0 with trailing bytes")
             << magicHeader() + hex("04D9A100000000"
                                    "0000"
                                    "1122"
                                    "334455")
-            << accepted << true << "Update" << hex("04D9A10000001122") << QByteArray();
+            << FirmwareRefusal::EmptyImage << true << "Update" << QByteArray() << QByteArray();
         QTest::newRow("trailing bytes ignored")
             << magicHeader() + hex("04D9A10000000200000000"
                                    "0102"
@@ -247,8 +248,8 @@ private slots:
         QTest::addColumn<int>("key1");
         QTest::addColumn<int>("key0");
 
-        QTest::newRow("magic header, empty image") << ""
-                                                   << "Update" << 0 << 0 << 0;
+        QTest::newRow("magic header, one byte") << ""
+                                                << "Update" << 1 << 0 << 0;
         QTest::newRow("zero keys") << "Plain"
                                    << "Plain" << 64 << 0 << 0;
         QTest::newRow("title, one byte, keys") << "J2 Firmware"
@@ -303,7 +304,7 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<bool>("shown");
         QTest::newRow("matching checksum") << 3000 << 0 << true << true;
-        QTest::newRow("empty image") << 0 << 0 << true << true;
+        QTest::newRow("empty image") << 0 << 0 << false << false;
         QTest::newRow("checksum off by one") << 3000 << 1 << false << true;
         QTest::newRow("image longer than the flash") << int(j2::isp::kFlashSize) + 1 << 0 << false << false;
     }
@@ -332,10 +333,17 @@ private slots:
         QCOMPARE(shownChecksum, shown ? libraryChecksum : kUntouched);
     }
 
+    void writerRefusesAnImageTooLarge_data()
+    {
+        QTest::addColumn<qsizetype>("imageLength");
+        QTest::newRow("one byte more than a file holds") << j2::update::kMaxImageSize + 1;
+        QTest::newRow("empty") << qsizetype(0);
+    }
     void writerRefusesAnImageTooLarge()
     {
+        QFETCH(qsizetype, imageLength);
         FirmwareImage firmware;
-        firmware.image.resize(j2::update::kMaxImageSize + 1);
+        firmware.image.resize(imageLength);
         QVERIFY(j2::update::buildFirmwareFile(firmware).isEmpty());
     }
 };

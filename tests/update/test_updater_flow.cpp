@@ -12,10 +12,13 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 using j2::update::Widget;
+
+Q_DECLARE_METATYPE(j2::vm::BootloaderStep)
 
 namespace {
 
@@ -80,11 +83,11 @@ private:
         file.write(bytes);
     }
 
-    void writeGoodFirmware(quint8 key1 = 0x5A, quint8 key0 = 0xC3)
+    void writeGoodFirmware(quint8 key1 = 0x5A, quint8 key0 = 0xC3, quint16 productId = 0xa100)
     {
         j2::update::FirmwareImage firmware;
         firmware.vendorId = 0x04d9;
-        firmware.productId = 0xa100;
+        firmware.productId = productId;
         firmware.key1 = key1;
         firmware.key0 = key0;
         firmware.image = image;
@@ -146,6 +149,9 @@ private slots:
             << header + QByteArray(5, char(0xFF)) + QByteArray(20, '\0') << QStringLiteral("Mouse fw!");
         QTest::newRow("checksum wrong")
             << header + QByteArray::fromHex("04d9a1000000040000000001020304") << QStringLiteral("Mouse fw!");
+        // Its checksum (0000, an all-FF flash) would match: programming it would wipe the firmware.
+        QTest::newRow("empty image") << header + QByteArray::fromHex("04d9a10000000000000000")
+                                     << QStringLiteral("Mouse fw!");
     }
     void missingOrRefusedFileKeepsUpdateDisabled()
     {
@@ -192,12 +198,16 @@ private slots:
     void userModeThenUpdate_data()
     {
         QTest::addColumn<bool>("scrambling");
-        QTest::newRow("plain mouse") << false;
-        QTest::newRow("scrambling mouse") << true;
+        QTest::addColumn<int>("failedOpens");
+        QTest::newRow("plain mouse") << false << 0;
+        QTest::newRow("scrambling mouse") << true << 0;
+        // The mouse is looked up again: one failed open must not leave Update doing nothing.
+        QTest::newRow("plain mouse, one failed open") << false << 1;
     }
     void userModeThenUpdate()
     {
         QFETCH(bool, scrambling);
+        QFETCH(int, failedOpens);
         writeGoodFirmware();
         j2::vm::VirtualMouse::Options options;
         options.encode = scrambling;
@@ -208,6 +218,7 @@ private slots:
         QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
         QVERIFY(window->updateEnabled());
 
+        mouse->failNextOpens(failedOpens);
         button(QStringLiteral("Update"))->click();
         QCOMPARE(secrecyQueries(*mouse), 1);
         QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Update Success!"), kRunTimeoutMs);
@@ -256,6 +267,56 @@ private slots:
         QCOMPARE(flashIn(*mouse), before); // the first page never erased, nothing else touched
     }
 
+    // Each step's failure ends the run with its own text, whatever the bootloader's status code; the run
+    // is retried later (not waited for here) and nothing is reported as success.
+    void failedStepIsNamed_data()
+    {
+        QTest::addColumn<j2::vm::BootloaderStep>("step");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("erase") << j2::vm::BootloaderStep::Erase << "Erase Error";
+        QTest::newRow("blank check") << j2::vm::BootloaderStep::BlankCheck << "BlankCheck Error";
+        QTest::newRow("program") << j2::vm::BootloaderStep::Program << "Program Error";
+        QTest::newRow("verify") << j2::vm::BootloaderStep::Verify << "Verify Error";
+        QTest::newRow("lock") << j2::vm::BootloaderStep::Lock << "Lock Error";
+    }
+    void failedStepIsNamed()
+    {
+        QFETCH(j2::vm::BootloaderStep, step);
+        QFETCH(QString, error);
+        writeGoodFirmware();
+        j2::vm::VirtualMouse::Options options;
+        options.startInBootloader = true;
+        startMouse(options);
+        startUpdater();
+        mouse->failNextSteps(step, 1);
+        QTest::ignoreMessage(QtDebugMsg, error.toLatin1().constData());
+        button(QStringLiteral("Update"))->click();
+        QCOMPARE(window->retryCount, 1);
+        QCOMPARE(window->updateState, 2);
+        QVERIFY(window->statusText() != QStringLiteral("Update Success!"));
+        QVERIFY(!mouse->state().firmware.locked);
+        QVERIFY(mouse->state().firmware.bootloaderMode);
+    }
+
+    // A data.bin for another device is never written, not even to a mouse waiting in its bootloader.
+    void firmwareForAnotherDeviceIsRefused()
+    {
+        writeGoodFirmware(0x5A, 0xC3, 0xa101);
+        j2::vm::VirtualMouse::Options options;
+        options.startInBootloader = true;
+        startMouse(options);
+        const QByteArray before = flashIn(*mouse);
+        startUpdater();
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("data.bin is for 04d9:a101, but the bootloader "
+                                                            "belongs to 04d9:a100"));
+        button(QStringLiteral("Update"))->click();
+        QVERIFY(!window->updateEnabled());
+        QVERIFY(window->exitEnabled());
+        QCOMPARE(window->updateState, -1);
+        QCOMPARE(flashIn(*mouse), before);
+        QCOMPARE(window->retryCount, 0);
+    }
+
     void aFailedRunThatRecoversSucceeds()
     {
         writeGoodFirmware();
@@ -292,9 +353,23 @@ private slots:
         QCOMPARE(flashIn(*mouse), flashOf(image));
     }
 
-    // After one success the next mouse plugged in is updated by itself, 3 s later, without asking its code.
+    // After one success the next mouse plugged in is updated by itself, 3 s later, without asking its code
+    // unless its entry is refused: a scrambling mouse after a plain one needs it. An entry that fails four
+    // times gives the Update button back.
+    void nextMouseIsUpdatedByItself_data()
+    {
+        QTest::addColumn<bool>("scrambling");
+        QTest::addColumn<int>("failedOpens");
+        QTest::addColumn<int>("codeQueries");
+        QTest::newRow("the same kind of mouse") << false << 0 << 0;
+        QTest::newRow("a scrambling mouse after a plain one") << true << 0 << 1;
+        QTest::newRow("a mouse that will not open") << false << 1000 << 1;
+    }
     void nextMouseIsUpdatedByItself()
     {
+        QFETCH(bool, scrambling);
+        QFETCH(int, failedOpens);
+        QFETCH(int, codeQueries);
         writeGoodFirmware();
         j2::vm::VirtualMouse::Options options;
         options.startInBootloader = true;
@@ -309,6 +384,7 @@ private slots:
         // Another mouse: the old firmware again.
         j2::vm::DeviceState fresh = mouse->state();
         fresh.firmware = j2::vm::FirmwareState::factory();
+        fresh.encode = scrambling;
         mouse->setState(fresh);
         mouse->clearWireLog();
         QElapsedTimer clock;
@@ -316,12 +392,24 @@ private slots:
         mouse->plug();
         QTRY_COMPARE(window->updateState, 1);
         QVERIFY(!window->updateEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Enter the bootloader mode..."),
-                                  kRunTimeoutMs);
-        QVERIFY(clock.elapsed() >= Widget::kAutoStartDelayMs - 100);
+        mouse->failNextOpens(failedOpens);
+        if (failedOpens == 0) {
+            QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Enter the bootloader mode..."),
+                                      kRunTimeoutMs);
+            QVERIFY(clock.elapsed() >= Widget::kAutoStartDelayMs - 100);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(window->updateEnabled(), kRunTimeoutMs);
+            QVERIFY(clock.elapsed() >= Widget::kAutoStartDelayMs - 100);
+            QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
+            QCOMPARE(window->updateState, 1);
+            mouse->clearFaults();
+            button(QStringLiteral("Update"))->click();
+        }
         QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Update Success!"), kRunTimeoutMs);
         QCOMPARE(flashIn(*mouse), flashOf(image));
-        QCOMPARE(secrecyQueries(*mouse), 0);
+        QCOMPARE(secrecyQueries(*mouse), codeQueries);
+        // The 0A and 8A of the one entry sent with the old mouse's scrambling.
+        QCOMPARE(mouse->checksumErrors(), scrambling ? 2 : 0);
     }
 };
 

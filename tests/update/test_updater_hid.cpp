@@ -171,14 +171,31 @@ private slots:
         rig.mouse->unplug();
         QVERIFY(!rig.hid.readSecrecyCode());
         QVERIFY(rig.hid.deviceIsFree());
-        // A device that would not open counts as gone until it is looked up again.
+        // A failed open looks the device up again before it gives up: once is not enough to lose it...
         rig.mouse->plug();
-        QCOMPARE(rig.hid.findDeviceIndex(), UpdaterHid::kUserMode);
         rig.mouse->failNextOpens(1);
+        QVERIFY(rig.hid.readSecrecyCode());
+        QCOMPARE(rig.hid.device(UpdaterHid::kUserMode).path, QString::fromLatin1(j2::vm::kControlPath));
+        // ...but a device that will not open at all counts as gone.
+        rig.mouse->failNextOpens(2);
         QVERIFY(!rig.hid.readSecrecyCode());
         QVERIFY(rig.hid.device(UpdaterHid::kUserMode).path.isEmpty());
+        QVERIFY(rig.hid.deviceIsFree());
+    }
+
+    // A device that answers the entry check without FF did not take the entry: here a scrambling mouse
+    // whose code was never asked for, so it refuses the plain 0A on its checksum.
+    void refusedEntryIsAFailure()
+    {
+        Rig rig(scrambling("260417"));
+        rig.findMouse();
+        QVERIFY(!rig.hid.enterBootLoader(UpdaterHid::kUserMode));
+        const auto reports = rig.featureReports();
+        QCOMPARE(reports.size(), std::size_t(3)); // 0A, 8A and the reply that says "not armed"
+        QCOMPARE(reports[2].kind, std::string("feature-get"));
+        QVERIFY(rig.hid.deviceIsFree());
+        QTest::qWait(1200); // longer than an armed mouse takes to switch
         QCOMPARE(rig.hid.findDeviceIndex(), UpdaterHid::kUserMode);
-        QVERIFY(rig.hid.readSecrecyCode());
     }
 
     void alreadyInBootloader()

@@ -52,6 +52,8 @@ enum Status : int
     Mismatch = 0x07,
     NotVerified = 0x08,
     Locked = 0x09,
+    ProgramFailed = 0x0A,
+    LockFailed = 0x0B,
 };
 
 // Bit by bit, unlike the table-driven ones at either end.
@@ -702,10 +704,35 @@ void TestVmBootloader::daemon()
         QCOMPARE(run({"ctl", "--socket", socket, "fail-erase", "1"}).exitCode, 0);
         QCOMPARE(boot.call(ErasePage, 7).status, int(EraseFailed));
         QCOMPARE(boot.call(ErasePage, 7).status, int(Ok));
+
+        // Every other step fails once through its ctl command, changes nothing, then works again.
+        auto failNext = [&](const char* command) {
+            return run({"ctl", "--socket", socket, command, "1"}).exitCode == 0;
+        };
+        QCOMPARE(boot.call(ErasePage, 0).status, int(Ok));
+        QVERIFY(failNext("fail-blank-check"));
+        const Reply stuck = boot.call(BlankCheck);
+        QCOMPARE(stuck.status, int(NotBlank));
+        QCOMPARE(stuck.value2, 0u); // erased page 0 reported as not blank
+        QCOMPARE(boot.call(BlankCheck).value2, std::uint32_t(kPageBytes)); // factory page 1 comes first
+        QVERIFY(failNext("fail-program"));
+        QCOMPARE(boot.program(7 * kPageBytes, {0x55}), int(ProgramFailed));
+        QCOMPARE(boot.program(7 * kPageBytes, {0x55}), int(Ok));
+        Bytes page7(kPageBytes, 0xFF);
+        page7[0] = 0x55; // the failed window left the page as it was
+        QVERIFY(failNext("fail-verify"));
+        QCOMPARE(boot.verify(7, crc32(page7)), int(Mismatch));
+        QCOMPARE(boot.verify(7, crc32(page7)), int(Ok));
+        QCOMPARE(boot.verify(0, kErasedPageCrc), int(Ok));
+        QVERIFY(failNext("fail-lock"));
+        QCOMPARE(boot.call(Lock).status, int(LockFailed));
+        QCOMPARE(boot.call(Lock).status, int(Ok));
+        QCOMPARE(run({"ctl", "--socket", socket, "fail-lock", "x"}).exitCode, 2);
         const Result dump = run({"ctl", "--socket", socket, "dump"});
         const QJsonObject json = QJsonDocument::fromJson(dump.out).object();
         QCOMPARE(json.value("bootloaderMode").toBool(), true);
-        QCOMPARE(json.value("flash").toString().mid(2 * 7 * 512, 8), QString("ffffffff"));
+        QCOMPARE(json.value("flash").toString().mid(2 * 7 * 512, 8), QString("55ffffff"));
+        QCOMPARE(json.value("locked").toBool(), true);
         QCOMPARE(bootloader.stop(SIGTERM), 0);
     }
 

@@ -31,6 +31,7 @@ private slots:
     void withheldBulkAnswersWithoutData();
     void delayedRepliesArriveLate_data();
     void delayedRepliesArriveLate();
+    void lateReportMissesTheReadTimeOut();
     void unplugDuringDelayEndsIt();
     void unplugAfterBulkReports_data();
     void unplugAfterBulkReports();
@@ -121,6 +122,21 @@ void TestVmFaults::delayedRepliesArriveLate()
     QCOMPARE(*read, pattern(128, 2));
     QVERIFY2(elapsed >= minimumMs, qPrintable(QString::number(elapsed)));
     QVERIFY2(elapsed < minimumMs + 400, qPrintable(QString::number(elapsed)));
+}
+
+// "The device answered too late": a read whose time-out ends before the late report sees nothing, and the
+// report is still there, on time, for a later read.
+void TestVmFaults::lateReportMissesTheReadTimeOut()
+{
+    QVERIFY(host->query(request(0x91)));
+    mouse->delayNextReplies(300, 1);
+    std::uint8_t input[65];
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(host->readReport(input, sizeof input, 50), 0);
+    QVERIFY2(timer.elapsed() < 250, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(host->readReport(input, sizeof input, 1000), j2::vm::kReportLength);
+    QVERIFY2(timer.elapsed() >= 300, qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestVmFaults::unplugDuringDelayEndsIt()

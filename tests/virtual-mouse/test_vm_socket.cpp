@@ -10,8 +10,10 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <future>
 #include <mutex>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -102,6 +104,8 @@ private slots:
     void stopEndsBlockedReadPromptly();
     void abandonedReadDoesNotSwallowReports();
     void noDaemonFailsFast();
+    void connectionsAreBoundedAndReleased();
+    void halfSentRequestIsDropped();
     void defaultSocketPath_data();
     void defaultSocketPath();
 
@@ -350,6 +354,64 @@ void TestVmSocket::noDaemonFailsFast()
     QVERIFY(!j2::vm::RemoteMouse(path).pressDpiButton(&error));
     QVERIFY(!error.empty());
     QVERIFY(timer.elapsed() < 500);
+}
+
+namespace {
+
+int openDescriptors()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+// The client's end sees the daemon close the connection within `timeoutMs`.
+bool closedByPeer(int fd, int timeoutMs)
+{
+    pollfd poller{fd, POLLIN, 0};
+    if (::poll(&poller, 1, timeoutMs) <= 0)
+        return false;
+    std::uint8_t byte = 0;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+} // namespace
+
+// Each connection holds a thread of the program that serves the mouse (the configurator itself with
+// --virtual-mouse): their number is bounded, and ended ones give their descriptors back even while nobody
+// connects.
+void TestVmSocket::connectionsAreBoundedAndReleased()
+{
+    backend.reset();
+    const int before = openDescriptors();
+    std::vector<j2::vm::net::Fd> clients;
+    for (std::size_t i = 0; i < j2::vm::Server::kMaxConnections; ++i) {
+        clients.push_back(j2::vm::net::connectTo(path, 1000, nullptr));
+        QVERIFY(clients.back().valid());
+    }
+    j2::vm::net::Fd extra = j2::vm::net::connectTo(path, 1000, nullptr);
+    QVERIFY(extra.valid());
+    QVERIFY(closedByPeer(extra.get(), 2000));
+    QVERIFY(!closedByPeer(clients.front().get(), 0));
+    extra.reset();
+    clients.clear();
+    QVERIFY2(eventually([&] { return openDescriptors() <= before; }),
+             qPrintable(QStringLiteral("%1 descriptors, %2 before").arg(openDescriptors()).arg(before)));
+    j2::vm::RemoteMouse remote(path);
+    bool plugged = false;
+    QVERIFY(remote.pluggedIn(plugged) && plugged);
+}
+
+// A request that stops half-way must not hold its thread for good.
+void TestVmSocket::halfSentRequestIsDropped()
+{
+    j2::vm::net::Fd client = j2::vm::net::connectTo(path, 1000, nullptr);
+    QVERIFY(client.valid());
+    const std::uint8_t halfHeader[2] = {0x05, 0x00};
+    QCOMPARE(::send(client.get(), halfHeader, sizeof halfHeader, MSG_NOSIGNAL), ssize_t(2));
+    QVERIFY(!closedByPeer(client.get(), 200));
+    QVERIFY(closedByPeer(client.get(), j2::vm::protocol::kRequestTimeoutMs + 1000));
 }
 
 void TestVmSocket::defaultSocketPath_data()

@@ -3,6 +3,13 @@
 
 #include "host.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace vmtest;
 
 namespace {
@@ -39,7 +46,10 @@ private slots:
     void badChecksumIsIgnoredAndClearsReply();
     void unknownCommands_data();
     void unknownCommands();
+    void outputWithoutWriteIsUnexpected_data();
     void outputWithoutWriteIsUnexpected();
+    void wireLogFileIsPrivate_data();
+    void wireLogFileIsPrivate();
     void newCommandAbortsReadPhase();
     void newCommandAbortsWritePhase();
     void shortBuffersGetFewerBytes();
@@ -167,16 +177,82 @@ void TestVmWire::unknownCommands()
     QCOMPARE(rig.mouse.checksumErrors(), 0);
 }
 
+void TestVmWire::outputWithoutWriteIsUnexpected_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("loggedSize");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("one report") << 65 << 65 << "unexpected";
+    // The log keeps what a report can hold, not the megabyte someone sent.
+    QTest::newRow("a megabyte") << (1 << 20) << 128 << "unexpected,truncated";
+}
+
 void TestVmWire::outputWithoutWriteIsUnexpected()
 {
+    QFETCH(int, size);
+    QFETCH(int, loggedSize);
+    QFETCH(QString, note);
     Rig rig;
-    std::uint8_t output[65] = {0x00, 0x11, 0x22};
-    QCOMPARE(rig.host.control()->write(output, sizeof output), 65);
+    std::vector<std::uint8_t> output(std::size_t(size), 0);
+    output[1] = 0x11;
+    output[2] = 0x22;
+    QCOMPARE(rig.host.control()->write(output.data(), output.size()), size);
     const auto outputs = logged(rig.mouse, "output");
     QCOMPARE(outputs.size(), std::size_t(1));
-    QCOMPARE(outputs[0].note, std::string("unexpected"));
-    QCOMPARE(outputs[0].bytes.size(), std::size_t(65));
+    QCOMPARE(QString::fromStdString(outputs[0].note), note);
+    QCOMPARE(outputs[0].bytes.size(), std::size_t(loggedSize));
     QVERIFY(rig.mouse.state() == j2::vm::DeviceState::factory());
+}
+
+// The wire log shows secrecy-code queries: a new file is the user's alone, and the log never goes through
+// a link or into a file that another user made.
+void TestVmWire::wireLogFileIsPrivate_data()
+{
+    QTest::addColumn<QString>("existing"); // what is at the path before the mouse starts
+    QTest::addColumn<bool>("written");
+    QTest::newRow("nothing") << "" << true;
+    QTest::newRow("our own file, open to others") << "file 0644" << true;
+    QTest::newRow("a symbolic link") << "link" << false;
+    QTest::newRow("another user's file") << "foreign file" << false;
+}
+
+void TestVmWire::wireLogFileIsPrivate()
+{
+    QFETCH(QString, existing);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wire.jsonl");
+    const QString target = dir.filePath("elsewhere");
+    if (existing == "link") {
+        QVERIFY(QFile(target).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(target, path));
+    } else if (!existing.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(::chmod(path.toLocal8Bit().constData(), 0644) == 0);
+        if (existing == "foreign file") {
+            constexpr uid_t kNobody = 65534;
+            if (::geteuid() != 0)
+                QSKIP("making a file of another user needs root");
+            QVERIFY(::chown(path.toLocal8Bit().constData(), kNobody, kNobody) == 0);
+        }
+    }
+    {
+        j2::vm::VirtualMouse::Options options;
+        options.wireLogFile = path.toStdString();
+        Rig rig(options);
+        QVERIFY(rig.host.query(request(0x80)));
+    }
+    struct stat info
+    {};
+    QCOMPARE(::lstat(path.toLocal8Bit().constData(), &info), 0);
+    QCOMPARE(QFileInfo(path).size() > 0, written);
+    if (written)
+        QCOMPARE(int(info.st_mode & 07777), 0600);
+    if (existing == "link") {
+        QVERIFY(S_ISLNK(info.st_mode));
+        QCOMPARE(QFileInfo(target).size(), 0);
+    }
 }
 
 void TestVmWire::newCommandAbortsReadPhase()

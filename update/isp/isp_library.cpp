@@ -80,7 +80,7 @@ int IspLibrary::LoadProgdata(const std::uint8_t* image, std::uint32_t length, st
 {
     if (length > kFlashSize)
         return kImageTooLong;
-    if (!impl_->image.load(image, length))
+    if (length == 0 || !impl_->image.load(image, length))
         return kBadArgument;
     store(loadedLength, length);
     store(startValue, kStartValue);
@@ -158,6 +158,19 @@ int IspLibrary::ConnectToBootloader()
     if (result != 0)
         impl_->link.reset();
     return result;
+}
+
+int IspLibrary::GetUserProgramIds(std::uint16_t* vendorId, std::uint16_t* productId)
+{
+    if (!impl_->link)
+        return kNotConnected;
+    Reply reply;
+    const int result = impl_->call({Operation::UserProgramIds, 0, 0, {}}, &reply);
+    if (result != 0)
+        return result;
+    store(vendorId, reply.value0);
+    store(productId, reply.value1);
+    return 0;
 }
 
 int IspLibrary::EraseByPage(std::uint16_t page, int count, int flags)

@@ -80,9 +80,10 @@ public:
     IspLibrary(const IspLibrary&) = delete;
     IspLibrary& operator=(const IspLibrary&) = delete;
 
-    // Takes `length` bytes of firmware (image may be null when length is 0) as the start of the flash image;
-    // the rest of the flash image is erased bytes. 0 = accepted; an image longer than the flash is refused
-    // and the previous image is kept. On success the results are (any may be null):
+    // Takes `length` bytes of firmware as the start of the flash image; the rest of the flash image is
+    // erased bytes. 0 = accepted. An empty image is refused (kBadArgument): programming it would leave the
+    // mouse without firmware. An image longer than the flash is refused (kImageTooLong). A refused image
+    // keeps the previous one. On success the results are (any may be null):
     //   loadedLength   the bytes taken, `length`
     //   startValue     kStartValue (0x4000), the flash size in 32-bit words
     //   imageSize      bytes the library will program, the whole flash
@@ -102,6 +103,9 @@ public:
     // Finds the bootloader collection (vendor, product and the usage page/usage pair), opens it and says
     // hello. 0 = connected; a session already open is closed first.
     int ConnectToBootloader();
+    // The vendor and product id the connected bootloader's user program enumerates as: the device an image
+    // must be meant for. 0 = both filled.
+    int GetUserProgramIds(std::uint16_t* vendorId, std::uint16_t* productId);
     // Erases `count` pages from `page`; flags must be 0.
     int EraseByPage(std::uint16_t page, int count, int flags);
     // Mode 0: the whole flash reads erased. Other modes are refused.

@@ -12,10 +12,11 @@ constexpr int kReplyMs = 1000;
 constexpr int kBlankCheckMs = 1500; // the device reads the whole flash first
 constexpr int kDisconnectMs = 500;  // nothing rides on the answer
 
-constexpr std::array<OperationRow, 12> kOperations = {{
+constexpr std::array<OperationRow, 13> kOperations = {{
     {O::Hello, "hello", kArgument0, kReplyMs},
     {O::MemoryInfo, "memory information", kNoFields, kReplyMs},
     {O::Disconnect, "disconnect", kNoFields, kDisconnectMs},
+    {O::UserProgramIds, "user program ids", kNoFields, kReplyMs},
     {O::ErasePage, "erase page", kArgument0, kReplyMs},
     {O::BlankCheck, "blank check", kArgument0, kBlankCheckMs},
     {O::ProgramStart, "program start", kArgument0 | kArgument1, kReplyMs},

@@ -135,6 +135,12 @@ int makeFile(Request request)
         return kExitFailed;
     }
     request.firmware.image = imageFile.readAll();
+    if (request.firmware.image.isEmpty()) {
+        complain(QStringLiteral("%1 is empty; a firmware file needs at least one image byte, or the updater "
+                                "would erase the mouse and leave it without firmware")
+                     .arg(request.imagePath));
+        return kExitFailed;
+    }
     if (request.firmware.image.size() > j2::update::kMaxImageSize) {
         complain(QStringLiteral("the image has %1 bytes; a firmware file holds at most %2")
                      .arg(request.firmware.image.size())
@@ -156,6 +162,10 @@ int makeFile(Request request)
     request.firmware.checksum = verdict.checksum;
 
     const QByteArray bytes = j2::update::buildFirmwareFile(request.firmware);
+    if (bytes.isEmpty()) {
+        complain(QStringLiteral("no firmware file can be made from %1").arg(request.imagePath));
+        return kExitFailed;
+    }
 
     QSaveFile output(request.outputPath);
     if (!output.open(QIODevice::WriteOnly) || output.write(bytes) != bytes.size() || !output.commit()) {
