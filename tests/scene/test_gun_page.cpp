@@ -356,6 +356,16 @@ private slots:
                   << QStringLiteral("0,40");
         QVERIFY(harness->view().saveGunIni(QStringLiteral("General"), steps, {}, 1).toBool());
         call(page(), "setGunData", {0, 0});
+        // A slot no key plays is never written: its device slots hold button 4's macro.
+        const j2::vm::Block128 buttonMacro = harness->deviceState().macros.at(kFirstGunSlot);
+        harness->clearWire();
+        call(page(), "sendGunMacro");
+        QVERIFY(harness->sentReports().isEmpty());
+        QCOMPARE(harness->deviceState().macros.at(kFirstGunSlot), buttonMacro);
+        item(QStringLiteral("keyMatrixMain"))
+            ->setProperty("gunKeyDataEx", QVariantList{QVariantMap{{"key", 4}, {"type", 2}},
+                                                       QVariantMap{{"key", -1}, {"type", 2}},
+                                                       QVariantMap{{"key", -1}, {"type", 2}}});
         call(page(), "sendGunMacro");
         const j2::vm::DeviceState state = harness->deviceState();
         const j2::vm::Block128 first = state.macros.at(kFirstGunSlot);
@@ -376,6 +386,11 @@ private slots:
         call(page(), "setGunData", {0, 1});
         call(page(), "sendGunMacro");
         QCOMPARE(harness->deviceState().macros.at(kFirstGunSlot), first);
+        // The page says the mouse keeps the earlier gun.
+        QVERIFY(item(QStringLiteral("gunNameHint"))->isVisible());
+        QVERIFY(harness->value(QStringLiteral("gunNameHint"), "text")
+                    .toString()
+                    .startsWith(QStringLiteral("Three fire")));
     }
 };
 

@@ -38,6 +38,8 @@ ActionEditor {
 
     // ---- the gun library ----
 
+    readonly property string tooLongText: "too long for the mouse's gun slots, not written"
+
     function libraryIndex(name) { return ui_View.loadGunIndex(name) }
     function libraryType(name) { return ui_View.loadGunType(name) }
     function libraryCreate(name, index) { return ui_View.createGunIni(name, index) === true }
@@ -50,6 +52,14 @@ ActionEditor {
 
     function deCode(modelParam, loopTimes) {
         return encode(actionArray(modelParam), loopTimes)
+    }
+
+    // A gun must fit the mouse's slots for it: recording and inserting stop while one more key press with a
+    // long pause would not fit any more.
+    function roomForMore() {
+        var more = actionArray(actionListModel).concat([{ type: 0, info: "100000" }, { type: 1, info: "A" },
+                                                { type: 2, info: "A" }])
+        return GunCode.slotChunks(encode(more, 1), 1).length > 0
     }
 
     // The built-in guns stay.
@@ -110,10 +120,14 @@ ActionEditor {
         return index >= 0 && index < macroListModel.count ? macroListModel.get(index).macroName : ""
     }
 
-    // Records the slots and writes the three guns to the mouse.
+    // Records the slots and writes the guns of the slots bound to a key to the mouse. A slot no key plays
+    // is not written: its device slots may hold a button's macro.
     function sendGunMacro() {
         ui_View.setSelectGun(gunDataEx)
-        sendMacro(gunSlotsIndex, getGunName(0), getGunName(1), getGunName(2))
+        var names = []
+        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot)
+            names.push(keyMatrixMain.gunKeyDataEx[slot].key >= 0 ? getGunName(slot) : "")
+        sendMacro(gunSlotsIndex, names[0], names[1], names[2])
     }
 
     // Gun g goes to the device slots from index + 5g + 1 on, cut into linked chunks when it is long; a gun
@@ -126,6 +140,9 @@ ActionEditor {
             var stored = storedEntry(names[g])
             var chunks = GunCode.slotChunks(encode(stored.actions, stored.repeat),
                                             index + GunCode.kSlotsPerGun * g + 1)
+            // The mouse keeps the gun it had: the user must know the page's version is not on it.
+            if (chunks.length === 0)
+                showNameHint(names[g] + ": " + tooLongText)
             for (var c = 0; c < chunks.length; ++c)
                 ui_View.sendMacroData(chunks[c].bytes, chunks[c].slot - 1)
         }
