@@ -91,9 +91,15 @@ j2::hid::Device* Hid_Thread::openControlHandle(int did)
     const QString path = controlPathOf(did);
     if (path.isEmpty())
         return nullptr;
-    closeControlHandle();
-    controlHandle = backend->openPath(path.toStdString());
+    // One open per exchange, closed when it ends. A hidraw node hands each input report only to the files
+    // open when it arrives; where the node also carries the notification collection, the watch's file is
+    // open all along and takes the bulk reports a handle reopened after the request would miss.
+    if (controlHandle)
+        return controlHandle.get();
+    j2::hid::OpenFailure failure;
+    controlHandle = backend->openPath(path.toStdString(), failure);
     if (!controlHandle) {
+        reportFailedOpen(failure);
         // The device counts as gone until the next device check rebuilds the table.
         forgetControlPath(did);
         return nullptr;
@@ -113,11 +119,26 @@ j2::hid::Device* Hid_Thread::openNotifyHandle(int did)
     if (path.isEmpty())
         return nullptr;
     closeNotifyHandle();
-    notifyHandle = backend->openPath(path.toStdString());
-    if (!notifyHandle)
+    j2::hid::OpenFailure failure;
+    notifyHandle = backend->openPath(path.toStdString(), failure);
+    if (!notifyHandle) {
+        reportFailedOpen(failure);
         return nullptr;
+    }
     notifyHandle->setNonblocking(false);
     return notifyHandle.get();
+}
+
+void Hid_Thread::reportFailedOpen(const j2::hid::OpenFailure& failure)
+{
+    if (!failure.reason.empty())
+        qDebug().noquote() << "open failed:" << QString::fromStdString(failure.reason);
+    // Once per run: the notice says how to fix it, and repeating it at every device check would nag.
+    if (!failure.permissionDenied || owner == nullptr || refusedOpenReported.exchange(true))
+        return;
+    owner->showTrayMessage(
+        QStringLiteral("Info"),
+        QString::fromLatin1(kRefusedOpenNotice).arg(QString::fromStdString(failure.reason)));
 }
 
 void Hid_Thread::closeControlHandle()
