@@ -71,7 +71,7 @@ rebuild() {
         if [ -L "$entry" ]; then
             cp -P "$entry" "$folder/$name"
         elif [ -d "$entry" ]; then
-            mkdir "$folder/$name" && mount --rbind "$entry" "$folder/$name"
+            mkdir -p "$folder/$name" && mount --rbind "$entry" "$folder/$name"
         else
             touch "$folder/$name" && mount --bind "$entry" "$folder/$name"
         fi

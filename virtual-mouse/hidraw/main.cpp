@@ -29,7 +29,8 @@ constexpr mode_t kMountpointMode = 0755;
 constexpr int kCodeLength = 6;
 
 const char* const kUsage =
-    "usage: j2-hidraw-mouse --socket PATH [--state FILE] [--wire-log FILE] [--encode] [--secrecy-code CODE]\n"
+    "usage: j2-hidraw-mouse [serve] --socket PATH [--state FILE] [--wire-log FILE] [--encode] "
+    "[--secrecy-code CODE]\n"
     "                       [--bootloader] [--node-mode OCTAL] [--node-owner UID[:GID]]\n"
     "Runs inside scripts/with-hidraw-mouse.sh. The node is /dev/hidraw0, mode 0666 owned by root unless\n"
     "--node-mode and --node-owner say otherwise. `j2-virtual-mouse ctl --socket PATH ...` drives the "
@@ -52,7 +53,10 @@ bool parseNumber(const std::string& text, int base, long maximum, long& value)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // "serve" as j2-virtual-mouse has it, so both start the same way.
+    if (!args.empty() && args.front() == "serve")
+        args.erase(args.begin());
     j2::vm::VirtualMouse::Options options;
     j2::vm::hidraw::HidrawOptions hidraw;
     hidraw.mountpoint = kMountpoint;
@@ -126,16 +130,16 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     j2::vm::VirtualMouse mouse(options);
-    j2::vm::Server server(mouse, socketPath);
+    // The node first: once the socket answers, the mouse is attached.
+    j2::vm::hidraw::HidrawMouse nodes(mouse, hidraw);
     std::string error;
-    if (!server.start(&error)) {
+    if (!nodes.start(&error)) {
         std::fprintf(stderr, "j2-hidraw-mouse: %s\n", error.c_str());
         return kExitFailure;
     }
-    j2::vm::hidraw::HidrawMouse nodes(mouse, hidraw);
-    if (!nodes.start(&error)) {
+    j2::vm::Server server(mouse, socketPath);
+    if (!server.start(&error)) {
         std::fprintf(stderr, "j2-hidraw-mouse: %s\n", error.c_str());
-        server.stop();
         return kExitFailure;
     }
     const std::string silence = nodes.udevSilence();
