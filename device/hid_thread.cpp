@@ -185,6 +185,15 @@ bool Hid_Thread::finishExchange(bool result)
     return result;
 }
 
+bool Hid_Thread::failExchange()
+{
+    // Whether the device is still there is what a fresh open tells; a device that has gone is forgotten
+    // until the next device check, as after any failed open.
+    closeControlHandle();
+    openControlHandle(exchangeDevice);
+    return finishExchange(false);
+}
+
 bool Hid_Thread::refuseExchange()
 {
     if (isDemoMode.load() || openControlHandle(exchangeDevice) == nullptr) {
@@ -209,7 +218,7 @@ bool Hid_Thread::sendRequest(int bulkLength)
         j2::wire::scramble(sendReport.data() + 1, exchangeCode);
     j2::hid::Device* device = openControlHandle(exchangeDevice);
     if (device == nullptr || device->sendFeatureReport(sendReport.data(), kFeatureReportSize) < 0)
-        return finishExchange(false);
+        return failExchange();
     return true;
 }
 
@@ -223,7 +232,7 @@ bool Hid_Thread::exchangeRead(int bulkLength)
     reply[j2::wire::kReportIdOffset] = j2::wire::kReportId;
     j2::hid::Device* device = openControlHandle(exchangeDevice);
     if (device == nullptr || device->getFeatureReport(reply.data(), kFeatureReportSize) < 0)
-        return finishExchange(false);
+        return failExchange();
     recvReport = reply;
 
     if (bulkLength == 0) {
@@ -245,7 +254,7 @@ bool Hid_Thread::exchangeRead(int bulkLength)
         device = openControlHandle(exchangeDevice);
         // Bounded: a device that stops answering mid-phase must not hang the GUI thread.
         if (device == nullptr || device->readTimeout(report.data(), report.size(), kBulkReadTimeoutMs) <= 0)
-            return finishExchange(false);
+            return failExchange();
         const int take = std::min(chunk, bulkLength - offset);
         std::copy_n(report.begin(), take, staged.begin() + offset);
     }
@@ -276,7 +285,7 @@ bool Hid_Thread::exchangeWrite(int bulkLength, bool settle)
         std::copy_n(transferBuffer.begin() + offset, take, report.begin() + 1);
         j2::hid::Device* device = openControlHandle(exchangeDevice);
         if (device == nullptr || device->write(report.data(), report.size()) < 0)
-            return finishExchange(false);
+            return failExchange();
         QThread::msleep(kBulkReportGapMs);
     }
     if (settle)

@@ -172,6 +172,8 @@ private:
     // The first half of every exchange: refusal, scrambling and the feature report. False when it ended.
     bool sendRequest(int bulkLength);
     bool finishExchange(bool result);
+    // Ends an exchange whose call on the open handle failed.
+    bool failExchange();
 
     std::shared_ptr<j2::hid::Backend> backend;
     HidOwner* owner = nullptr;
