@@ -5,7 +5,8 @@
 # and opens /dev/hidraw0 as it would a mouse on USB. Nothing outside the namespace changes.
 #
 #   scripts/with-hidraw-mouse.sh [MOUSE OPTIONS] -- COMMAND [ARGUMENTS]
-#   e.g. scripts/with-hidraw-mouse.sh -- build/dist/configurator
+#   e.g. sudo --preserve-env=DISPLAY,XAUTHORITY scripts/with-hidraw-mouse.sh -- build/dist/configurator
+#   (started with sudo, the command runs as the user who asked; the mouse and the namespace need root)
 #
 # MOUSE OPTIONS go to j2-hidraw-mouse (--wire-log FILE, --state FILE, --encode, --node-mode 0600, ...);
 # --socket PATH chooses its control socket (default $XDG_RUNTIME_DIR/j2-hidraw-mouse.sock), which
@@ -99,14 +100,25 @@ export SYSTEMD_DEVICE_VERIFY_SYSFS=0
 # Our programs talk to the hidraw node, not to a virtual mouse daemon.
 unset J2_VIRTUAL_MOUSE
 
+# Started with sudo, the command runs as the user who asked, with their home: the node is open to them as a
+# mouse with the udev rule is.
+run_as=()
+if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_UID:-}" ] && [ "$SUDO_UID" != 0 ]; then
+    run_as=(setpriv --reuid="$SUDO_UID" --regid="$SUDO_GID" --init-groups --)
+    export HOME="$(getent passwd "$SUDO_UID" | cut -d: -f6)"
+fi
+
 if [ "$start_mouse" -eq 0 ]; then
-    "$@"
+    "${run_as[@]}" "$@"
     exit $?
 fi
 
 mouse_program="${J2_HIDRAW_MOUSE:-$here/../build/dist/j2-hidraw-mouse}"
 if [ -z "$socket" ]; then
-    socket="$stage/j2-hidraw-mouse.sock"
+    # Outside the namespace too, so that `ctl` works from another terminal.
+    socket_folder="$(mktemp -d /tmp/j2-hidraw-mouse.XXXXXX)"
+    socket="$socket_folder/j2-hidraw-mouse.sock"
+    trap 'cleanup; rm -rf "$socket_folder"' EXIT
 elif [ -d "$socket" ]; then
     socket="$socket/j2-hidraw-mouse.sock"
 fi
@@ -125,7 +137,7 @@ if ! grep -q "serving" "$stage/mouse.log"; then
 fi
 echo "with-hidraw-mouse: drive it with: j2-virtual-mouse ctl --socket $socket press-dpi|unplug|plug|dump" >&2
 status=0
-"$@" || status=$?
+"${run_as[@]}" "$@" || status=$?
 kill "$mouse_pid" 2>/dev/null || true
 wait "$mouse_pid" 2>/dev/null || true
 exit "$status"
