@@ -57,7 +57,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Covers `folder` with a tmpfs that holds the machine's entries again (bound, so devices, pseudo files and
-# submounts behave as before), except the names given, which the caller fills itself.
+# submounts behave as before), except the names matching the patterns given, which the caller fills itself.
 rebuild() {
     local folder="$1"; shift
     local kept="$stage/kept${folder//\//_}"
@@ -68,7 +68,8 @@ rebuild() {
     for entry in "$kept"/* "$kept"/.[!.]*; do
         [ -e "$entry" ] || [ -L "$entry" ] || continue
         name="${entry##*/}"
-        for skip in "$@"; do [ "$name" = "$skip" ] && continue 2; done
+        # shellcheck disable=SC2053 # the names to leave out are patterns
+        for skip in "$@"; do [[ "$name" == $skip ]] && continue 2; done
         if [ -L "$entry" ]; then
             cp -P "$entry" "$folder/$name"
         elif [ -d "$entry" ]; then
@@ -79,7 +80,8 @@ rebuild() {
     done
 }
 
-rebuild /dev
+# The machine's own hidraw nodes stay outside: in here the emulated mouse is the only HID device.
+rebuild /dev 'hidraw*'
 rebuild /sys/class hidraw
 rebuild /sys/devices
 rebuild /sys/bus
