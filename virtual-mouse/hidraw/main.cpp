@@ -27,6 +27,8 @@ constexpr const char* kNamespaceMark = "/dev/.j2-hidraw-namespace";
 constexpr const char* kMountpoint = "/dev/.j2-hidraw";
 constexpr mode_t kMountpointMode = 0755;
 constexpr int kCodeLength = 6;
+// Open to every user, as the udev rule makes the mouse's node for the logged-in user.
+constexpr mode_t kDefaultNodeMode = 0666;
 
 const char* const kUsage =
     "usage: j2-hidraw-mouse [serve] --socket PATH [--state FILE] [--wire-log FILE] [--encode] "
@@ -60,7 +62,7 @@ int main(int argc, char** argv)
     j2::vm::VirtualMouse::Options options;
     j2::vm::hidraw::HidrawOptions hidraw;
     hidraw.mountpoint = kMountpoint;
-    hidraw.access.mode = 0666;
+    hidraw.access.mode = kDefaultNodeMode;
     std::string socketPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
