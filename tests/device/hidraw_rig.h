@@ -36,12 +36,18 @@ public:
     {
         process_.setProcessChannelMode(QProcess::MergedChannels);
     }
-    ~Mouse()
+    ~Mouse() { stop(); }
+
+    // Stops it; true when it ended cleanly (a sanitizer's report at exit is a failure too).
+    bool stop()
     {
+        if (process_.state() == QProcess::NotRunning)
+            return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
         process_.terminate();
         if (!process_.waitForFinished(5000))
             process_.kill();
         process_.waitForFinished(1000);
+        return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
     }
     Mouse(const Mouse&) = delete;
     Mouse& operator=(const Mouse&) = delete;

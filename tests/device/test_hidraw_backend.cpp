@@ -82,6 +82,8 @@ private slots:
     void cleanup()
     {
         device.reset();
+        const bool clean = mouse->stop();
+        QVERIFY2(clean, qPrintable(mouse->log()));
         mouse.reset();
     }
 

@@ -175,6 +175,8 @@ bool Filesystem::mount(const std::string& mountpoint, std::string* error)
     fuse_args args = FUSE_ARGS_INIT(int(argv.size()), argv.data());
     static const fuse_operations ops = operations();
     fuse_ = fuse_new(&args, &ops, sizeof ops, this);
+    // fuse_new may have copied the arguments into storage of its own.
+    fuse_opt_free_args(&args);
     if (fuse_ == nullptr) {
         if (error)
             *error = "fuse_new failed";
