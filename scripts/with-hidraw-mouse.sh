@@ -96,7 +96,6 @@ fi
 # The mark tells j2-hidraw-mouse it is in here, and names the machine's network namespace, where it must
 # never announce a device.
 echo "$J2_HIDRAW_INSIDE" > /dev/.j2-hidraw-namespace
-ip link set lo up 2>/dev/null || true
 # libudev checks that a device lives on sysfs; ours live on tmpfs. This is libudev's own switch for that.
 export SYSTEMD_DEVICE_VERIFY_SYSFS=0
 # Our programs talk to the hidraw node, not to a virtual mouse daemon.
