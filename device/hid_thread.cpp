@@ -91,9 +91,15 @@ j2::hid::Device* Hid_Thread::openControlHandle(int did)
     const QString path = controlPathOf(did);
     if (path.isEmpty())
         return nullptr;
-    closeControlHandle();
-    controlHandle = backend->openPath(path.toStdString());
+    // One open per exchange, closed when it ends. A hidraw node hands each input report only to the files
+    // open when it arrives; where the node also carries the notification collection, the watch's file is
+    // open all along and takes the bulk reports a handle reopened after the request would miss.
+    if (controlHandle)
+        return controlHandle.get();
+    j2::hid::OpenFailure failure;
+    controlHandle = backend->openPath(path.toStdString(), failure);
     if (!controlHandle) {
+        reportFailedOpen(failure);
         // The device counts as gone until the next device check rebuilds the table.
         forgetControlPath(did);
         return nullptr;
@@ -113,11 +119,26 @@ j2::hid::Device* Hid_Thread::openNotifyHandle(int did)
     if (path.isEmpty())
         return nullptr;
     closeNotifyHandle();
-    notifyHandle = backend->openPath(path.toStdString());
-    if (!notifyHandle)
+    j2::hid::OpenFailure failure;
+    notifyHandle = backend->openPath(path.toStdString(), failure);
+    if (!notifyHandle) {
+        reportFailedOpen(failure);
         return nullptr;
+    }
     notifyHandle->setNonblocking(false);
     return notifyHandle.get();
+}
+
+void Hid_Thread::reportFailedOpen(const j2::hid::OpenFailure& failure)
+{
+    if (!failure.reason.empty())
+        qDebug().noquote() << "open failed:" << QString::fromStdString(failure.reason);
+    // Once per run: the notice says how to fix it, and repeating it at every device check would nag.
+    if (!failure.permissionDenied || owner == nullptr || refusedOpenReported.exchange(true))
+        return;
+    owner->showTrayMessage(
+        QStringLiteral("Info"),
+        QString::fromLatin1(kRefusedOpenNotice).arg(QString::fromStdString(failure.reason)));
 }
 
 void Hid_Thread::closeControlHandle()
@@ -164,6 +185,15 @@ bool Hid_Thread::finishExchange(bool result)
     return result;
 }
 
+bool Hid_Thread::failExchange()
+{
+    // Whether the device is still there is what a fresh open tells; a device that has gone is forgotten
+    // until the next device check, as after any failed open.
+    closeControlHandle();
+    openControlHandle(exchangeDevice);
+    return finishExchange(false);
+}
+
 bool Hid_Thread::refuseExchange()
 {
     if (isDemoMode.load() || openControlHandle(exchangeDevice) == nullptr) {
@@ -188,7 +218,7 @@ bool Hid_Thread::sendRequest(int bulkLength)
         j2::wire::scramble(sendReport.data() + 1, exchangeCode);
     j2::hid::Device* device = openControlHandle(exchangeDevice);
     if (device == nullptr || device->sendFeatureReport(sendReport.data(), kFeatureReportSize) < 0)
-        return finishExchange(false);
+        return failExchange();
     return true;
 }
 
@@ -202,7 +232,7 @@ bool Hid_Thread::exchangeRead(int bulkLength)
     reply[j2::wire::kReportIdOffset] = j2::wire::kReportId;
     j2::hid::Device* device = openControlHandle(exchangeDevice);
     if (device == nullptr || device->getFeatureReport(reply.data(), kFeatureReportSize) < 0)
-        return finishExchange(false);
+        return failExchange();
     recvReport = reply;
     // Decoded whether a bulk phase follows or not: a scrambling mouse scrambles every reply, and 91H takes
     // its stage count from the reply that opens its bulk phase.
@@ -224,7 +254,7 @@ bool Hid_Thread::exchangeRead(int bulkLength)
         device = openControlHandle(exchangeDevice);
         // Bounded: a device that stops answering mid-phase must not hang the GUI thread.
         if (device == nullptr || device->readTimeout(report.data(), report.size(), kBulkReadTimeoutMs) <= 0)
-            return finishExchange(false);
+            return failExchange();
         const int take = std::min(chunk, bulkLength - offset);
         std::copy_n(report.begin(), take, staged.begin() + offset);
     }
@@ -255,7 +285,7 @@ bool Hid_Thread::exchangeWrite(int bulkLength, bool settle)
         std::copy_n(transferBuffer.begin() + offset, take, report.begin() + 1);
         j2::hid::Device* device = openControlHandle(exchangeDevice);
         if (device == nullptr || device->write(report.data(), report.size()) < 0)
-            return finishExchange(false);
+            return failExchange();
         QThread::msleep(kBulkReportGapMs);
     }
     if (settle)

@@ -47,6 +47,10 @@ public:
     // The stored code that puts the program into demo mode when no device answers.
     static constexpr const char* kDemoCode = "k-ravine";
     static constexpr const char* kFactoryCode = "260417";
+    // The notice for a mouse whose node this user may not open; %1 is the HID library's own reason.
+    static constexpr const char* kRefusedOpenNotice =
+        "The mouse was found but cannot be opened: %1. Install the udev rule 70-j2-mouse.rules (README, "
+        "\"Installing\") and plug the mouse in again.";
 
     // Uses the backend the environment selects (the virtual mouse daemon or hidapi).
     explicit Hid_Thread(QObject* parent = nullptr);
@@ -164,12 +168,16 @@ private:
     int reportLengthOf(int did) const;
     void forgetControlPath(int did);
     void forgetNotifyPath(int did);
+    // Logs why an open failed; a node this user may not open is also told once per run as a tray notice.
+    void reportFailedOpen(const j2::hid::OpenFailure& failure);
     void watchNotifications(int did);
     void announceStage(int stage);
     bool refuseExchange();
     // The first half of every exchange: refusal, scrambling and the feature report. False when it ended.
     bool sendRequest(int bulkLength);
     bool finishExchange(bool result);
+    // Ends an exchange whose call on the open handle failed.
+    bool failExchange();
 
     std::shared_ptr<j2::hid::Backend> backend;
     HidOwner* owner = nullptr;
@@ -185,6 +193,7 @@ private:
     std::atomic<bool> deviceFree{true};
     std::atomic<bool> watchRunning{false};
     std::atomic<bool> settleFlag{true};
+    std::atomic<bool> refusedOpenReported{false};
     QFuture<void> watchFuture;
     QFuture<bool> pendingWrite;
 

@@ -2,8 +2,11 @@
 
 #include <hidapi.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <mutex>
 
 namespace j2::hid {
@@ -18,6 +21,24 @@ void refuseWhenForbidden(const char* call)
             stderr, "hidapi %s reached while J2_FORBID_HIDAPI is set: a test left the virtual mouse\n", call);
         std::abort();
     }
+}
+
+// hidapi's error texts are wide strings; ours are UTF-8.
+std::string narrow(const wchar_t* text)
+{
+    std::string out;
+    if (text == nullptr)
+        return out;
+    std::mbstate_t state{};
+    char bytes[MB_LEN_MAX];
+    for (; *text != L'\0'; ++text) {
+        const std::size_t length = std::wcrtomb(bytes, *text, &state);
+        if (length == static_cast<std::size_t>(-1))
+            out.push_back('?');
+        else
+            out.append(bytes, length);
+    }
+    return out;
 }
 
 bool initialise()
@@ -88,12 +109,29 @@ public:
 
     std::unique_ptr<Device> openPath(const std::string& path) override
     {
+        OpenFailure ignored;
+        return openPath(path, ignored);
+    }
+
+    std::unique_ptr<Device> openPath(const std::string& path, OpenFailure& failure) override
+    {
         refuseWhenForbidden("open");
-        if (!initialise())
+        if (!initialise()) {
+            failure.reason = "hid_init failed";
             return nullptr;
+        }
+        errno = 0;
         hid_device* handle = hid_open_path(path.c_str());
-        if (handle == nullptr)
+        if (handle == nullptr) {
+            // hidapi keeps the errno of its failed open(2) and words it in hid_error.
+            const int error = errno;
+            failure.permissionDenied = error == EACCES || error == EPERM;
+            failure.reason = narrow(hid_error(nullptr));
+            // hidapi's error text is one for the whole process: another thread's call may have reset it.
+            if (failure.reason.empty() || failure.reason == "Success")
+                failure.reason = "Failed to open a device with path '" + path + "': " + std::strerror(error);
             return nullptr;
+        }
         return std::make_unique<HidapiDevice>(handle);
     }
 };

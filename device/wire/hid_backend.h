@@ -38,6 +38,13 @@ public:
     virtual int readTimeout(std::uint8_t* data, std::size_t length, int milliseconds) = 0;
 };
 
+// Why an open failed, when the backend can tell.
+struct OpenFailure
+{
+    bool permissionDenied = false; // the node is there but this user may not open it
+    std::string reason;            // the library's own text, e.g. hidapi's hid_error
+};
+
 class Backend
 {
 public:
@@ -46,6 +53,12 @@ public:
     virtual std::vector<DeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) = 0;
     // nullptr when the path cannot be opened.
     virtual std::unique_ptr<Device> openPath(const std::string& path) = 0;
+    // The same, saying why when it fails. Backends that cannot tell leave `failure` alone.
+    virtual std::unique_ptr<Device> openPath(const std::string& path, OpenFailure& failure)
+    {
+        static_cast<void>(failure);
+        return openPath(path);
+    }
 };
 
 } // namespace j2::hid

@@ -161,8 +161,11 @@ private:
 class MouseDaemon
 {
 public:
-    MouseDaemon(const QString& program, const QString& socket, const QProcessEnvironment& environment)
-        : executable(program), socketPath(socket), process(environment)
+    // `control` is the program that takes `ctl` commands, when not the daemon itself.
+    MouseDaemon(const QString& program, const QString& socket, const QProcessEnvironment& environment,
+                const QString& control = {})
+        : executable(program), controlProgram(control.isEmpty() ? program : control), socketPath(socket),
+          process(environment)
     {}
 
     // Serves until destroyed; false (with the daemon's output in `log`) when the socket never appeared.
@@ -182,7 +185,7 @@ public:
     QByteArray ctlOutput(const QStringList& command) const
     {
         QProcess control;
-        control.start(executable,
+        control.start(controlProgram,
                       QStringList{QStringLiteral("ctl"), QStringLiteral("--socket"), socketPath} + command);
         if (!control.waitForFinished(5000) || control.exitCode() != 0)
             return {};
@@ -199,6 +202,7 @@ public:
 
 private:
     QString executable;
+    QString controlProgram;
     QString socketPath;
     Program process;
 };
