@@ -790,6 +790,30 @@ Item {
         }
     }
 
+    // A short message beside the bottom bar, for what a page cannot show itself (it may be closed).
+    Text {
+        id: frameHint
+        objectName: "frameHint"
+        x: 20
+        y: 612
+        width: 630
+        visible: false
+        elide: Text.ElideRight
+        color: "#e05050"
+        font.family: mainIten.fontFamily
+        font.pixelSize: mainIten.fontNormalSize
+        Timer {
+            id: frameHintTimer
+            interval: 6000
+            onTriggered: frameHint.visible = false
+        }
+    }
+    function showHint(text) {
+        frameHint.text = text
+        frameHint.visible = true
+        frameHintTimer.restart()
+    }
+
     Menu_Down {
         id: downItem
         objectName: "downItem"
@@ -915,6 +939,25 @@ Item {
         }
     }
 
+    SureDialog {
+        id: gunSlotSure
+        objectName: "gunSlotSure"
+        z: 10
+        property var rows: []
+        title: macroKeyMain.macroKeyLang[0]
+        message: "The macro of button row " + rows.map(function (row) { return row + 1 }).join(", ")
+                 + " will stop working. Continue?"
+        DialogButton {
+            objectName: "gunSlotOkButton"
+            label: mainIten.mainLang[28]
+            onClicked: macroKeyMain.accept()
+        }
+        DialogButton {
+            objectName: "gunSlotCancelButton"
+            label: mainIten.mainLang[29]
+            onClicked: gunSlotSure.visible = false
+        }
+    }
     SureDialog {
         id: leftKeysure
         objectName: "leftKeysure"

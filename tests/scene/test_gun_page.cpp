@@ -346,6 +346,29 @@ private slots:
         QCOMPARE(slotKeys(), (QList<int>{-1, -1, -1}));
     }
 
+    // Binding a gun whose device slots hold a button's macro asks first; Cancel binds nothing.
+    void aGunOverAButtonsMacroAsksFirst()
+    {
+        QQuickItem* keys = item(QStringLiteral("keyMatrixMain"));
+        QVariantList entries = keys->property("modKeysVar").toList();
+        entries[5] = QVariantList{9, 0, 5, 0}; // row 6's macro lives in device slot 6, gun slot 0's first
+        keys->setProperty("modKeysVar", entries);
+        const auto choose = [this] {
+            gunCommand(4, 0, 0);
+            harness->click(item(QStringLiteral("macroNameField")));
+            harness->click(item(QStringLiteral("macroNameChoice0")));
+            harness->click(item(QStringLiteral("macroKeyOk")));
+        };
+        choose();
+        QVERIFY(item(QStringLiteral("gunSlotSure"))->isVisible());
+        harness->click(item(QStringLiteral("gunSlotCancelButton")));
+        QCOMPARE(slotKeys(), (QList<int>{-1, -1, -1}));
+        harness->click(item(QStringLiteral("macroKeyCancel")));
+        choose();
+        harness->click(item(QStringLiteral("gunSlotOkButton")));
+        QCOMPARE(slotKeys(), (QList<int>{4, -1, -1}));
+    }
+
     // A gun too long for one slot spreads over the next ones with links; one too long for its five slots
     // is not written at all.
     void longGunsSpreadOverSlots()
@@ -386,9 +409,9 @@ private slots:
         call(page(), "setGunData", {0, 1});
         call(page(), "sendGunMacro");
         QCOMPARE(harness->deviceState().macros.at(kFirstGunSlot), first);
-        // The page says the mouse keeps the earlier gun.
-        QVERIFY(item(QStringLiteral("gunNameHint"))->isVisible());
-        QVERIFY(harness->value(QStringLiteral("gunNameHint"), "text")
+        // The window says the mouse keeps the earlier gun.
+        QVERIFY(item(QStringLiteral("frameHint"))->isVisible());
+        QVERIFY(harness->value(QStringLiteral("frameHint"), "text")
                     .toString()
                     .startsWith(QStringLiteral("Three fire")));
     }

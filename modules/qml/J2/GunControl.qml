@@ -142,7 +142,7 @@ ActionEditor {
                                             index + GunCode.kSlotsPerGun * g + 1)
             // The mouse keeps the gun it had: the user must know the page's version is not on it.
             if (chunks.length === 0)
-                showNameHint(names[g] + ": " + tooLongText)
+                mainIten.showHint(names[g] + ": " + tooLongText)
             for (var c = 0; c < chunks.length; ++c)
                 ui_View.sendMacroData(chunks[c].bytes, chunks[c].slot - 1)
         }

@@ -1,5 +1,6 @@
 import QtQuick
 import "../common"
+import "gunCode.js" as GunCode
 
 // Assigns a recorded macro, with how it runs, to the selected button, and writes it to the button's slot
 // at once.
@@ -65,9 +66,30 @@ DialogPanel {
         shownName = selectedName()
     }
 
+    // The button rows whose macros live in the device slots gun slot `slot` fills: binding the gun writes
+    // over them.
+    function macroRowsUnderGunSlot(slot) {
+        var rows = []
+        var first = gunControlMain.gunSlotsIndex + GunCode.kSlotsPerGun * slot
+        for (var key = first; key < first + GunCode.kSlotsPerGun; ++key) {
+            var entry = keyMatrixMain.modKeysVar[key]
+            if (entry !== undefined && Number(entry[0]) === 0x09)
+                rows.push(key)
+        }
+        return rows
+    }
+
     function accept() {
         var name = selectedName()
         var key = mouseMain.selectKey
+        // A gun that would take a macro's place in the mouse is bound only once the user agreed.
+        if (name !== "" && uiType === 1 && macroRowsUnderGunSlot(gunIndex).length > 0 && !gunSlotSure.visible) {
+            gunSlotSure.rows = macroRowsUnderGunSlot(gunIndex)
+            gunSlotSure.placeAtStart()
+            gunSlotSure.visible = true
+            return
+        }
+        gunSlotSure.visible = false
         if (name !== "" && uiType === 0) {
             ui_View.setMacroKey(key, name)
             keyMatrixMain.modifyData(key, 0x09, macroType, key, 0x00)
