@@ -1,5 +1,6 @@
 // j2-virtual-mouse: runs the virtual J2 mouse as a daemon on a Unix socket, and drives a running one.
 
+#include "serve_options.h"
 #include "virtual_mouse.h"
 
 #include <csignal>
@@ -74,29 +75,17 @@ int serve(const std::vector<std::string>& args)
 {
     j2::vm::VirtualMouse::Options options;
     std::string socketPath;
-    bool codeGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--encode") {
-            options.encode = true;
-        } else if (arg == "--bootloader") {
-            options.startInBootloader = true;
-        } else if (arg == "--socket" && hasValue) {
-            socketPath = args[++i];
-        } else if (arg == "--state" && hasValue) {
-            options.stateFile = args[++i];
-        } else if (arg == "--wire-log" && hasValue) {
-            options.wireLogFile = args[++i];
-        } else if (arg == "--secrecy-code" && hasValue) {
-            options.secrecyCode = args[++i];
-            codeGiven = true;
-        } else {
-            return usageError("unknown or incomplete option " + arg);
+        std::string error;
+        switch (j2::vm::takeServeOption(args, i, options, socketPath, error)) {
+        case j2::vm::OptionTaken::Yes:
+            break;
+        case j2::vm::OptionTaken::Error:
+            return usageError(error);
+        case j2::vm::OptionTaken::No:
+            return usageError("unknown or incomplete option " + args[i]);
         }
     }
-    if (codeGiven && options.secrecyCode.size() != 6)
-        return usageError("--secrecy-code takes exactly 6 characters, got \"" + options.secrecyCode + "\"");
     if (socketPath.empty())
         socketPath = socketFromEnvironment();
     if (socketPath.empty()) {

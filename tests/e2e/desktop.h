@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
@@ -265,6 +266,31 @@ protected:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home->filePath(QStringLiteral("run")));
         environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
         return environment;
+    }
+
+    // A random image of `size` bytes (the same for a seed) made into data.bin beside the copied programs by
+    // the tool that ships with the updater; empty when the tool failed.
+    QByteArray makeFirmware(int size, quint32 seed)
+    {
+        QByteArray image(size, 0);
+        QRandomGenerator generator(seed);
+        for (char& byte : image)
+            byte = char(generator.bounded(256));
+        const QString raw = home->filePath(QStringLiteral("firmware.raw"));
+        QFile file(raw);
+        if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size())
+            return {};
+        file.close();
+        QProcess tool;
+        tool.start(installDir + QStringLiteral("/update/make-data-bin"),
+                   {QStringLiteral("--image"), raw, QStringLiteral("--out"),
+                    installDir + QStringLiteral("/data.bin"), QStringLiteral("--key1"), QStringLiteral("a5"),
+                    QStringLiteral("--key0"), QStringLiteral("3c")});
+        if (!tool.waitForFinished(10000) || tool.exitCode() != 0) {
+            std::fprintf(stderr, "make-data-bin: %s\n", tool.readAllStandardError().constData());
+            return {};
+        }
+        return image;
     }
 
     void startDaemon(const QStringList& extra = {})

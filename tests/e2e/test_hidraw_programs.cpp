@@ -252,23 +252,8 @@ private slots:
     void updaterProgramsThroughTheRealStack()
     {
         startMouse({QStringLiteral("--encode"), QStringLiteral("--secrecy-code"), QStringLiteral("918273")});
-        QByteArray image(30000, 0);
-        QRandomGenerator generator(11);
-        for (char& byte : image)
-            byte = char(generator.bounded(256));
-        const QString raw = home->filePath(QStringLiteral("firmware.raw"));
-        {
-            QFile file(raw);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(image);
-        }
-        QProcess tool;
-        tool.start(installDir + QStringLiteral("/update/make-data-bin"),
-                   {QStringLiteral("--image"), raw, QStringLiteral("--out"),
-                    installDir + QStringLiteral("/data.bin"), QStringLiteral("--key1"), QStringLiteral("a5"),
-                    QStringLiteral("--key0"), QStringLiteral("3c")});
-        QVERIFY(tool.waitForFinished(10000));
-        QCOMPARE(tool.exitCode(), 0);
+        const QByteArray image = makeFirmware(30000, 11);
+        QVERIFY(!image.isEmpty());
 
         Program updater(realStack());
         updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);

@@ -33,27 +33,6 @@ public:
 private:
     QByteArray image;
 
-    // data.bin beside the programs, made from a raw image by the tool that ships with the updater.
-    void makeFirmware()
-    {
-        image.resize(30000);
-        QRandomGenerator generator(7);
-        for (char& byte : image)
-            byte = char(generator.bounded(256));
-        const QString raw = home->filePath(QStringLiteral("firmware.raw"));
-        QFile file(raw);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(image);
-        file.close();
-        QProcess tool;
-        tool.start(installDir + QStringLiteral("/update/make-data-bin"),
-                   {QStringLiteral("--image"), raw, QStringLiteral("--out"),
-                    installDir + QStringLiteral("/data.bin"), QStringLiteral("--key1"), QStringLiteral("a5"),
-                    QStringLiteral("--key0"), QStringLiteral("3c")});
-        QVERIFY(tool.waitForFinished(10000));
-        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
-    }
-
     void click(int x, int y) const
     {
         desktop->run(QStringLiteral("xdotool"),
@@ -91,7 +70,8 @@ private slots:
     void programsTheMouseFromTheToolsFile()
     {
         startDaemon({QStringLiteral("--bootloader")});
-        makeFirmware();
+        image = makeFirmware(30000, 7);
+        QVERIFY(!image.isEmpty());
         Program updater(environment());
         updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);
         QVERIFY2(updater.waitFor(QStringLiteral("Ready To Update!"), 10000) >= 0, qPrintable(updater.log()));
@@ -108,7 +88,8 @@ private slots:
     void userModeMouseIsSwitchedAndProgrammed()
     {
         startDaemon({QStringLiteral("--encode"), QStringLiteral("--secrecy-code"), QStringLiteral("918273")});
-        makeFirmware();
+        image = makeFirmware(30000, 7);
+        QVERIFY(!image.isEmpty());
         Program updater(environment());
         updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);
         QVERIFY2(updater.waitFor(QStringLiteral("Connected to the Device!"), 10000) >= 0,
@@ -131,7 +112,8 @@ private slots:
     void failedRunsEndInFail()
     {
         startDaemon({QStringLiteral("--bootloader")});
-        makeFirmware();
+        image = makeFirmware(30000, 7);
+        QVERIFY(!image.isEmpty());
         QVERIFY(daemon->ctl(QStringLiteral("fail-erase"), QStringLiteral("3")));
         Program updater(environment());
         updater.start(installDir + QStringLiteral("/update/update"), {}, installDir);
@@ -148,7 +130,8 @@ private slots:
     void helpMenuStartsTheUpdater()
     {
         startDaemon();
-        makeFirmware();
+        image = makeFirmware(30000, 7);
+        QVERIFY(!image.isEmpty());
         QProcessEnvironment traced = environment();
         traced.insert(QStringLiteral("J2_TRACE_STARTUP"), QStringLiteral("1"));
         Program configurator(traced);

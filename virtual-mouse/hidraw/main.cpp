@@ -3,6 +3,7 @@
 // network) namespace that scripts/with-hidraw-mouse.sh prepares; its socket takes `j2-virtual-mouse ctl`.
 
 #include "hidraw_mouse.h"
+#include "serve_options.h"
 #include "virtual_mouse.h"
 
 #include <sys/stat.h>
@@ -26,7 +27,6 @@ constexpr int kExitUsage = 2;
 constexpr const char* kNamespaceMark = "/dev/.j2-hidraw-namespace";
 constexpr const char* kMountpoint = "/dev/.j2-hidraw";
 constexpr mode_t kMountpointMode = 0755;
-constexpr int kCodeLength = 6;
 // Open to every user, as the udev rule makes the mouse's node for the logged-in user.
 constexpr mode_t kDefaultNodeMode = 0666;
 
@@ -68,23 +68,15 @@ int main(int argc, char** argv)
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
         long number = 0;
+        std::string error;
+        const j2::vm::OptionTaken taken = j2::vm::takeServeOption(args, i, options, socketPath, error);
+        if (taken == j2::vm::OptionTaken::Error)
+            return usageError(error);
+        if (taken == j2::vm::OptionTaken::Yes)
+            continue;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
-        } else if (arg == "--encode") {
-            options.encode = true;
-        } else if (arg == "--bootloader") {
-            options.startInBootloader = true;
-        } else if (arg == "--socket" && hasValue) {
-            socketPath = args[++i];
-        } else if (arg == "--state" && hasValue) {
-            options.stateFile = args[++i];
-        } else if (arg == "--wire-log" && hasValue) {
-            options.wireLogFile = args[++i];
-        } else if (arg == "--secrecy-code" && hasValue) {
-            options.secrecyCode = args[++i];
-            if (options.secrecyCode.size() != kCodeLength)
-                return usageError("--secrecy-code takes exactly 6 characters");
         } else if (arg == "--node-mode" && hasValue) {
             if (!parseNumber(args[++i], 8, 0777, number))
                 return usageError("--node-mode takes an octal mode such as 0600");
