@@ -133,7 +133,8 @@ QString writeFailureReason(const QString& path)
 bool syncChecked(QSettings& settings)
 {
     settings.sync();
-    if (settings.status() == QSettings::NoError)
+    // A FormatError is about reading a damaged file, which the stores deal with where they open it.
+    if (settings.status() != QSettings::AccessError)
         return true;
     reportWriteFailure(settings.fileName(), writeFailureReason(settings.fileName()));
     return false;
