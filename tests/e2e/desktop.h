@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -266,6 +268,60 @@ protected:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home->filePath(QStringLiteral("run")));
         environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), socketPath);
         return environment;
+    }
+
+    static inline const QString kConfiguratorTitle = QStringLiteral("NORVEK SKARN J2");
+
+    // The DPI button notifies only once the program has switched the mouse's notifications on, which it
+    // does right after saying "Detect Mouse"; a person is never that quick, a test is.
+    bool waitForNotificationsOn() const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            const QJsonObject state =
+                QJsonDocument::fromJson(daemon->ctlOutput({QStringLiteral("dump")})).object();
+            const QByteArray options =
+                QByteArray::fromHex(state.value(QStringLiteral("keyboardOption")).toString().toLatin1());
+            if (!options.isEmpty() && (options.at(0) & 0x08) != 0)
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    // A person's way through the window: record "ab" from the keyboard in the macro editor and give it to
+    // button row 4 with the key menu's "Macro" entry; the program writes it into the mouse's slot for key
+    // index 5.
+    void recordMacroOnButton4(Program& program)
+    {
+        const QString window = desktop->waitForWindow(kConfiguratorTitle);
+        QVERIFY(!window.isEmpty());
+        // Clicks before the start-up lock has revealed the scene go nowhere (slow under the sanitizers).
+        QVERIFY2(program.waitFor(QStringLiteral("j2-startup: frame shown"), 20000) >= 0,
+                 qPrintable(program.log()));
+        const auto click = [&](int x, int y) {
+            desktop->run(QStringLiteral("xdotool"),
+                         {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
+                          QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+            QTest::qWait(300);
+        };
+        // Window coordinates of the layout: the macro button under the button rows, the editor centred
+        // (600 x 430 at 200, 105), the key menu beside row 4, the macro dialog centred (360 x 250 at 320,
+        // 195).
+        click(139, 316); // "Macro Manager"
+        click(256, 487); // "New": Macro_0, selected
+        click(704, 183); // "Start Record"
+        desktop->run(QStringLiteral("xdotool"),
+                     {QStringLiteral("key"), QStringLiteral("a"), QStringLiteral("b")});
+        QTest::qWait(300);
+        click(704, 183); // "Stop Record"
+        click(644, 509); // "OK"
+        click(139, 205); // row 4 (key index 5)
+        click(317, 479); // "Macro"
+        click(420, 274); // the name field
+        click(420, 300); // Macro_0
+        click(524, 421); // "OK"
     }
 
     // A random image of `size` bytes (the same for a seed) made into data.bin beside the copied programs by

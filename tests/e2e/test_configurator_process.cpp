@@ -24,7 +24,6 @@
 namespace {
 
 const QString kDist = QStringLiteral(J2_DIST_DIR);
-const QString kWindowTitle = QStringLiteral("NORVEK SKARN J2");
 
 } // namespace
 
@@ -36,24 +35,6 @@ public:
 
 private:
     bool ctl(const QString& command) { return daemon->ctl(command); }
-
-    // The DPI button notifies only once the program has switched the mouse's notifications on, which it
-    // does right after saying "Detect Mouse"; a person is never that quick, a test is.
-    bool waitForNotificationsOn()
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 5000) {
-            const QJsonObject state =
-                QJsonDocument::fromJson(daemon->ctlOutput({QStringLiteral("dump")})).object();
-            const QByteArray options =
-                QByteArray::fromHex(state.value(QStringLiteral("keyboardOption")).toString().toLatin1());
-            if (!options.isEmpty() && (options.at(0) & 0x08) != 0)
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
-    }
 
     // The program reports on stderr when its window is first drawn and when the start-up lock has revealed
     // it ("j2-startup: frame shown").
@@ -109,7 +90,7 @@ private slots:
         auto program = startConfigurator();
         QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
         // Move the window off the tray, then right-click the tray icon and choose the menu's one entry.
-        const QString window = desktop->waitForWindow(kWindowTitle, 5000);
+        const QString window = desktop->waitForWindow(kConfiguratorTitle, 5000);
         QVERIFY(!window.isEmpty());
         desktop->run(QStringLiteral("xdotool"),
                      {QStringLiteral("windowmove"), window, QStringLiteral("200"), QStringLiteral("200")});
@@ -133,9 +114,9 @@ private slots:
         // The title comes from apConfig.bin, seeded from the factory file beside the program.
         QElapsedTimer timer;
         timer.start();
-        while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 15000)
+        while (windowsTitled(kConfiguratorTitle) != 1 && timer.elapsed() < 15000)
             QTest::qWait(100);
-        QCOMPARE(windowsTitled(kWindowTitle), 1);
+        QCOMPARE(windowsTitled(kConfiguratorTitle), 1);
     }
 
     void screenshotOfTheStartedWindow()
@@ -180,16 +161,16 @@ private slots:
         // The window and its warning box carry the same title.
         QElapsedTimer timer;
         timer.start();
-        while (windowsTitled(kWindowTitle) < 2 && timer.elapsed() < 5000)
+        while (windowsTitled(kConfiguratorTitle) < 2 && timer.elapsed() < 5000)
             QTest::qWait(100);
         QTest::qWait(1000);
-        QCOMPARE(windowsTitled(kWindowTitle), 2);
+        QCOMPARE(windowsTitled(kConfiguratorTitle), 2);
         desktop->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
         timer.restart();
-        while (windowsTitled(kWindowTitle) != 1 && timer.elapsed() < 5000)
+        while (windowsTitled(kConfiguratorTitle) != 1 && timer.elapsed() < 5000)
             QTest::qWait(100);
         QTest::qWait(500);
-        QCOMPARE(windowsTitled(kWindowTitle), 1);
+        QCOMPARE(windowsTitled(kConfiguratorTitle), 1);
         QCOMPARE(program->process.state(), QProcess::Running);
     }
 
@@ -200,33 +181,7 @@ private slots:
         startDaemon();
         auto program = startConfigurator();
         QVERIFY2(program->waitFor(QStringLiteral("Detect Mouse"), 10000) >= 0, qPrintable(program->log()));
-        const QString window = desktop->waitForWindow(kWindowTitle);
-        QVERIFY(!window.isEmpty());
-        // Clicks before the start-up lock has revealed the scene go nowhere (slow under the sanitizers).
-        QVERIFY2(program->waitFor(QStringLiteral("j2-startup: frame shown"), 20000) >= 0,
-                 qPrintable(program->log()));
-        const auto click = [&](int x, int y) {
-            desktop->run(QStringLiteral("xdotool"),
-                         {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
-                          QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
-            QTest::qWait(300);
-        };
-        // Window coordinates of the layout: the macro button under the button rows, the editor centred
-        // (600 x 430 at 200, 105), the key menu beside row 4, the macro dialog centred (360 x 250 at 320,
-        // 195).
-        click(139, 316); // "Macro Manager"
-        click(256, 487); // "New": Macro_0, selected
-        click(704, 183); // "Start Record"
-        desktop->run(QStringLiteral("xdotool"),
-                     {QStringLiteral("key"), QStringLiteral("a"), QStringLiteral("b")});
-        QTest::qWait(300);
-        click(704, 183); // "Stop Record"
-        click(644, 509); // "OK"
-        click(139, 205); // row 4 (key index 5)
-        click(317, 479); // "Macro"
-        click(420, 274); // the name field
-        click(420, 300); // Macro_0
-        click(524, 421); // "OK"
+        recordMacroOnButton4(*program);
 
         // The mouse's slot for key index 5 (slot 6) plays what the keyboard typed, as the encoder of
         // reference writes it.

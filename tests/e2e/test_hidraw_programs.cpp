@@ -17,7 +17,6 @@
 namespace {
 
 const QString kDist = QStringLiteral(J2_DIST_DIR);
-const QString kWindowTitle = QStringLiteral("NORVEK SKARN J2");
 constexpr int kBlockBytes = 128;
 constexpr int kReportLength = 64;
 constexpr qsizetype kFlashBytes = 128 * 512;
@@ -89,49 +88,6 @@ private:
     }
 
     QJsonObject state() const { return QJsonDocument::fromJson(daemon->ctlOutput({"dump"})).object(); }
-
-    bool waitForNotificationsOn() const
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 5000) {
-            const QByteArray options =
-                QByteArray::fromHex(state().value(QStringLiteral("keyboardOption")).toString().toLatin1());
-            if (!options.isEmpty() && (options.at(0) & 0x08) != 0)
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
-    }
-
-    // The user's path of the configurator's macro test: record "ab" from the keyboard, give it to button
-    // 4, which the program writes into the mouse's slot for key index 5.
-    void recordMacroOnButton4(Program& program)
-    {
-        const QString window = desktop->waitForWindow(kWindowTitle);
-        QVERIFY(!window.isEmpty());
-        QVERIFY2(program.waitFor(QStringLiteral("j2-startup: frame shown"), 20000) >= 0,
-                 qPrintable(program.log()));
-        const auto click = [&](int x, int y) {
-            desktop->run(QStringLiteral("xdotool"),
-                         {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
-                          QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
-            QTest::qWait(300);
-        };
-        click(139, 316); // "Macro Manager"
-        click(256, 487); // "New"
-        click(704, 183); // "Start Record"
-        desktop->run(QStringLiteral("xdotool"),
-                     {QStringLiteral("key"), QStringLiteral("a"), QStringLiteral("b")});
-        QTest::qWait(300);
-        click(704, 183); // "Stop Record"
-        click(644, 509); // "OK"
-        click(139, 205); // row 4
-        click(317, 479); // "Macro"
-        click(420, 274); // the name field
-        click(420, 300); // Macro_0
-        click(524, 421); // "OK"
-    }
 
 private slots:
     void initTestCase() { QVERIFY(startDesktop()); }
