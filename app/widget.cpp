@@ -31,8 +31,6 @@ constexpr int kRestoreKey = 0x45; // F12
 
 } // namespace
 
-Widget::Widget(QWidget* parent) : Widget(nullptr, parent) {}
-
 Widget::Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent)
     : Widget(StoreLocations(), std::move(backend), parent)
 {}

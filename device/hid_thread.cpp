@@ -1,6 +1,5 @@
 #include "hid_thread.h"
 
-#include "backend_select.h"
 #include "device_flags.h"
 
 #include <QCoreApplication>
@@ -19,11 +18,10 @@ constexpr int kMouseEntry = 1; // only the mouse record is looked up among the a
 
 } // namespace
 
-Hid_Thread::Hid_Thread(QObject* parent) : Hid_Thread(nullptr, parent) {}
-
 Hid_Thread::Hid_Thread(std::shared_ptr<j2::hid::Backend> hidBackend, QObject* parent)
-    : QThread(parent), backend(hidBackend ? std::move(hidBackend) : j2::hid::makeDefaultBackend())
+    : QThread(parent), backend(std::move(hidBackend))
 {
+    Q_ASSERT(backend);
     watchPool.setMaxThreadCount(1);
 }
 

@@ -52,9 +52,8 @@ public:
         "The mouse was found but cannot be opened: %1. Install the udev rule 70-j2-mouse.rules (README, "
         "\"Installing\") and plug the mouse in again.";
 
-    // Uses the backend the environment selects (the virtual mouse daemon or hidapi).
-    explicit Hid_Thread(QObject* parent = nullptr);
-    // A null backend means the default one.
+    // Talks through `backend` (never null), which the program's composition root chose: hidapi, the virtual
+    // mouse daemon's socket or an in-process virtual mouse.
     explicit Hid_Thread(std::shared_ptr<j2::hid::Backend> backend, QObject* parent = nullptr);
     ~Hid_Thread() override;
 
