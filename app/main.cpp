@@ -1,5 +1,6 @@
 // The configurator: one instance per user, living in the notification area with the mouse.
 
+#include "app_log.h"
 #include "device_changes.h"
 #include "hid_choice.h"
 #include "input_hook.h"
@@ -10,7 +11,6 @@
 #include "widget.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QDir>
 #include <QQuickWindow>
 #include <QStandardPaths>
@@ -40,7 +40,7 @@ std::unique_ptr<InProcessMouse> startVirtualMouse(const QString& settingsRoot)
     running->server = std::make_unique<j2::vm::Server>(*running->mouse, running->socket.toStdString());
     std::string error;
     if (!running->server->start(&error)) {
-        qWarning().noquote() << "virtual mouse:" << QString::fromStdString(error);
+        qCWarning(lcApp).noquote() << "virtual mouse:" << QString::fromStdString(error);
         return nullptr;
     }
     // Only for the programs we start: the updater inherits it and talks to this mouse too.
@@ -103,7 +103,7 @@ int main(int argc, char* argv[])
     if (screenshotOption > 0) {
         const QString file = app.arguments().value(screenshotOption + 1);
         if (file.isEmpty()) {
-            qWarning() << "--screenshot needs a file name";
+            qCWarning(lcApp) << "--screenshot needs a file name";
             return 2;
         }
         // Relative to where the user started us, not to the program folder we moved into.

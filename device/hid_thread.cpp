@@ -1,6 +1,7 @@
 #include "hid_thread.h"
 
 #include "device_flags.h"
+#include "device_log.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>
@@ -130,7 +131,7 @@ j2::hid::Device* Hid_Thread::openNotifyHandle(int did)
 void Hid_Thread::reportFailedOpen(const j2::hid::OpenFailure& failure)
 {
     if (!failure.reason.empty())
-        qDebug().noquote() << "open failed:" << QString::fromStdString(failure.reason);
+        qCDebug(lcDevice).noquote() << "open failed:" << QString::fromStdString(failure.reason);
     // Once per run: the notice says how to fix it, and repeating it at every device check would nag.
     if (!failure.permissionDenied || owner == nullptr || refusedOpenReported.exchange(true))
         return;
@@ -315,7 +316,7 @@ void Hid_Thread::runWrite(const j2::cmd::WriteCommand& command, std::initializer
     if (command.bulkLength != j2::cmd::kBulkFromCall)
         bulkLength = command.bulkLength;
     if (!waitDeviceFree()) {
-        qDebug().noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
+        qCDebug(lcDevice).noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
         return;
     }
     buildRequest(command.code, command.arguments, command.constants, arguments);
@@ -339,7 +340,7 @@ Hid_Thread::ReadOutcome Hid_Thread::runRead(const j2::cmd::ReadCommand& command,
     if (command.bulkLength != j2::cmd::kBulkFromCall)
         bulkLength = command.bulkLength;
     if (!waitDeviceFree()) {
-        qDebug().noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
+        qCDebug(lcDevice).noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
         return ReadOutcome::Busy;
     }
     buildRequest(command.code, command.arguments, command.constants, arguments);

@@ -1,9 +1,9 @@
 #include "updater_hid.h"
 
 #include "settle.h"
+#include "update_log.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QThread>
 
 #include <algorithm>
@@ -117,7 +117,7 @@ hid::Device* UpdaterHid::openHandle(int index)
     if (!handle && !device.path.isEmpty()) {
         // One failed open must not leave the device unusable: look it up once more and try its collection
         // as it is listed now.
-        qDebug().noquote() << "open failed:" << device.path << "- looking the device up again";
+        qCDebug(lcUpdate).noquote() << "open failed:" << device.path << "- looking the device up again";
         if (lookUp(index))
             handle = backend->openPath(device.path.toStdString());
     }
@@ -175,7 +175,7 @@ bool UpdaterHid::exchangeWrite(bool settle)
 bool UpdaterHid::readSecrecyCode()
 {
     if (!waitDeviceFree()) {
-        qDebug("cmd Failed 00");
+        qCDebug(lcUpdate, "cmd Failed 00");
         return false;
     }
     // The query only works in plain: a scrambling device answers a plain zero challenge with its code, but
@@ -185,10 +185,10 @@ bool UpdaterHid::readSecrecyCode()
     code.fill(0);
     buildRequest(kGetSecrecyCode);
     if (!exchangeRead()) {
-        qDebug("cmd Failed 00");
+        qCDebug(lcUpdate, "cmd Failed 00");
         return false;
     }
-    qDebug().noquote() << "data" << hexBytes(recvReport.data(), recvReport.size());
+    qCDebug(lcUpdate).noquote() << "data" << hexBytes(recvReport.data(), recvReport.size());
 
     const bool plain =
         std::all_of(recvReport.begin() + kPlainCheckFirst, recvReport.begin() + kPlainCheckLast + 1,
@@ -199,9 +199,9 @@ bool UpdaterHid::readSecrecyCode()
     wire::Block block{};
     std::copy_n(recvReport.begin() + wire::kCommandOffset, block.size(), block.begin());
     wire::removeAddendsAndRotation(block.data());
-    qDebug().noquote() << "data1" << hexBytes(block.data(), block.size());
+    qCDebug(lcUpdate).noquote() << "data1" << hexBytes(block.data(), block.size());
     std::copy(block.begin() + kCodeFirst, block.begin() + kCodeLast + 1, code.begin() + kCodeFirst);
-    qDebug().noquote() << "Secret" << hexBytes(code.data() + kCodeFirst, kCodeLast - kCodeFirst + 1);
+    qCDebug(lcUpdate).noquote() << "Secret" << hexBytes(code.data() + kCodeFirst, kCodeLast - kCodeFirst + 1);
     encode = true;
     return true;
 }
@@ -209,7 +209,7 @@ bool UpdaterHid::readSecrecyCode()
 bool UpdaterHid::enterBootLoader(int deviceIndex)
 {
     if (!waitDeviceFree()) {
-        qDebug("enterBootLoader fail");
+        qCDebug(lcUpdate, "enterBootLoader fail");
         return false;
     }
     if (deviceIndex == kBootLoader) {
@@ -222,7 +222,7 @@ bool UpdaterHid::enterBootLoader(int deviceIndex)
     QThread::msleep(kEntryCheckPauseMs);
 
     if (!waitDeviceFree()) {
-        qDebug("cmd Failed");
+        qCDebug(lcUpdate, "cmd Failed");
         return false;
     }
     buildRequest(kGetBootLoaderState);

@@ -1,9 +1,9 @@
 #include "updater_window.h"
 
 #include "firmware_check.h"
+#include "update_log.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -158,7 +158,7 @@ void Widget::showStatus(Status status)
 {
     statusLabel->setText(QString::fromUtf8(kStatusTexts[status]));
     // Also on the debug output, so that a terminal or the journal follows an update.
-    qDebug().noquote() << "status:" << statusLabel->text();
+    qCDebug(lcUpdate).noquote() << "status:" << statusLabel->text();
 }
 
 void Widget::setProgress(int value)
@@ -185,7 +185,7 @@ void Widget::devicesChanged()
 
 void Widget::deviceChangeProc(int index)
 {
-    qDebug() << "Device" << index << updateState;
+    qCDebug(lcUpdate) << "Device" << index << updateState;
     switch (updateState) {
     case kIdle:
         if (index == UpdaterHid::kUserMode) {
@@ -259,7 +259,7 @@ void Widget::runUserMode()
     }
     pause(kEntryRetryPauseMs);
     // The user may try again: an automatic run would otherwise leave the window waiting with Update off.
-    qDebug("enterBootLoader fail");
+    qCDebug(lcUpdate, "enterBootLoader fail");
     updateButton->setEnabled(true);
     showStatus(kConnected);
 }
@@ -345,7 +345,7 @@ void Widget::runBootloader()
     exitButton->setEnabled(true);
     updateState = kDone;
     retryCount = 0;
-    qDebug() << "Update Success";
+    qCDebug(lcUpdate) << "Update Success";
     showStatus(kSuccess);
     setProgress(3 * pages + 2);
 }
@@ -356,17 +356,18 @@ Widget::BootloaderOwner Widget::bootloaderOwner()
     std::uint16_t productId = 0;
     const int result = isp.GetUserProgramIds(&vendorId, &productId);
     if (result != 0) {
-        qDebug() << "cannot ask the bootloader which device it belongs to, result" << result;
+        qCDebug(lcUpdate) << "cannot ask the bootloader which device it belongs to, result" << result;
         return BootloaderOwner::Unknown;
     }
     if (vendorId == firmware.vendorId && productId == firmware.productId)
         return BootloaderOwner::FirmwareDevice;
-    qDebug().noquote() << QStringLiteral("data.bin is for %1:%2, but the bootloader belongs to %3:%4: not "
-                                         "programming it")
-                              .arg(firmware.vendorId, 4, 16, QLatin1Char('0'))
-                              .arg(firmware.productId, 4, 16, QLatin1Char('0'))
-                              .arg(vendorId, 4, 16, QLatin1Char('0'))
-                              .arg(productId, 4, 16, QLatin1Char('0'));
+    qCDebug(lcUpdate).noquote() << QStringLiteral(
+                                       "data.bin is for %1:%2, but the bootloader belongs to %3:%4: not "
+                                       "programming it")
+                                       .arg(firmware.vendorId, 4, 16, QLatin1Char('0'))
+                                       .arg(firmware.productId, 4, 16, QLatin1Char('0'))
+                                       .arg(vendorId, 4, 16, QLatin1Char('0'))
+                                       .arg(productId, 4, 16, QLatin1Char('0'));
     return BootloaderOwner::OtherDevice;
 }
 
@@ -382,7 +383,7 @@ void Widget::refuseDevice()
 void Widget::failRun(const char* error)
 {
     if (error != nullptr)
-        qDebug() << error;
+        qCDebug(lcUpdate) << error;
     isp.DisConnectBootloader();
     ++retryCount;
     if (retryCount <= kMaxRetries) {
@@ -391,7 +392,7 @@ void Widget::failRun(const char* error)
     }
     exitButton->setEnabled(true);
     showStatus(kFail);
-    qDebug() << "Update fail";
+    qCDebug(lcUpdate) << "Update fail";
     updateState = kNotReady;
 }
 
