@@ -36,7 +36,7 @@ void Hid_Thread::chkDeviceIsEnCode()
 {
     const int did = curDevice.load();
     QString code;
-    if (did == 0 || did == 1)
+    if (did == deviceIndex(DeviceFamily::Keyboard) || did == deviceIndex(DeviceFamily::Mouse))
         code = owner != nullptr ? owner->storedSecrecyCode(did) : QString::fromLatin1(kFactoryCode);
     const QByteArray codeBytes = code.toLatin1();
     j2::wire::loadSecrecyCode(secrecyCode, codeBytes.constData(), std::size_t(codeBytes.size()));

@@ -15,7 +15,8 @@ using j2::wire::kMaxBulkLength;
 
 namespace {
 
-constexpr int kMouseEntry = 1; // only the mouse record is looked up among the attached devices
+// Only the mouse record is looked up among the attached devices.
+constexpr int kMouseEntry = deviceIndex(DeviceFamily::Mouse);
 
 } // namespace
 

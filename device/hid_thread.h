@@ -186,7 +186,7 @@ private:
 
     mutable QMutex listMutex; // deviceList is read by pool threads and rebuilt on the GUI thread
     QList<HidDeviceEntry> deviceList;
-    std::atomic<int> curDevice{1};
+    std::atomic<int> curDevice{deviceIndex(DeviceFamily::Mouse)};
     std::unique_ptr<j2::hid::Device> controlHandle;
     std::unique_ptr<j2::hid::Device> notifyHandle;
     std::atomic<bool> deviceFree{true};
@@ -202,7 +202,7 @@ private:
     std::array<uchar, j2::wire::kMaxBulkLength> transferBuffer{};
     // What the current exchange works with, copied when the token was claimed, so that a later handshake or
     // device switch on the GUI thread cannot change it under a running exchange.
-    int exchangeDevice = 1;
+    int exchangeDevice = deviceIndex(DeviceFamily::Mouse);
     bool exchangeEncode = false;
     j2::wire::SecrecyCode exchangeCode{};
 };

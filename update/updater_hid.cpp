@@ -1,5 +1,6 @@
 #include "updater_hid.h"
 
+#include "bootloader_protocol.h"
 #include "settle.h"
 #include "update_log.h"
 
@@ -23,11 +24,19 @@ struct DeviceIds
     int reportLength;
 };
 
-// The two faces of the mouse, in index order: vendor, product, usage page, usage, report length. The
-// user-mode ids are replaced by those data.bin names.
+// The two faces of the mouse, in index order: user mode, then the bootloader. The user-mode ids are replaced
+// by those data.bin names.
 constexpr std::array<DeviceIds, UpdaterHid::kDeviceCount> kDeviceTable = {{
-    {UpdaterHid::kDefaultVendorId, UpdaterHid::kDefaultProductId, 0xFF00, 0xFF00, 32}, // user mode
-    {0x04D9, 0x8022, 0xFF00, 0x0020, 64},                                              // bootloader
+    {.vendorId = UpdaterHid::kDefaultVendorId,
+     .productId = UpdaterHid::kDefaultProductId,
+     .usagePage = 0xFF00,
+     .usage = 0xFF00,
+     .reportLength = 32},
+    {.vendorId = wire::boot::kVendorId,
+     .productId = wire::boot::kProductId,
+     .usagePage = wire::boot::kUsagePage,
+     .usage = wire::boot::kUsage,
+     .reportLength = int(wire::boot::kReportSize)},
 }};
 
 // Bytes 1..6 of the secrecy code are the six characters; in the block they sit at the same positions.

@@ -32,18 +32,21 @@ struct UpdaterDevice
 struct UpdaterCommand
 {
     std::string_view name;
-    std::uint8_t code;
-    std::array<std::uint8_t, 6> arguments;
-    bool settle; // the device stores something: pause around the write
+    std::uint8_t code = 0;
+    std::array<std::uint8_t, 6> arguments{};
+    bool settle = false; // the device stores something: pause around the write
 };
 
 // The query a device answers with its code scrambled over a zero challenge (always sent in plain).
-inline constexpr UpdaterCommand kGetSecrecyCode{"GetSecrecyCode", 0x00, {}, false};
+inline constexpr UpdaterCommand kGetSecrecyCode{.name = "GetSecrecyCode", .code = 0x00, .settle = false};
 // Switches the device into its bootloader; the argument bytes are the entry code it checks.
-inline constexpr UpdaterCommand kEnterBootLoader{
-    "EnterBootLoader", 0x0A, {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42}, true};
+inline constexpr UpdaterCommand kEnterBootLoader{.name = "EnterBootLoader",
+                                                 .code = 0x0A,
+                                                 .arguments = {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42},
+                                                 .settle = true};
 // Asks whether the entry was taken.
-inline constexpr UpdaterCommand kGetBootLoaderState{"GetBootLoaderState", 0x8A, {}, false};
+inline constexpr UpdaterCommand kGetBootLoaderState{
+    .name = "GetBootLoaderState", .code = 0x8A, .settle = false};
 
 class UpdaterHid
 {

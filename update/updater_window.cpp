@@ -24,15 +24,6 @@ constexpr const char* kProgramError = "Program Error";
 constexpr const char* kVerifyError = "Verify Error";
 constexpr const char* kLockError = "Lock Error";
 
-enum State
-{
-    kNotReady = -1,
-    kIdle = 0,
-    kUserModePresent = 1,
-    kBootloaderPresent = 2,
-    kDone = 3
-};
-
 } // namespace
 
 const char* const Widget::kStatusTexts[kStatusCount] = {"Connected to the Device!",
@@ -52,7 +43,7 @@ Widget::Widget(std::shared_ptr<hid::Backend> backend, const QString& firmwarePat
     connect(this, &Widget::deviceChange, this, &Widget::deviceChangeProc);
     if (!loadFirmware(firmwarePath))
         return;
-    updateState = kIdle;
+    updateState = UpdateState::Idle;
     showStatus(kDisconnect);
     deviceIndex = hid.findDeviceIndex();
     emit deviceChange(deviceIndex);
@@ -185,11 +176,11 @@ void Widget::devicesChanged()
 
 void Widget::deviceChangeProc(int index)
 {
-    qCDebug(lcUpdate) << "Device" << index << updateState;
+    qCDebug(lcUpdate) << "Device" << index << int(updateState);
     switch (updateState) {
-    case kIdle:
+    case UpdateState::Idle:
         if (index == UpdaterHid::kUserMode) {
-            updateState = kUserModePresent;
+            updateState = UpdateState::UserModePresent;
             if (autoStart) {
                 QTimer::singleShot(kAutoStartDelayMs, Qt::PreciseTimer, this, &Widget::updateProc);
             } else {
@@ -197,14 +188,14 @@ void Widget::deviceChangeProc(int index)
                 showStatus(kConnected);
             }
         } else if (index == UpdaterHid::kBootLoader) {
-            updateState = kBootloaderPresent;
+            updateState = UpdateState::BootloaderPresent;
             updateButton->setEnabled(true);
             showStatus(kReadyToUpdate);
         }
         break;
-    case kUserModePresent:
+    case UpdateState::UserModePresent:
         if (index == UpdaterHid::kBootLoader) {
-            updateState = kBootloaderPresent;
+            updateState = UpdateState::BootloaderPresent;
             showStatus(kReadyToUpdate);
             QCoreApplication::processEvents();
             pause(kBootloaderSwitchPauseMs);
@@ -212,9 +203,9 @@ void Widget::deviceChangeProc(int index)
             updateButton->click();
         }
         break;
-    case kDone:
+    case UpdateState::Done:
         if (index == UpdaterHid::kUserMode) {
-            updateState = kIdle;
+            updateState = UpdateState::Idle;
             autoStart = true;
         }
         break;
@@ -225,9 +216,9 @@ void Widget::deviceChangeProc(int index)
 
 void Widget::updateProc()
 {
-    if (updateState == kUserModePresent)
+    if (updateState == UpdateState::UserModePresent)
         runUserMode();
-    else if (updateState == kBootloaderPresent)
+    else if (updateState == UpdateState::BootloaderPresent)
         runBootloader();
 }
 
@@ -343,7 +334,7 @@ void Widget::runBootloader()
     pause(kSwitchToUserPauseMs);
     isp.DisConnectBootloader();
     exitButton->setEnabled(true);
-    updateState = kDone;
+    updateState = UpdateState::Done;
     retryCount = 0;
     qCDebug(lcUpdate) << "Update Success";
     showStatus(kSuccess);
@@ -377,7 +368,7 @@ void Widget::refuseDevice()
     exitButton->setEnabled(true);
     updateButton->setEnabled(false);
     showStatus(kFail);
-    updateState = kNotReady;
+    updateState = UpdateState::NotReady;
 }
 
 void Widget::failRun(const char* error)
@@ -393,7 +384,7 @@ void Widget::failRun(const char* error)
     exitButton->setEnabled(true);
     showStatus(kFail);
     qCDebug(lcUpdate) << "Update fail";
-    updateState = kNotReady;
+    updateState = UpdateState::NotReady;
 }
 
 } // namespace j2::update

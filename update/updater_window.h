@@ -42,6 +42,17 @@ public:
     };
     static const char* const kStatusTexts[kStatusCount];
 
+    // Where the flow stands.
+    enum class UpdateState
+    {
+        NotReady = -1, // data.bin refused, or the flow failed for good
+        Idle = 0,
+        UserModePresent = 1,
+        BootloaderPresent = 2,
+        Done = 3
+    };
+    Q_ENUM(UpdateState)
+
     // How long the flow waits, in milliseconds: the Windows-style pauses between device steps and the
     // timers that restart it.
     static constexpr int kAutoStartDelayMs = 3000;
@@ -60,7 +71,7 @@ public:
     ~Widget() override;
 
     // The flow's state, as the window keeps it.
-    int updateState = -1; // -1 not ready or failed, 0 idle, 1 user mode present, 2 bootloader present, 3 done
+    UpdateState updateState = UpdateState::NotReady;
     int deviceIndex = UpdaterHid::kNoDevice;
     bool autoStart = false;
     int retryCount = 0;
