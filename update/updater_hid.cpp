@@ -60,18 +60,18 @@ UpdaterHid::UpdaterHid(std::shared_ptr<hid::Backend> hidBackend) : backend(std::
 
 void UpdaterHid::setUserModeIds(quint16 vendorId, quint16 productId)
 {
-    UpdaterDevice& userMode = devices[kUserMode];
+    UpdaterDevice& userMode = devices[std::size_t(Face::UserMode)];
     userMode.vendorId = vendorId;
     userMode.productId = productId;
     userMode.path.clear();
 }
 
-int UpdaterHid::findDeviceIndex()
+UpdaterHid::Face UpdaterHid::findDeviceIndex()
 {
-    int found = kNoDevice;
-    for (int index = 0; index < kDeviceCount; ++index)
-        if (lookUp(index))
-            found = index;
+    Face found = Face::NoDevice;
+    for (const Face face : {Face::UserMode, Face::BootLoader})
+        if (lookUp(face))
+            found = face;
     return found;
 }
 
@@ -98,9 +98,9 @@ void UpdaterHid::buildRequest(const UpdaterCommand& command)
     recvReport.fill(0);
 }
 
-bool UpdaterHid::lookUp(int index)
+bool UpdaterHid::lookUp(Face face)
 {
-    UpdaterDevice& device = devices[std::size_t(index)];
+    UpdaterDevice& device = devices[std::size_t(face)];
     device.path.clear();
     if (!backend)
         return false;
@@ -112,22 +112,22 @@ bool UpdaterHid::lookUp(int index)
     return !device.path.isEmpty();
 }
 
-hid::Device* UpdaterHid::openHandle(int index)
+hid::Device* UpdaterHid::openHandle(Face face)
 {
-    UpdaterDevice& device = devices[std::size_t(index)];
+    UpdaterDevice& device = devices[std::size_t(face)];
     if (!backend)
         return nullptr;
     handle.reset();
     // A path forgotten after an earlier failure is looked up again rather than giving up until replugging.
     if (device.path.isEmpty())
-        lookUp(index);
+        lookUp(face);
     if (!device.path.isEmpty())
         handle = backend->openPath(device.path.toStdString());
     if (!handle && !device.path.isEmpty()) {
         // One failed open must not leave the device unusable: look it up once more and try its collection
         // as it is listed now.
         qCDebug(lcUpdate).noquote() << "open failed:" << device.path << "- looking the device up again";
-        if (lookUp(index))
+        if (lookUp(face))
             handle = backend->openPath(device.path.toStdString());
     }
     if (!handle) {
@@ -148,11 +148,11 @@ bool UpdaterHid::finishExchange(bool result)
 
 bool UpdaterHid::sendRequest()
 {
-    if (openHandle(kUserMode) == nullptr)
+    if (openHandle(Face::UserMode) == nullptr)
         return finishExchange(false);
     if (encode)
         wire::scramble(sendReport.data() + wire::kCommandOffset, code);
-    hid::Device* device = openHandle(kUserMode);
+    hid::Device* device = openHandle(Face::UserMode);
     if (device == nullptr || device->sendFeatureReport(sendReport.data(), kFeatureReportSize) < 0)
         return finishExchange(false);
     return true;
@@ -163,7 +163,7 @@ bool UpdaterHid::exchangeRead()
     if (!sendRequest())
         return false;
     wire::FeatureReport reply{};
-    hid::Device* device = openHandle(kUserMode);
+    hid::Device* device = openHandle(Face::UserMode);
     if (device == nullptr || device->getFeatureReport(reply.data(), kFeatureReportSize) < 0)
         return finishExchange(false);
     recvReport = reply;
@@ -215,13 +215,13 @@ bool UpdaterHid::readSecrecyCode()
     return true;
 }
 
-bool UpdaterHid::enterBootLoader(int deviceIndex)
+bool UpdaterHid::enterBootLoader(Face present)
 {
     if (!waitDeviceFree()) {
         qCDebug(lcUpdate, "enterBootLoader fail");
         return false;
     }
-    if (deviceIndex == kBootLoader) {
+    if (present == Face::BootLoader) {
         // Nothing to send, so nothing else will give the token back.
         deviceFree.store(true);
         return true;

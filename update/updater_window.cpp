@@ -164,9 +164,9 @@ void Widget::pause(int milliseconds)
 
 void Widget::devicesChanged()
 {
-    const int present = hid.findDeviceIndex();
-    if (present == UpdaterHid::kNoDevice) {
-        deviceIndex = UpdaterHid::kNoDevice;
+    const UpdaterHid::Face present = hid.findDeviceIndex();
+    if (present == UpdaterHid::Face::NoDevice) {
+        deviceIndex = UpdaterHid::Face::NoDevice;
         emit deviceChange(deviceIndex);
     } else if (present != deviceIndex) {
         deviceIndex = present;
@@ -174,12 +174,12 @@ void Widget::devicesChanged()
     }
 }
 
-void Widget::deviceChangeProc(int index)
+void Widget::deviceChangeProc(UpdaterHid::Face index)
 {
-    qCDebug(lcUpdate) << "Device" << index << int(updateState);
+    qCDebug(lcUpdate) << "Device" << int(index) << int(updateState);
     switch (updateState) {
     case UpdateState::Idle:
-        if (index == UpdaterHid::kUserMode) {
+        if (index == UpdaterHid::Face::UserMode) {
             updateState = UpdateState::UserModePresent;
             if (autoStart) {
                 QTimer::singleShot(kAutoStartDelayMs, Qt::PreciseTimer, this, &Widget::updateProc);
@@ -187,14 +187,14 @@ void Widget::deviceChangeProc(int index)
                 updateButton->setEnabled(true);
                 showStatus(kConnected);
             }
-        } else if (index == UpdaterHid::kBootLoader) {
+        } else if (index == UpdaterHid::Face::BootLoader) {
             updateState = UpdateState::BootloaderPresent;
             updateButton->setEnabled(true);
             showStatus(kReadyToUpdate);
         }
         break;
     case UpdateState::UserModePresent:
-        if (index == UpdaterHid::kBootLoader) {
+        if (index == UpdaterHid::Face::BootLoader) {
             updateState = UpdateState::BootloaderPresent;
             showStatus(kReadyToUpdate);
             QCoreApplication::processEvents();
@@ -204,7 +204,7 @@ void Widget::deviceChangeProc(int index)
         }
         break;
     case UpdateState::Done:
-        if (index == UpdaterHid::kUserMode) {
+        if (index == UpdaterHid::Face::UserMode) {
             updateState = UpdateState::Idle;
             autoStart = true;
         }
@@ -224,7 +224,7 @@ void Widget::updateProc()
 
 void Widget::runUserMode()
 {
-    if (deviceIndex != UpdaterHid::kUserMode) {
+    if (deviceIndex != UpdaterHid::Face::UserMode) {
         QTimer::singleShot(kRetryDelayMs, Qt::PreciseTimer, this, &Widget::updateProc);
         return;
     }

@@ -72,7 +72,7 @@ public:
 
     // The flow's state, as the window keeps it.
     UpdateState updateState = UpdateState::NotReady;
-    int deviceIndex = UpdaterHid::kNoDevice;
+    UpdaterHid::Face deviceIndex = UpdaterHid::Face::NoDevice;
     bool autoStart = false;
     int retryCount = 0;
 
@@ -86,12 +86,12 @@ public:
 public slots:
     // One step of the flow; the Update button and the flow's own timers call it.
     void updateProc();
-    void deviceChangeProc(int index);
+    void deviceChangeProc(j2::update::UpdaterHid::Face index);
     // A device came or went somewhere: which of ours is present now decides between arrival and removal.
     void devicesChanged();
 
 signals:
-    void deviceChange(int deviceIndex);
+    void deviceChange(j2::update::UpdaterHid::Face deviceIndex);
 
 private:
     void buildWindow();

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using j2::update::UpdaterHid;
 using j2::update::Widget;
 
 Q_DECLARE_METATYPE(j2::vm::BootloaderStep)
@@ -235,10 +236,10 @@ private slots:
         startUpdater();
         QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         mouse->unplug();
-        QTRY_COMPARE(window->deviceIndex, -1);
+        QTRY_COMPARE(window->deviceIndex, UpdaterHid::Face::NoDevice);
         QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         mouse->plug();
-        QTRY_COMPARE(window->deviceIndex, 0);
+        QTRY_COMPARE(window->deviceIndex, UpdaterHid::Face::UserMode);
         QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
         QVERIFY(!mouse->state().firmware.bootloaderMode);
@@ -380,7 +381,7 @@ private slots:
         QVERIFY(window->autoStart);
 
         mouse->unplug();
-        QTRY_COMPARE(window->deviceIndex, -1);
+        QTRY_COMPARE(window->deviceIndex, UpdaterHid::Face::NoDevice);
         // Another mouse: the old firmware again.
         j2::vm::DeviceState fresh = mouse->state();
         fresh.firmware = j2::vm::FirmwareState::factory();
