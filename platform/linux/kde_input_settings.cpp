@@ -21,8 +21,10 @@ namespace {
 //   [Libinput][Defaults][Pointer] for every pointer; PointerAcceleration (-1 to 1, written "%.3f") and
 //   PointerAccelerationProfile (libinput's bits: 1 flat, 2 adaptive). KWin reads them again for every pointer
 //   on the reload signal below.
-// We write both, so that the value holds whichever session the user logs into next. A device the user set
-// up on its own in the settings page keeps its own group, which wins over the defaults on Wayland.
+// We write both, so that the value holds whichever session the user logs into next. A mouse the user set up
+// on its own in the settings page has the key in its own group, which wins over the defaults: there we
+// change it too. Touchpads are left alone (the page is about the mouse), though KWin lets them fall back to
+// the pointer defaults when no touchpad defaults exist.
 const ConfigEntry kX11Speed{{QStringLiteral("Mouse")}, QStringLiteral("XLbInptPointerAcceleration")};
 const ConfigEntry kX11Flat{{QStringLiteral("Mouse")}, QStringLiteral("XLbInptAccelProfileFlat")};
 const QStringList kPointerDefaults{QStringLiteral("Libinput"), QStringLiteral("Defaults"),
@@ -115,6 +117,51 @@ bool readLines(const QString& path, QStringList& lines, QString& error)
     return true;
 }
 
+// The group names of a header line ("[A][B]" gives A, B), or nothing for a line that is no header.
+std::optional<QStringList> headerGroups(const QString& line)
+{
+    if (!line.startsWith(QLatin1Char('[')) || !line.endsWith(QLatin1Char(']')))
+        return std::nullopt;
+    return line.mid(1, line.size() - 2).split(QStringLiteral("]["));
+}
+
+// KWin's groups of single mice ([Libinput][<vendor>][<product>][<name>]) that hold `key`.
+QList<QStringList> mouseGroupsHolding(const QStringList& lines, const QString& key)
+{
+    // Keys only a touchpad has.
+    static const QStringList touchpadKeys{
+        QStringLiteral("TapToClick"),      QStringLiteral("TapAndDrag"),
+        QStringLiteral("TapDragLock"),     QStringLiteral("DisableWhileTyping"),
+        QStringLiteral("ScrollTwoFinger"), QStringLiteral("ScrollEdge"),
+        QStringLiteral("LmrTapButtonMap"), QStringLiteral("ClickMethod")};
+    constexpr qsizetype kDeviceDepth = 4;
+    QList<QStringList> groups;
+    QStringList group;
+    bool holdsKey = false;
+    bool touchpad = false;
+    const auto finish = [&] {
+        if (group.size() == kDeviceDepth && group[0] == QLatin1String("Libinput") &&
+            group[1] != QLatin1String("Defaults") && holdsKey && !touchpad)
+            groups << group;
+    };
+    for (const QString& rawLine : lines) {
+        const QString line = rawLine.trimmed();
+        if (const std::optional<QStringList> header = headerGroups(line)) {
+            finish();
+            group = *header;
+            holdsKey = false;
+            touchpad = group.size() == kDeviceDepth &&
+                       group[3].contains(QLatin1String("touchpad"), Qt::CaseInsensitive);
+            continue;
+        }
+        const QString name = line.left(line.indexOf(QLatin1Char('='))).trimmed();
+        holdsKey = holdsKey || name == key;
+        touchpad = touchpad || touchpadKeys.contains(name);
+    }
+    finish();
+    return groups;
+}
+
 } // namespace
 
 std::optional<QString> readConfigValue(const QString& path, const ConfigEntry& entry)
@@ -197,10 +244,25 @@ bool InputSettings::announce(const char* setting)
     return false;
 }
 
+QList<std::pair<ConfigEntry, QString>> InputSettings::withMouseGroups(const ConfigEntry& defaults,
+                                                                      const QString& value) const
+{
+    QList<std::pair<ConfigEntry, QString>> values{{defaults, value}};
+    QStringList lines;
+    QString error;
+    if (readLines(folder + QStringLiteral("/kcminputrc"), lines, error)) {
+        for (const QStringList& group : mouseGroupsHolding(lines, defaults.key))
+            values.append({ConfigEntry{group, defaults.key}, value});
+    } // else the write that follows reports the file
+    return values;
+}
+
 bool InputSettings::setPointerSpeed(double speed)
 {
     const QString value = QString::number(speed, 'f', 3);
-    return write("pointer speed", QStringLiteral("kcminputrc"), {{kX11Speed, value}, {kWaylandSpeed, value}});
+    return write("pointer speed", QStringLiteral("kcminputrc"),
+                 QList<std::pair<ConfigEntry, QString>>{{kX11Speed, value}} +
+                     withMouseGroups(kWaylandSpeed, value));
 }
 
 std::optional<double> InputSettings::pointerSpeed() const
@@ -216,9 +278,11 @@ std::optional<double> InputSettings::pointerSpeed() const
 
 bool InputSettings::setAccelerated(bool accelerated)
 {
-    return write("pointer acceleration", QStringLiteral("kcminputrc"),
-                 {{kX11Flat, accelerated ? QStringLiteral("false") : QStringLiteral("true")},
-                  {kWaylandProfile, QString::number(accelerated ? kAdaptiveProfile : kFlatProfile)}});
+    return write(
+        "pointer acceleration", QStringLiteral("kcminputrc"),
+        QList<std::pair<ConfigEntry, QString>>{
+            {kX11Flat, accelerated ? QStringLiteral("false") : QStringLiteral("true")}} +
+            withMouseGroups(kWaylandProfile, QString::number(accelerated ? kAdaptiveProfile : kFlatProfile)));
 }
 
 std::optional<bool> InputSettings::accelerated() const

@@ -46,6 +46,9 @@ private:
     bool write(const char* setting, const QString& file,
                const QList<std::pair<ConfigEntry, QString>>& values);
     bool announce(const char* setting);
+    // `defaults` with `value`, and the same key of every mouse whose own group holds it.
+    QList<std::pair<ConfigEntry, QString>> withMouseGroups(const ConfigEntry& defaults,
+                                                           const QString& value) const;
 
     QString folder;
     QDBusConnection bus;

@@ -115,6 +115,10 @@ const QByteArray kInputFile = "[$Version]\n"
                               "[Libinput][1133][49271][Logitech USB Optical Mouse]\n"
                               "PointerAcceleration=-0.400\n"
                               "\n"
+                              "[Libinput][1267][12377][ELAN1300:00 04F3:3057]\n"
+                              "PointerAcceleration=0.200\n"
+                              "TapToClick=true\n"
+                              "\n"
                               "[Mouse]\n"
                               "# set by hand\n"
                               "cursorTheme=breeze_cursors\n"
@@ -427,6 +431,8 @@ private slots:
         const QByteArray mouseGroup = "[Mouse]\n# set by hand\ncursorTheme=breeze_cursors\n";
         QByteArray fasterInput = kInputFile;
         fasterInput.replace(mouseGroup, mouseGroup + "XLbInptPointerAcceleration=0.500\n");
+        // The mouse set up on its own follows; the touchpad keeps its speed.
+        fasterInput.replace("PointerAcceleration=-0.400\n", "PointerAcceleration=0.500\n");
         fasterInput += "\n[Libinput][Defaults][Pointer]\nPointerAcceleration=0.500\n";
         QTest::newRow("speed") << "speed" << 15u << kGlobalsFile << true << fasterInput << kGlobalsFile;
         QByteArray flatInput = kInputFile;
