@@ -104,9 +104,12 @@ public:
 
     bool write(xcb_input_device_id_t device, xcb_atom_t property, const Property& value) const
     {
+        // XCB sends the items padded to whole 4-byte units and reads the padding from our buffer.
+        std::vector<std::uint8_t> padded = value.bytes;
+        padded.resize((padded.size() + 3) / 4 * 4);
         const xcb_void_cookie_t cookie =
             xcb_input_xi_change_property_checked(connection, device, XCB_PROP_MODE_REPLACE, value.format,
-                                                 property, value.type, value.items, value.bytes.data());
+                                                 property, value.type, value.items, padded.data());
         std::unique_ptr<xcb_generic_error_t, FreeReply> error(xcb_request_check(connection, cookie));
         return error == nullptr;
     }

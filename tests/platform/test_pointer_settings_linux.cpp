@@ -9,6 +9,10 @@
 
 #include "desktop_pointer_settings.h"
 #include "gnome_mouse_settings.h"
+#include "x11_pointer_control.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 #include <QDBusConnection>
 #include <QFile>
@@ -17,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -210,6 +217,88 @@ public:
 private:
     QProcess server;
 };
+
+// The X server's own pointer for input sent through XTEST, whose device properties a test can set as a
+// driver would.
+class XTestPointer
+{
+public:
+    ~XTestPointer()
+    {
+        if (connection != nullptr)
+            xcb_disconnect(connection);
+    }
+
+    bool open()
+    {
+        connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(connection) != 0)
+            return false;
+        free(xcb_input_xi_query_version_reply(connection, xcb_input_xi_query_version(connection, 2, 0),
+                                              nullptr));
+        xcb_input_xi_query_device_reply_t* reply = xcb_input_xi_query_device_reply(
+            connection, xcb_input_xi_query_device(connection, XCB_INPUT_DEVICE_ALL), nullptr);
+        if (reply == nullptr)
+            return false;
+        for (auto it = xcb_input_xi_query_device_infos_iterator(reply); it.rem > 0;
+             xcb_input_xi_device_info_next(&it)) {
+            const QByteArray name(xcb_input_xi_device_info_name(it.data),
+                                  xcb_input_xi_device_info_name_length(it.data));
+            if (it.data->type == XCB_INPUT_DEVICE_TYPE_SLAVE_POINTER && name.contains("XTEST"))
+                device = it.data->deviceid;
+        }
+        free(reply);
+        return device != 0;
+    }
+
+    bool set(const char* property, const char* type, std::uint8_t format, const QByteArray& bytes)
+    {
+        QByteArray padded = bytes;
+        padded.resize((bytes.size() + 3) / 4 * 4, '\0');
+        const auto items = std::uint32_t(bytes.size() / (format / 8));
+        xcb_generic_error_t* error = xcb_request_check(
+            connection,
+            xcb_input_xi_change_property_checked(connection, device, XCB_PROP_MODE_REPLACE, format,
+                                                 atom(property), atom(type), items, padded.constData()));
+        free(error);
+        return error == nullptr;
+    }
+
+    QByteArray get(const char* property)
+    {
+        xcb_input_xi_get_property_reply_t* reply = xcb_input_xi_get_property_reply(
+            connection,
+            xcb_input_xi_get_property(connection, device, 0, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 8),
+            nullptr);
+        if (reply == nullptr)
+            return {};
+        const QByteArray bytes(static_cast<const char*>(xcb_input_xi_get_property_items(reply)),
+                               qsizetype(reply->num_items) * (reply->format / 8));
+        free(reply);
+        return bytes;
+    }
+
+private:
+    xcb_atom_t atom(const char* name)
+    {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return value;
+    }
+
+    xcb_connection_t* connection = nullptr;
+    xcb_input_device_id_t device = 0;
+};
+
+constexpr const char* kAccelSpeed = "libinput Accel Speed";
+constexpr const char* kAccelProfile = "libinput Accel Profile Enabled";
+
+QByteArray floatBytes(float value)
+{
+    return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
+}
 
 } // namespace
 
@@ -513,20 +602,36 @@ private slots:
     }
 
     // A bare X server: the libinput driver's device properties where a device has them, the core pointer
-    // control for acceleration where none has, and nothing for what the server does not keep.
+    // control for acceleration only where none has, and nothing for what the server does not keep. Xvfb has
+    // no libinput device; the test gives its XTEST pointer the two properties as the driver creates them.
+    void x11Settings_data()
+    {
+        QTest::addColumn<bool>("libinput");
+        QTest::newRow("core pointer only") << false;
+        QTest::newRow("libinput pointer") << true;
+    }
     void x11Settings()
     {
+        QFETCH(bool, libinput);
         if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
             QSKIP("Xvfb is not installed: the X server's settings need a private X server");
         PrivateXServer server;
         const QString display = server.start();
         QVERIFY2(!display.isEmpty(), "Xvfb did not start");
         useSession({}, "x11", display.toLatin1());
+        XTestPointer device;
+        QVERIFY2(device.open(), "no XTEST pointer on the private X server");
+        if (libinput) {
+            QVERIFY(device.set(kAccelSpeed, "FLOAT", 32, floatBytes(0.0f)));
+            QVERIFY(device.set(kAccelProfile, "INTEGER", 8, QByteArray("\x01\x00\x00", 3)));
+        }
         auto settings = j2::platform::makeSystemPointerSettings();
 
+        j2::platform::x11::PointerControl coreBefore;
+        QVERIFY(j2::platform::x11::readPointerControl(coreBefore));
         PointerAcceleration before;
         QVERIFY(settings->readAcceleration(before));
-        QCOMPARE(before.level, 1); // an X server accelerates from the start
+        QCOMPARE(before.level, 1); // both accelerate from the start
         for (const int level : {0, 1}) {
             // The thresholds asked for are not ours to change: the server's stays.
             QVERIFY(settings->writeAcceleration({before.threshold1 + 5, before.threshold2 + 5, level}));
@@ -534,24 +639,30 @@ private slots:
             QVERIFY(settings->readAcceleration(after));
             QCOMPARE(after.level, level);
             QCOMPARE(after.threshold1, before.threshold1);
+            if (libinput) {
+                // Adaptive or flat on the device; the core control, which libinput ignores, is left alone.
+                QCOMPARE(device.get(kAccelProfile),
+                         level ? QByteArray("\x01\x00\x00", 3) : QByteArray("\x00\x01\x00", 3));
+                j2::platform::x11::PointerControl core;
+                QVERIFY(j2::platform::x11::readPointerControl(core));
+                QCOMPARE(core.numerator, coreBefore.numerator);
+            }
+        }
+
+        unsigned speed = 0;
+        QCOMPARE(settings->setPointerSpeed(15), libinput);
+        QCOMPARE(settings->readPointerSpeed(speed), libinput);
+        if (libinput) {
+            QCOMPARE(device.get(kAccelSpeed), floatBytes(0.5f));
+            QCOMPARE(speed, 15u);
+        } else {
+            QCOMPARE(
+                platformLog.filter(QStringLiteral("pointer speed not applied: no pointer device")).size(), 1);
         }
         QVERIFY(!settings->setDoubleClickTime(500));
         QVERIFY(!settings->setWheelScrollLines(3));
         QCOMPARE(platformLog.filter(QStringLiteral("not applied: the X server keeps no such setting")).size(),
                  2);
-
-        unsigned speed = 0;
-        if (!settings->readPointerSpeed(speed)) {
-            // Xvfb's devices (XTEST) are not libinput's: the speed has nowhere to go and says so.
-            QVERIFY(!settings->setPointerSpeed(15));
-            QCOMPARE(
-                platformLog.filter(QStringLiteral("pointer speed not applied: no pointer device")).size(), 1);
-            QSKIP("the X server has no libinput pointer device (Xvfb never has): the accel speed property "
-                  "itself is not checked");
-        }
-        QVERIFY(settings->setPointerSpeed(15));
-        QVERIFY(settings->readPointerSpeed(speed));
-        QCOMPARE(speed, 15u);
     }
 };
 
