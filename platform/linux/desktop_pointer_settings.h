@@ -14,7 +14,8 @@ enum class PointerDesktop
 {
     Gnome, // GSettings' org.gnome.desktop.peripherals, read by GNOME and the desktops built on its daemon
     Kde,   // Plasma's kcminputrc and kdeglobals, reloaded over D-Bus
-    X11,   // a bare X server (or a desktop with settings of its own): the devices' XInput properties
+    X11,   // an X server under no desktop we know (or one with its own schema, as Cinnamon, MATE and Xfce
+           // have, which applies it again at login): the devices' XInput properties
     None,  // a Wayland compositor without a settings interface of ours: nothing can be applied
 };
 
