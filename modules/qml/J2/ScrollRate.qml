@@ -1,10 +1,14 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "performance.js" as Performance
 
 // Wheel scrolling: a number of rows per notch (1 to 100), or one screen per notch.
 Frame {
     id: panel
-    title: mainIten.mainLang[12]
+    // The lines field took or lost the keyboard focus; it is done and the frame takes the focus back.
+    signal textFocusChanged(bool focused)
+    signal giveFocusBack()
+    title: panel.theme.mainLang[12]
     contentHeight: 64
 
     property bool isSave: false
@@ -15,7 +19,7 @@ Frame {
     signal clickScrollRate()
 
     function init(isSendData) {
-        lines = ui_View.getVerticalScrollLines()
+        lines = panel.bridge.getVerticalScrollLines()
         oneScreen = Performance.isOneScreen(lines)
         if (!oneScreen)
             field.text = String(lines)
@@ -24,7 +28,7 @@ Frame {
     }
 
     function saveData() {
-        ui_View.setVerticalScrollLines(lines)
+        panel.bridge.setVerticalScrollLines(lines)
     }
 
     // The field's number, tidied: an empty or too small value becomes 1.
@@ -40,9 +44,10 @@ Frame {
         Row {
             spacing: 8
             RadioOption {
+                theme: panel.theme
                 objectName: "scrollRows"
                 anchors.verticalCenter: parent.verticalCenter
-                label: mainIten.mainLang[15]
+                label: panel.theme.mainLang[15]
                 group: "scrollRate"
                 imageOn: "scrollRate1"
                 imageOff: "scrollRate0"
@@ -55,7 +60,7 @@ Frame {
             }
             Image {
                 anchors.verticalCenter: parent.verticalCenter
-                source: mainIten.imageUrl("scrollRate", "scrollField")
+                source: panel.theme.imageUrl("scrollRate", "scrollField")
                 TextInput {
                     id: field
                     objectName: "scrollField"
@@ -66,19 +71,19 @@ Frame {
                     maximumLength: 3
                     // Digits only, never above 100: a keystroke that would pass 100 is refused.
                     validator: RegularExpressionValidator { regularExpression: /^(100|[0-9]{0,2})$/ }
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    color: panel.theme.fontColor
+                    font.family: panel.theme.fontFamily
+                    font.pixelSize: panel.theme.fontNormalSize
                     selectByMouse: true
                     onActiveFocusChanged: {
-                        mainIten.isScrollRateFocus = activeFocus
+                        panel.textFocusChanged(activeFocus)
                         if (activeFocus)
                             return
                         // Editing the number means rows per notch.
                         panel.oneScreen = false
                         panel.linesChange(panel.fieldLines())
                     }
-                    onAccepted: mainIten.forceActiveFocus()
+                    onAccepted: panel.giveFocusBack()
                 }
             }
             Column {
@@ -87,9 +92,11 @@ Frame {
                 Repeater {
                     model: [{ name: "scrollUp", up: true }, { name: "scrollDown", up: false }]
                     delegate: Image {
-                        objectName: modelData.name
-                        source: mainIten.imageUrl("scrollRate", area.containsMouse ? modelData.name + "H"
-                                                                                   : modelData.name)
+                        id: scrollButton
+                        required property var modelData
+                        objectName: scrollButton.modelData.name
+                        source: panel.theme.imageUrl("scrollRate", area.containsMouse ? scrollButton.modelData.name + "H"
+                                                                                   : scrollButton.modelData.name)
                         MouseArea {
                             id: area
                             anchors.fill: parent
@@ -97,7 +104,7 @@ Frame {
                             onClicked: {
                                 panel.clickScrollRate()
                                 // The arrows change only the field; the value goes out when it loses focus.
-                                field.text = modelData.up ? Performance.scrollStepUp(field.text)
+                                field.text = scrollButton.modelData.up ? Performance.scrollStepUp(field.text)
                                                           : Performance.scrollStepDown(field.text)
                             }
                         }
@@ -106,8 +113,9 @@ Frame {
             }
         }
         RadioOption {
+            theme: panel.theme
             objectName: "scrollScreen"
-            label: mainIten.mainLang[16]
+            label: panel.theme.mainLang[16]
             group: "scrollRate"
             imageOn: "scrollRate1"
             imageOff: "scrollRate0"
