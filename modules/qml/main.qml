@@ -915,54 +915,14 @@ Item {
     }
 
     // The help menu: the web address (if any), the firmware updater and the version.
-    Rectangle {
+    HelpMenu {
         id: askMenu
         objectName: "askMenu"
         x: 790
         y: 24
-        width: 159
-        height: 64
-        visible: false
-        color: "#6f2929"
-        border.width: 1
-        border.color: "#8f2020"
-        Column {
-            x: 1
-            y: 1
-            Repeater {
-                model: [mainIten.helpAddress !== "" ? mainIten.helpAddress : "J2 Configurator", "update",
-                    "verison:1.0"]
-                delegate: Rectangle {
-                    id: askRow
-                    required property int index
-                    required property var modelData
-                    objectName: "askMenuRow" + askRow.index
-                    width: 157
-                    height: 21
-                    color: rowArea.containsMouse ? "#8f2020" : "transparent"
-                    Text {
-                        x: 8
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: askRow.modelData
-                        color: mainIten.fontColor
-                        font.family: mainIten.fontFamily
-                        font.pixelSize: mainIten.fontNormalSize
-                    }
-                    MouseArea {
-                        id: rowArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        onClicked: {
-                            askMenu.visible = false
-                            if (askRow.index === 0 && mainIten.helpAddress !== "")
-                                Qt.openUrlExternally(mainIten.helpAddress)
-                            else if (askRow.index === 1)
-                                mainIten.bridge.openUpdateExe()
-                        }
-                    }
-                }
-            }
-        }
+        theme: theme
+        helpAddress: mainIten.helpAddress
+        onUpdateChosen: mainIten.bridge.openUpdateExe()
     }
 
     KeyCodeString { id: _KeyCodeString; objectName: "_KeyCodeString" }

@@ -108,9 +108,7 @@ DialogPanel {
                 ++at
             macros.insert(at, { macroName: name, no: index, macroType: Number(libraryType(name)) })
         }
-        contextMenuModel.clear()
-        for (var command = 0; command < menuCommandCount; ++command)
-            contextMenuModel.append({ command: command })
+        contextMenu.commandCount = menuCommandCount
     }
 
     function showNameHint(text) {
@@ -685,42 +683,12 @@ DialogPanel {
         }
     }
 
-    ListModel { id: contextMenuModel }
-    Rectangle {
+    ActionMenu {
         id: contextMenu
         objectName: editor.partName("actionMenu")
-        visible: false
-        z: 2
-        width: 159
-        height: contextMenuModel.count * 21
-        color: "#6f2929"
-        border.color: "#8f2020"
-        Column {
-            Repeater {
-                model: contextMenuModel
-                delegate: Rectangle {
-                    id: menuRow
-                    required property int command
-                    objectName: editor.partName("actionMenuRow") + menuRow.command
-                    width: 159
-                    height: 21
-                    color: menuArea.containsMouse ? "#8f2020" : "transparent"
-                    Text {
-                        x: 10
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: editor.macroEditorLang[12 + menuRow.command]
-                        color: editor.theme.fontColor
-                        font.family: editor.theme.fontFamily
-                        font.pixelSize: editor.theme.fontNormalSize
-                    }
-                    MouseArea {
-                        id: menuArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        onClicked: editor.macroMenuCmd(menuRow.command)
-                    }
-                }
-            }
-        }
+        theme: editor.theme
+        labels: editor.macroEditorLang
+        rowName: editor.partName("actionMenuRow")
+        onCommandChosen: function (command) { editor.macroMenuCmd(command) }
     }
 }
