@@ -343,8 +343,12 @@ Item {
         onDragged: function (dx, dy) { mainIten.moveWindow(dx, dy) }
     }
 
+    // The pages' pictures load off the GUI thread (asynchronous): the frame stays hidden behind the busy text
+    // until the start-up lock ends, so its first frame need not wait for them. The background alone loads at
+    // once, so the revealed frame never lacks it.
     Image {
         id: powerOnLogo
+        asynchronous: true
         objectName: "powerOnLogo"
         anchors.centerIn: parent
         visible: false
@@ -388,6 +392,7 @@ Item {
 
     Image {
         id: mainLogo
+        asynchronous: true
         objectName: "mainLogo"
         x: 18
         y: 32
@@ -467,6 +472,7 @@ Item {
 
     Image {
         id: profileBtn
+        asynchronous: true
         objectName: "profileBtn"
         anchors.left: parent.left
         anchors.leftMargin: 20
@@ -498,6 +504,7 @@ Item {
 
     Image {
         id: flickableBar
+        asynchronous: true
         objectName: "flickableBar"
         anchors.right: parent.right
         anchors.rightMargin: 9

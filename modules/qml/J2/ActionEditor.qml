@@ -539,6 +539,7 @@ DialogPanel {
                 height: 20
                 color: actionRow.index === editor.currentAction ? "#b03b3b" : "transparent"
                 Image {
+                    asynchronous: true
                     x: 6
                     anchors.verticalCenter: parent.verticalCenter
                     source: editor.theme.imageUrl("macros", editor.actionPicture(actionRow.type))

@@ -19,6 +19,7 @@ Item {
 
     Image {
         id: picture
+        asynchronous: true
         objectName: "dialImage"
         source: dial.theme.imageUrl("mouseRate", Performance.dialImage(dial.value))
         MouseArea {

@@ -44,6 +44,7 @@ Rectangle {
             font.bold: true
         }
         Image {
+            asynchronous: true
             objectName: dialog.objectName + "Close"
             anchors.right: parent.right
             anchors.rightMargin: 8

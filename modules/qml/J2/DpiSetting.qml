@@ -91,6 +91,7 @@ Frame {
 
                 Image {
                     id: slider
+                    asynchronous: true
                     objectName: "dpiSlider" + stage.stageIndex
                     x: 7
                     source: panel.theme.imageUrl("dpiSetting", "dpiSlider")
@@ -107,6 +108,7 @@ Frame {
                     }
                     Image {
                         id: knob
+                        asynchronous: true
                         x: 4
                         y: 162 - panel.barHeights[stage.stageIndex] - 6
                         source: panel.theme.imageUrl("dpiSetting", "dpiKnob")
@@ -141,6 +143,7 @@ Frame {
                     }
                 }
                 Image {
+                    asynchronous: true
                     x: 1
                     y: 174
                     source: panel.theme.imageUrl("dpiSetting", "dpiValue")
@@ -154,6 +157,7 @@ Frame {
                     }
                 }
                 Image {
+                    asynchronous: true
                     objectName: "dpiFlag" + stage.stageIndex
                     x: 10
                     y: 194

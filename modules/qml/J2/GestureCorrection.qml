@@ -40,6 +40,7 @@ Frame {
         onStepChosen: function (step) { panel.correctionValue(step) }
     }
     Image {
+        asynchronous: true
         x: 43
         y: 36
         source: panel.theme.imageUrl("scrollRate", "gestureScale")

@@ -85,12 +85,14 @@ Frame {
                 }
             }
             Image {
+                asynchronous: true
                 x: 70
                 anchors.verticalCenter: parent.verticalCenter
                 source: panel.theme.imageUrl("lightControl", "lightControlTxt" + row.index)
             }
             Image {
                 id: track
+                asynchronous: true
                 objectName: "lightLevel" + row.rowEffect
                 x: 92
                 anchors.verticalCenter: parent.verticalCenter

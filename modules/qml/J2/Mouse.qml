@@ -31,6 +31,7 @@ Item {
     signal viewChanged(bool isSide)
 
     Image {
+        asynchronous: true
         objectName: "mouseFront"
         x: 340
         y: 72
@@ -38,6 +39,7 @@ Item {
         source: picture.theme.imageUrl("mouse", "MouseFront")
     }
     Image {
+        asynchronous: true
         objectName: "mouseSide"
         x: 310
         y: 142
@@ -49,6 +51,7 @@ Item {
         delegate: Image {
             id: buttonPicture
             required property var modelData
+            asynchronous: true
             objectName: "mouseButton" + buttonPicture.modelData.key
             x: buttonPicture.modelData.x
             y: buttonPicture.modelData.y
@@ -65,6 +68,7 @@ Item {
             delegate: Image {
                 id: viewTab
                 required property var modelData
+                asynchronous: true
                 objectName: viewTab.modelData.side ? "sideViewTab" : "topViewTab"
                 readonly property bool active: picture.isSide === viewTab.modelData.side
                 source: picture.theme.imageUrl("mouse", active ? "mouseSidebtnS"

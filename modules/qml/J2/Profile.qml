@@ -7,6 +7,7 @@ import "profiles.js" as Profiles
 // The user's named profiles: choose the active one, create, copy, rename, delete, load and save them.
 Image {
     id: popup
+    asynchronous: true
     // The frame's look and texts.
     required property Theme theme
     // The program's side of the scene (the view's slots).
@@ -160,6 +161,7 @@ Image {
         font.bold: true
     }
     Image {
+        asynchronous: true
         objectName: "profileClose"
         x: 240
         y: 8
@@ -190,6 +192,7 @@ Image {
                 height: 18
                 color: profileRow.index === popup.currentIndex ? "#b03b3b" : (rowArea.containsMouse ? "#999999" : "transparent")
                 Image {
+                    asynchronous: true
                     x: 6
                     anchors.verticalCenter: parent.verticalCenter
                     source: popup.theme.imageUrl("profile", profileRow.index === popup.currentIndex ? "rowIconS" : "rowIcon")
@@ -277,6 +280,7 @@ Image {
             id: profileButton
             required property int index
             required property var modelData
+            asynchronous: true
             objectName: profileButton.modelData.name
             x: profileButton.modelData.x
             y: 576

@@ -17,6 +17,7 @@ Row {
     signal clicked()
 
     Image {
+        asynchronous: true
         anchors.verticalCenter: parent.verticalCenter
         source: option.theme.imageUrl(option.group, option.checked ? option.imageOn : option.imageOff)
     }

@@ -30,6 +30,7 @@ Frame {
 
     Image {
         id: selector
+        asynchronous: true
         objectName: "reportRateImage"
         anchors.horizontalCenter: parent.horizontalCenter
         y: 7

@@ -59,6 +59,7 @@ Frame {
                 }
             }
             Image {
+                asynchronous: true
                 anchors.verticalCenter: parent.verticalCenter
                 source: panel.theme.imageUrl("scrollRate", "scrollField")
                 TextInput {
@@ -94,6 +95,7 @@ Frame {
                     delegate: Image {
                         id: scrollButton
                         required property var modelData
+                        asynchronous: true
                         objectName: scrollButton.modelData.name
                         source: panel.theme.imageUrl("scrollRate", area.containsMouse ? scrollButton.modelData.name + "H"
                                                                                    : scrollButton.modelData.name)

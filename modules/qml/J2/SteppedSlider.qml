@@ -5,6 +5,7 @@ import "../basic"
 // step at release only when it differs from the step before the press.
 Image {
     id: slider
+    asynchronous: true
     // The frame's look and texts.
     required property Theme theme
 

@@ -77,6 +77,7 @@ Frame {
         delegate: Image {
             id: axisPicture
             required property var modelData
+            asynchronous: true
             x: 16
             y: axisPicture.modelData
             source: panel.theme.imageUrl("xySetting", "xyScale")

@@ -23,6 +23,7 @@ Row {
             id: menuButton
             required property int index
             required property var modelData
+            asynchronous: true
             objectName: menuButton.modelData
             readonly property bool pressedLook: menuButton.index === 2 && menuDown.savePending
             source: pressedLook ? menuDown.sourceButtonP

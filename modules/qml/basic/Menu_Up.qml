@@ -24,6 +24,7 @@ Row {
         delegate: Image {
             id: menuButton
             required property var modelData
+            asynchronous: true
             objectName: menuButton.modelData.name
             width: 15
             height: 15

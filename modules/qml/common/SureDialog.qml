@@ -4,6 +4,7 @@ import "../basic"
 // A confirmation dialog that can be dragged by any point but never out of the window.
 Image {
     id: dialog
+    asynchronous: true
     // The frame's look and texts.
     required property Theme theme
     property string title: ""
