@@ -2,6 +2,9 @@
 // resident memory once started, for the configurator on the virtual mouse daemon: offscreen and on a
 // private X server (Xvfb). Each as the median of several runs; the first run of each platform starts with
 // an empty QML cache and is reported on its own.
+//
+// J2_BENCH_BEFORE_DIST names another installation folder (an earlier build) to measure in the same run,
+// its runs taking turns with this build's, so that both see the same load on the machine.
 
 #include "bench_daemon.h"
 
@@ -42,7 +45,13 @@ double residentMegabytes(qint64 pid)
     return -1;
 }
 
-Run measure(const QProcessEnvironment& environment)
+struct Program
+{
+    const char* label;
+    QString dist;
+};
+
+Run measure(const QProcessEnvironment& environment, const QString& dist)
 {
     Run run;
     QProcess configurator;
@@ -50,7 +59,7 @@ Run measure(const QProcessEnvironment& environment)
     configurator.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer timer;
     timer.start();
-    configurator.start(BenchDaemon::kDist + QStringLiteral("/configurator"));
+    configurator.start(dist + QStringLiteral("/configurator"));
     QByteArray output;
     while (run.shownMs < 0 && timer.elapsed() < kLimitMs) {
         configurator.waitForReadyRead(2);
@@ -77,7 +86,7 @@ double median(std::vector<double> values)
     return values.empty() ? -1 : values[values.size() / 2];
 }
 
-void report(const char* platform, const std::vector<Run>& runs)
+void report(const QByteArray& platform, const std::vector<Run>& runs)
 {
     std::vector<double> first;
     std::vector<double> shown;
@@ -90,24 +99,36 @@ void report(const char* platform, const std::vector<Run>& runs)
     std::printf(
         "%s: first frame median %.1f ms (min %.1f, max %.1f); revealed frame median %.1f ms; resident "
         "median %.1f MB (max %.1f) over %zu runs\n",
-        platform, median(first), *std::min_element(first.begin(), first.end()),
+        platform.constData(), median(first), *std::min_element(first.begin(), first.end()),
         *std::max_element(first.begin(), first.end()), median(shown), median(resident),
         *std::max_element(resident.begin(), resident.end()), first.size());
     std::printf("%s: first run with an empty QML cache: first frame %.1f ms, revealed %.1f ms, %.1f MB\n",
-                platform, runs[0].firstFrameMs, runs[0].shownMs, runs[0].residentMb);
+                platform.constData(), runs[0].firstFrameMs, runs[0].shownMs, runs[0].residentMb);
 }
 
-std::vector<Run> series(QProcessEnvironment environment, const QString& home)
+void series(const char* platform, const QProcessEnvironment& environment, const QString& home,
+            const std::vector<Program>& programs)
 {
-    // A fresh home per platform, so its first run compiles the scene and the others use the cache.
-    QDir(home).removeRecursively();
-    QDir().mkpath(home);
-    environment.insert(QStringLiteral("HOME"), home);
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
-    std::vector<Run> runs;
+    // A fresh home per platform and program, so its first run compiles the scene and the others use the
+    // cache.
+    std::vector<QProcessEnvironment> environments;
+    for (const Program& program : programs) {
+        const QString programHome = home + QLatin1Char('/') + QString::fromLatin1(program.label);
+        QDir(programHome).removeRecursively();
+        QDir().mkpath(programHome);
+        QProcessEnvironment own = environment;
+        own.insert(QStringLiteral("HOME"), programHome);
+        own.insert(QStringLiteral("XDG_CACHE_HOME"), programHome + QStringLiteral("/.cache"));
+        environments.push_back(own);
+    }
+    std::vector<std::vector<Run>> runs(programs.size());
     for (int i = 0; i < kRuns; ++i)
-        runs.push_back(measure(environment));
-    return runs;
+        for (std::size_t p = 0; p < programs.size(); ++p)
+            runs[p].push_back(measure(environments[p], programs[p].dist));
+    for (std::size_t p = 0; p < programs.size(); ++p)
+        report(programs.size() == 1 ? QByteArray(platform)
+                                    : QByteArray(platform) + " (" + programs[p].label + ")",
+               runs[p]);
 }
 
 } // namespace
@@ -118,10 +139,14 @@ int main(int argc, char** argv)
     const BenchDaemon daemon;
     QProcessEnvironment environment = daemon.environment();
     environment.insert(QStringLiteral("J2_TRACE_STARTUP"), QStringLiteral("1"));
+    std::vector<Program> programs{{"this build", BenchDaemon::kDist}};
+    const QString before = qEnvironmentVariable("J2_BENCH_BEFORE_DIST");
+    if (!before.isEmpty())
+        programs.push_back({"before", before});
 
     QProcessEnvironment offscreen = environment;
     offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    report("offscreen", series(offscreen, daemon.home() + QStringLiteral("/offscreen")));
+    series("offscreen", offscreen, daemon.home() + QStringLiteral("/offscreen"), programs);
 
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty()) {
@@ -135,7 +160,7 @@ int main(int argc, char** argv)
         QProcessEnvironment x11 = environment;
         x11.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         x11.insert(QStringLiteral("DISPLAY"), QStringLiteral(":93"));
-        report("Xvfb", series(x11, daemon.home() + QStringLiteral("/xvfb")));
+        series("Xvfb", x11, daemon.home() + QStringLiteral("/xvfb"), programs);
         server.terminate();
         server.waitForFinished(3000);
     }

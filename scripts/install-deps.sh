@@ -5,8 +5,9 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config clang-format
     clang libclang-rt-14-dev
-    qt6-base-dev qt6-declarative-dev qt6-svg-dev
-    qml6-module-qtquick qml6-module-qtqml-workerscript qml6-module-qtquick-window qml6-module-qttest
+    qt6-base-dev qt6-declarative-dev qt6-declarative-dev-tools qt6-svg-dev
+    qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-models qml6-module-qtqml-workerscript
+    qml6-module-qtquick-window qml6-module-qttest
     libhidapi-dev libudev-dev libxcb-xinput-dev
     libglib2.0-dev libx11-dev gsettings-desktop-schemas
     xvfb trayer xdotool imagemagick x11-utils dbus-daemon

@@ -25,4 +25,6 @@ build=build
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJ2_SANITIZE="$sanitize" \
       -DJ2_BUILD_BENCH="$([ -z "$sanitize" ] && echo ON || echo OFF)"
 cmake --build "$build" -j "$(nproc)"
+# The scene must pass qmllint without a warning.
+cmake --build "$build" --target scene_qmllint
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300

@@ -1,8 +1,8 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "./basic"
 import "./common"
 import "./J2"
-import "./J2/performance.js" as Performance
 import "./J2/keyCodes.js" as KeyCodes
 
 // The configurator's window: every setting panel visible at once in a fixed 1000 x 640 layout, the popups
@@ -42,19 +42,42 @@ Item {
     // Where the help menu's first row leads; empty opens nothing.
     property string helpAddress: ""
 
-    // The panels taking part in Save (in the order they are sent) and in Cancel, Reset and profile switches.
-    property var savePanels: [keyMatrixMain, xySettingMain, dpiSettingMain, lightControlMain, reprotRateMain,
-        mouseRateMain, doubleRateMain, scrollRateMain, angleSnapMain, gestureCorrectionMain]
-    property var reloadPanels: [keyMatrixMain, xySettingMain, dpiSettingMain, angleSnapMain,
-        gestureCorrectionMain, lightControlMain, reprotRateMain, mouseRateMain, doubleRateMain, scrollRateMain]
+    // The panels taking part in Save, Cancel, Reset and profile switches, in the order Save sends them.
+    property var savePanels: [keyMatrixMain, xySettingMain, dpiSettingMain, lightControlMain,
+        reprotRateMain, mouseRateMain, doubleRateMain, scrollRateMain, angleSnapMain, gestureCorrectionMain]
+    // Cancel, Reset and profile switches reload the angle snap and gesture correction right after the DPI panel.
+    property var reloadPanels: savePanels.slice(0, 3).concat(savePanels.slice(8), savePanels.slice(3, 8))
+    // A loaded profile file holds the values of all but the angle snap and gesture correction.
+    property var profileFilePanels: savePanels.slice(0, 8)
     // The gun page, its launcher and the key menu's gun entries are shown only when the application
     // settings ask for them (entry 0 of the settings' numbered list set to 1).
     property bool gunPageShown: false
     readonly property bool savePending: savePanels.some(function (panel) { return panel.isSave })
 
     function imageUrl(group, name) {
-        return "qrc:/" + group + "/modules/img/skin" + skin_No + "/" + group + "/" + name + ".png"
+        return theme.imageUrl(group, name)
     }
+    // The program's side of the scene, handed to the pages. The window sets it after loading the scene and
+    // before calling initUI.
+    readonly property var bridge: typeof ui_View === "undefined" ? null : ui_View // qmllint disable unqualified
+
+    // The look and texts handed to every page.
+    Theme {
+        id: theme
+        mainLang: mainIten.mainLang
+        language: mainIten.language
+        skin_No: mainIten.skin_No
+        fontFamily: mainIten.fontFamily
+        fontNormalSize: mainIten.fontNormalSize
+        fontMinSize: mainIten.fontMinSize
+        fontMiddleSize: mainIten.fontMiddleSize
+        fontMaxSize: mainIten.fontMaxSize
+        fontColor: mainIten.fontColor
+        animation_speed: mainIten.animation_speed
+        frameWidth: mainIten.width
+        frameHeight: mainIten.height
+    }
+
     property url sourceBackground: "qrc:/modules/img/background.png"
     property url sourceMainLogo: imageUrl("index", "logo")
     property url sourcePowerOn: imageUrl("index", "powerOn")
@@ -81,10 +104,10 @@ Item {
     function initUI() {
         setProtectUI(100)
         for (var profile = 0; profile < 5; ++profile)
-            ui_View.ui_8CH_ReadProfile(profile)
-        ui_View.ui_CheckProfileEnable()
+            mainIten.bridge.ui_8CH_ReadProfile(profile)
+        mainIten.bridge.ui_CheckProfileEnable()
 
-        var languageText = String(ui_View.getLang())
+        var languageText = String(mainIten.bridge.getLang())
         if (languageText === "English")
             language = 0
         else if (languageText === "German")
@@ -92,9 +115,9 @@ Item {
         else if (languageText === "Russian")
             language = 2
 
-        var storedProfile = parseInt(ui_View.getProfile(), 10)
+        var storedProfile = parseInt(mainIten.bridge.getProfile(), 10)
         profileMain.profileNo = isNaN(storedProfile) ? 0 : storedProfile
-        ui_View.ui_02H_SetCurrentProfile(profileMain.profileNo)
+        mainIten.bridge.ui_02H_SetCurrentProfile(profileMain.profileNo)
 
         if (language !== 0) {
             mainLang = languageTable(0, languageText, mainLang)
@@ -103,10 +126,10 @@ Item {
             macroEditorMain.macroEditorLang = languageTable(3, languageText, macroEditorMain.macroEditorLang)
             gunControlMain.macroEditorLang = languageTable(4, languageText, gunControlMain.macroEditorLang)
             macroKeyMain.macroKeyLang = languageTable(5, languageText, macroKeyMain.macroKeyLang)
-            ui_View.getGlobalStrings(6, languageText)
+            mainIten.bridge.getGlobalStrings(6, languageText)
         }
 
-        var apConfig = ui_View.loadApConfig()
+        var apConfig = mainIten.bridge.loadApConfig()
         gunPageShown = apConfig.length > 0 && Number(apConfig[0]) === 1
 
         keyMatrixMain.init(false)
@@ -136,7 +159,7 @@ Item {
 
     function setProtectUI(interval) {
         protectUIItem.visible = true
-        ui_View.setEnabled(false)
+        mainIten.bridge.setEnabled(false)
         tmrProtectUI.interval = interval
         tmrProtectUI.restart()
     }
@@ -153,7 +176,7 @@ Item {
 
     // A missing or empty language table keeps the built-in texts rather than blanking every label.
     function languageTable(type, languageText, builtIn) {
-        var table = ui_View.getGlobalStrings(type, languageText)
+        var table = mainIten.bridge.getGlobalStrings(type, languageText)
         return table.length > 0 ? table : builtIn
     }
 
@@ -211,7 +234,7 @@ Item {
     function factoryReset() {
         factorysure.visible = false
         mainMask.visible = false
-        resendUnderLock(1500, function () { ui_View.resetProfile(profileMain.profileNo) })
+        resendUnderLock(1500, function () { mainIten.bridge.resetProfile(profileMain.profileNo) })
     }
 
     function showPopupCentred(popup) {
@@ -276,9 +299,9 @@ Item {
 
     function menuUpClicked(index) {
         if (index === 0)
-            ui_Ctl.onMinimize()
+            ui_Ctl.onMinimize() // qmllint disable unqualified
         else if (index === 1)
-            ui_Ctl.onClose()
+            ui_Ctl.onClose() // qmllint disable unqualified
         else
             askMenu.visible = true
     }
@@ -307,75 +330,6 @@ Item {
             singleKeyMain.detectKeyboard(isDown, usbCode)
     }
 
-    // Moves the window by the pointer's offset from the press point; the window follows the pointer, so
-    // the press point stays under it and each move reports only new motion.
-    component WindowDragArea: MouseArea {
-        property point pressPoint
-        signal pressStarted()
-        onPressed: function (mouse) {
-            pressPoint = Qt.point(mouse.x, mouse.y)
-            pressStarted()
-        }
-        onPositionChanged: function (mouse) {
-            if (!pressed)
-                return
-            ui_Ctl.onXChanged(mouse.x - pressPoint.x)
-            ui_Ctl.onYChanged(mouse.y - pressPoint.y)
-        }
-    }
-
-    // A confirmation dialog that can be dragged by any point but never out of the window.
-    component SureDialog: Image {
-        id: dialog
-        property string title: ""
-        property string message: ""
-        default property alias buttons: buttonRow.data
-        width: 427
-        height: 102
-        visible: false
-        source: mainIten.sourceSureBg
-        function placeAtStart() {
-            x = (mainIten.height - height) / 2
-            y = (mainIten.height - height) / 2
-        }
-        MouseArea {
-            anchors.fill: parent
-            drag.target: dialog
-            // The dialog follows the pointer from the first pixel, as a window's title bar does.
-            drag.threshold: 0
-            drag.smoothed: false
-            drag.minimumX: 0
-            drag.maximumX: mainIten.width - dialog.width
-            drag.minimumY: 0
-            drag.maximumY: mainIten.height - dialog.height
-        }
-        Text {
-            x: 12
-            height: 30
-            verticalAlignment: Text.AlignVCenter
-            text: dialog.title
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
-            font.bold: true
-        }
-        Text {
-            x: 20
-            y: 40
-            text: dialog.message
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
-        }
-        Row {
-            id: buttonRow
-            anchors.right: parent.right
-            anchors.rightMargin: 14
-            y: 66
-            spacing: 10
-        }
-    }
-
     // ---- items, bottom to top ----
 
     WindowDragArea {
@@ -386,10 +340,15 @@ Item {
             mainIten.emptyAreaPressed()
             mainIten.focusControl()
         }
+        onDragged: function (dx, dy) { mainIten.moveWindow(dx, dy) }
     }
 
+    // The pages' pictures load off the GUI thread (asynchronous): the frame stays hidden behind the busy text
+    // until the start-up lock ends, so its first frame need not wait for them. The background alone loads at
+    // once, so the revealed frame never lacks it.
     Image {
         id: powerOnLogo
+        asynchronous: true
         objectName: "powerOnLogo"
         anchors.centerIn: parent
         visible: false
@@ -413,12 +372,12 @@ Item {
         repeat: false
         onTriggered: {
             // Input taken while writes are still queued would be shown and then overwritten by them.
-            if (mainIten.resending || !hid.deviceIsFree()) {
+            if (mainIten.resending || !hid.deviceIsFree()) { // qmllint disable unqualified
                 interval = mainIten.busyPollMs
                 restart()
                 return
             }
-            ui_View.setEnabled(true)
+            mainIten.bridge.setEnabled(true)
             protectUIItem.visible = false
             mainIten.uiShown = true
         }
@@ -433,6 +392,7 @@ Item {
 
     Image {
         id: mainLogo
+        asynchronous: true
         objectName: "mainLogo"
         x: 18
         y: 32
@@ -451,6 +411,11 @@ Item {
         KeyMatrix {
             id: keyMatrixMain
             objectName: "keyMatrixMain"
+            theme: theme
+            bridge: mainIten.bridge
+            gunControl: gunControlMain
+            macroEditor: macroEditorMain
+            gunPageShown: mainIten.gunPageShown
             onClickFrame: mainIten.focusControl()
             onEnterBtn: function (index) {
                 if (!keyMenuMain.visible)
@@ -498,6 +463,8 @@ Item {
         XySetting {
             id: xySettingMain
             objectName: "xySettingMain"
+            theme: theme
+            bridge: mainIten.bridge
             onClickFrame: mainIten.focusControl()
             onClickXySetting: mainIten.focusControl()
         }
@@ -505,6 +472,7 @@ Item {
 
     Image {
         id: profileBtn
+        asynchronous: true
         objectName: "profileBtn"
         anchors.left: parent.left
         anchors.leftMargin: 20
@@ -536,6 +504,7 @@ Item {
 
     Image {
         id: flickableBar
+        asynchronous: true
         objectName: "flickableBar"
         anchors.right: parent.right
         anchors.rightMargin: 9
@@ -572,6 +541,8 @@ Item {
                 DpiSetting {
                     id: dpiSettingMain
                     objectName: "dpiSettingMain"
+                    theme: theme
+                    bridge: mainIten.bridge
                     onClickFrame: mainIten.focusControl()
                     onClickDpiSetting: mainIten.focusControl()
                     onOpenColorBar: function (dpiSelect, dpiColor) { colorBar.openFor(dpiSelect, dpiColor) }
@@ -579,30 +550,42 @@ Item {
                 LightControl {
                     id: lightControlMain
                     objectName: "lightControlMain"
+                    theme: theme
+                    bridge: mainIten.bridge
                     onClickFrame: mainIten.focusControl()
                     onClickLightControl: mainIten.focusControl()
                 }
                 ReportRate {
                     id: reprotRateMain
                     objectName: "reprotRateMain"
+                    theme: theme
+                    bridge: mainIten.bridge
                     onClickFrame: mainIten.focusControl()
                     onClickReportRate: mainIten.focusControl()
                 }
                 MouseRate {
                     id: mouseRateMain
                     objectName: "mouseRateMain"
+                    theme: theme
+                    bridge: mainIten.bridge
                     onClickFrame: mainIten.focusControl()
                     onClickMouseRate: mainIten.focusControl()
                 }
                 DoubleRate {
                     id: doubleRateMain
                     objectName: "doubleRateMain"
+                    theme: theme
+                    bridge: mainIten.bridge
                     onClickFrame: mainIten.focusControl()
                     onClickDoubleRate: mainIten.focusControl()
                 }
                 ScrollRate {
                     id: scrollRateMain
                     objectName: "scrollRateMain"
+                    theme: theme
+                    bridge: mainIten.bridge
+                    onTextFocusChanged: function (focused) { mainIten.isScrollRateFocus = focused }
+                    onGiveFocusBack: mainIten.forceActiveFocus()
                     onClickFrame: mainIten.focusControl()
                     onClickScrollRate: mainIten.focusControl()
                     onLinesChange: function (linesValue) {
@@ -613,6 +596,9 @@ Item {
                 AngleSnap {
                     id: angleSnapMain
                     objectName: "angleSnapMain"
+                    theme: theme
+                    bridge: mainIten.bridge
+                    gestureValue: gestureCorrectionMain.gestureValue
                     onClickFrame: mainIten.focusControl()
                     onClickangleSnap: function (tmpAngleSnapValue) {
                         mainIten.focusControl()
@@ -623,6 +609,9 @@ Item {
                 GestureCorrection {
                     id: gestureCorrectionMain
                     objectName: "gestureCorrectionMain"
+                    theme: theme
+                    bridge: mainIten.bridge
+                    angleSnapValue: angleSnapMain.angleSnapValue
                     onClickFrame: mainIten.focusControl()
                     onCorrectionValue: function (value) {
                         gestureCorrectionMain.gestureValue = value
@@ -676,117 +665,12 @@ Item {
             }
         }
 
-        // The DPI stage colour picker, opened under a stage's swatch: presets, the custom colour and a hue bar.
-        Rectangle {
+        // The DPI stage colour picker.
+        ColorPicker {
             id: colorBar
             objectName: "colorBar"
-            visible: false
-            y: 252
-            width: 160
-            height: 103
-            color: "#1c1c1c"
-            border.color: "#c0c0c0"
-            readonly property var stageX: [25, 61, 98, -17, 20, 58, 58]
-            property string customColor: "#ff0000"
-
-            function openFor(stage, colour) {
-                x = stageX[stage]
-                customColor = colour
-                hueSlider.x = Performance.huePosition(colour)
-                visible = true
-            }
-            function apply(colour) {
-                customColor = colour
-                dpiSettingMain.setColor(colour)
-            }
-
-            // Clicks inside the picker must not reach the frame's empty area below it.
-            MouseArea { anchors.fill: parent }
-            Row {
-                x: 8
-                y: 8
-                spacing: 6
-                Repeater {
-                    model: ["#ff0000", "#0000ff", "#00ff00", "#ffff00", "#00ffff", "#ff00ff"]
-                    delegate: Rectangle {
-                        objectName: "colorPreset" + index
-                        width: 18
-                        height: 18
-                        color: modelData
-                        border.color: "#60ffffff"
-                        MouseArea {
-                            anchors.fill: parent
-                            onClicked: colorBar.apply(modelData)
-                        }
-                    }
-                }
-            }
-            Rectangle {
-                objectName: "customColor"
-                x: 8
-                y: 36
-                width: 26
-                height: 26
-                color: colorBar.customColor
-                border.color: "#60ffffff"
-            }
-            Text {
-                objectName: "customColorText"
-                x: 42
-                y: 42
-                text: "R " + parseInt(colorBar.customColor.substr(1, 2), 16) + "   G "
-                      + parseInt(colorBar.customColor.substr(3, 2), 16) + "   B "
-                      + parseInt(colorBar.customColor.substr(5, 2), 16)
-                color: mainIten.fontColor
-                font.family: mainIten.fontFamily
-                font.pixelSize: mainIten.fontMinSize
-            }
-            Item {
-                id: hueBar
-                objectName: "hueBar"
-                x: 16
-                y: 76
-                width: 128
-                height: 12
-                Rectangle {
-                    // A horizontal gradient: a vertical one turned on its side.
-                    anchors.centerIn: parent
-                    width: parent.height
-                    height: parent.width
-                    rotation: -90
-                    gradient: Gradient {
-                        GradientStop { position: 0.0; color: "#ff0000" }
-                        GradientStop { position: 0.167; color: "#ffff00" }
-                        GradientStop { position: 0.333; color: "#00ff00" }
-                        GradientStop { position: 0.5; color: "#00ffff" }
-                        GradientStop { position: 0.667; color: "#0000ff" }
-                        GradientStop { position: 0.833; color: "#ff00ff" }
-                        GradientStop { position: 1.0; color: "#ff0000" }
-                    }
-                }
-                Rectangle {
-                    id: hueSlider
-                    objectName: "hueSlider"
-                    x: -2
-                    y: -3
-                    width: 4
-                    height: 18
-                    color: "#ffffff"
-                    border.color: "#1c1c1c"
-                }
-                MouseArea {
-                    anchors.fill: parent
-                    anchors.margins: -4
-                    preventStealing: true
-                    function place(mouse) {
-                        var atX = mapToItem(hueBar, mouse.x, mouse.y).x
-                        hueSlider.x = Math.max(-2, Math.min(125, Math.round(atX - hueSlider.width / 2)))
-                    }
-                    onPressed: function (mouse) { place(mouse) }
-                    onPositionChanged: function (mouse) { place(mouse) }
-                    onReleased: colorBar.apply(Performance.hueColour(hueSlider.x))
-                }
-            }
+            theme: theme
+            onColourChosen: function (colour) { dpiSettingMain.setColor(colour) }
         }
     }
 
@@ -808,6 +692,12 @@ Item {
             onTriggered: frameHint.visible = false
         }
     }
+    // The window moves by the pointer's offset from where a drag began.
+    function moveWindow(dx, dy) {
+        ui_Ctl.onXChanged(dx) // qmllint disable unqualified
+        ui_Ctl.onYChanged(dy) // qmllint disable unqualified
+    }
+
     function showHint(text) {
         frameHint.text = text
         frameHint.visible = true
@@ -848,6 +738,7 @@ Item {
     Mouse {
         id: mouseMain
         objectName: "mouseMain"
+        theme: theme
         anchors.fill: parent
         visible: mainIten.uiShown
         onViewChanged: function (isSide) {
@@ -864,6 +755,7 @@ Item {
         color: "#90000000"
         WindowDragArea {
             anchors.fill: parent
+            onDragged: function (dx, dy) { mainIten.moveWindow(dx, dy) }
             onPressStarted: {
                 if (macroEditorMain.visible)
                     macroEditorMain.macroEditorFocus()
@@ -878,12 +770,30 @@ Item {
     MacroEditor {
         id: macroEditorMain
         objectName: "macroEditorMain"
+        theme: theme
+        bridge: mainIten.bridge
+        keyMatrix: keyMatrixMain
+        onGiveFocusBack: mainIten.forceActiveFocus()
+        onDismissed: mainMask.visible = false
         onDeleteMacroSignal: function (macroName) { keyMatrixMain.deleteMacroProc(macroName) }
     }
-    GunControl { id: gunControlMain; objectName: "gunControlMain" }
+    GunControl {
+        id: gunControlMain
+        objectName: "gunControlMain"
+        theme: theme
+        bridge: mainIten.bridge
+        keyMatrix: keyMatrixMain
+        keyMenu: keyMenuMain
+        onGiveFocusBack: mainIten.forceActiveFocus()
+        onDismissed: mainMask.visible = false
+        onHint: function (text) { mainIten.showHint(text) }
+    }
     KeyMenu {
         id: keyMenuMain
         objectName: "keyMenuMain"
+        theme: theme
+        keyMatrix: keyMatrixMain
+        mouse: mouseMain
         gunMenuShown: mainIten.gunPageShown
         onMenuCmd: function (menuStr) { mainIten.assignFunction(menuStr) }
         onGunKeyAssignment: function (gunIndex, cmd) { mainIten.gunKeyCommand(gunIndex, cmd) }
@@ -900,11 +810,18 @@ Item {
     Profile {
         id: profileMain
         objectName: "profileMain"
+        theme: theme
+        bridge: mainIten.bridge
+        onDismissed: mainMask.visible = false
+        onProfileFileLoaded: {
+            for (var i = 0; i < mainIten.profileFilePanels.length; ++i)
+                mainIten.profileFilePanels[i].init(true)
+        }
         onChangeProfile: function (tmpProfileNo) {
             if (tmpProfileNo === profileMain.profileNo)
                 return
             profileMain.profileNo = tmpProfileNo
-            ui_View.ui_02H_SetCurrentProfile(tmpProfileNo)
+            mainIten.bridge.ui_02H_SetCurrentProfile(tmpProfileNo)
             mainIten.profileChanged = true
             mainIten.reloadAllPanels(false)
         }
@@ -913,24 +830,49 @@ Item {
                 return
             mainIten.profileChanged = false
             mainIten.resendUnderLock(1500)
-            ui_View.ui_02H_SetKeyMatrixNo(0)
+            mainIten.bridge.ui_02H_SetKeyMatrixNo(0)
         }
     }
-    SingleKey { id: singleKeyMain; objectName: "singleKeyMain" }
-    MacroKey { id: macroKeyMain; objectName: "macroKeyMain" }
+    SingleKey {
+        id: singleKeyMain
+        objectName: "singleKeyMain"
+        theme: theme
+        bridge: mainIten.bridge
+        keyMatrix: keyMatrixMain
+        mouse: mouseMain
+        macroKeyLang: macroKeyMain.macroKeyLang
+        onDismissed: mainMask.visible = false
+    }
+    MacroKey {
+        id: macroKeyMain
+        objectName: "macroKeyMain"
+        theme: theme
+        bridge: mainIten.bridge
+        gunControl: gunControlMain
+        macroEditor: macroEditorMain
+        keyMatrix: keyMatrixMain
+        mouse: mouseMain
+        gunSlotSure: gunSlotSure
+        onOpened: mainMask.visible = true
+        onDismissed: mainMask.visible = false
+    }
 
     SureDialog {
         id: factorysure
         objectName: "factorysure"
+
+        theme: theme
         title: mainIten.mainLang[26]
         message: mainIten.mainLang[27]
         DialogButton {
             objectName: "factoryOkButton"
+            theme: theme
             label: mainIten.mainLang[28]
             onClicked: mainIten.factoryReset()
         }
         DialogButton {
             objectName: "factoryCancelButton"
+            theme: theme
             label: mainIten.mainLang[29]
             onClicked: {
                 factorysure.visible = false
@@ -942,6 +884,8 @@ Item {
     SureDialog {
         id: gunSlotSure
         objectName: "gunSlotSure"
+
+        theme: theme
         z: 10
         property var rows: []
         title: macroKeyMain.macroKeyLang[0]
@@ -949,11 +893,13 @@ Item {
                  + " will stop working. Continue?"
         DialogButton {
             objectName: "gunSlotOkButton"
+            theme: theme
             label: mainIten.mainLang[28]
             onClicked: macroKeyMain.accept()
         }
         DialogButton {
             objectName: "gunSlotCancelButton"
+            theme: theme
             label: mainIten.mainLang[29]
             onClicked: gunSlotSure.visible = false
         }
@@ -961,10 +907,12 @@ Item {
     SureDialog {
         id: leftKeysure
         objectName: "leftKeysure"
+        theme: theme
         title: mainIten.mainLang[37]
         message: mainIten.mainLang[38]
         DialogButton {
             objectName: "leftKeyOkButton"
+            theme: theme
             label: mainIten.mainLang[28]
             onClicked: {
                 leftKeysure.visible = false
@@ -974,51 +922,14 @@ Item {
     }
 
     // The help menu: the web address (if any), the firmware updater and the version.
-    Rectangle {
+    HelpMenu {
         id: askMenu
         objectName: "askMenu"
         x: 790
         y: 24
-        width: 159
-        height: 64
-        visible: false
-        color: "#6f2929"
-        border.width: 1
-        border.color: "#8f2020"
-        Column {
-            x: 1
-            y: 1
-            Repeater {
-                model: [mainIten.helpAddress !== "" ? mainIten.helpAddress : "J2 Configurator", "update",
-                    "verison:1.0"]
-                delegate: Rectangle {
-                    objectName: "askMenuRow" + index
-                    width: 157
-                    height: 21
-                    color: rowArea.containsMouse ? "#8f2020" : "transparent"
-                    Text {
-                        x: 8
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: modelData
-                        color: mainIten.fontColor
-                        font.family: mainIten.fontFamily
-                        font.pixelSize: mainIten.fontNormalSize
-                    }
-                    MouseArea {
-                        id: rowArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        onClicked: {
-                            askMenu.visible = false
-                            if (index === 0 && mainIten.helpAddress !== "")
-                                Qt.openUrlExternally(mainIten.helpAddress)
-                            else if (index === 1)
-                                ui_View.openUpdateExe()
-                        }
-                    }
-                }
-            }
-        }
+        theme: theme
+        helpAddress: mainIten.helpAddress
+        onUpdateChosen: mainIten.bridge.openUpdateExe()
     }
 
     KeyCodeString { id: _KeyCodeString; objectName: "_KeyCodeString" }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "names.js" as Names
 import "../common"
@@ -36,6 +37,8 @@ DialogPanel {
     property int menuCommandCount: 5
 
     signal listViewFocus()
+    // A text field is done: the frame takes the keyboard focus back.
+    signal giveFocusBack()
 
     function partName(name) {
         return partTag === "" ? name : partTag + name.charAt(0).toUpperCase() + name.substring(1)
@@ -94,7 +97,7 @@ DialogPanel {
     // The list from the library's name list, in library order.
     function loadList() {
         macros.clear()
-        var names = ui_View.getNameList(nameListType)
+        var names = editor.bridge.getNameList(nameListType)
         if (names.length === 2 && String(names[1]) === placeholderName)
             names = [names[0]]
         for (var i = 0; i < names.length; ++i) {
@@ -105,9 +108,7 @@ DialogPanel {
                 ++at
             macros.insert(at, { macroName: name, no: index, macroType: Number(libraryType(name)) })
         }
-        contextMenuModel.clear()
-        for (var command = 0; command < menuCommandCount; ++command)
-            contextMenuModel.append({ command: command })
+        contextMenu.commandCount = menuCommandCount
     }
 
     function showNameHint(text) {
@@ -118,7 +119,7 @@ DialogPanel {
 
     function allNames() {
         var names = []
-        for (var i = 0; i < macros.count; ++i)
+        for (let i = 0; i < macros.count; ++i)
             names.push(macros.get(i).macroName)
         return names
     }
@@ -156,7 +157,7 @@ DialogPanel {
         macros.append({ macroName: name, no: count, macroType: 0 })
         currentMacro = macros.count - 1
         loadActions()
-        ui_View.updataNameList(nameListType, allNames())
+        editor.bridge.updataNameList(nameListType, allNames())
     }
 
     // A refused rename keeps the old name everywhere and says why.
@@ -172,7 +173,7 @@ DialogPanel {
             return
         }
         macros.setProperty(index, "macroName", newName)
-        ui_View.updataNameList(nameListType, allNames())
+        editor.bridge.updataNameList(nameListType, allNames())
         afterRename(oldName, newName)
     }
 
@@ -192,7 +193,7 @@ DialogPanel {
         for (i = 0; i < macros.count; ++i)
             librarySetIndex(macros.get(i).macroName, i)
         afterDelete(removed)
-        ui_View.updataNameList(nameListType, allNames())
+        editor.bridge.updataNameList(nameListType, allNames())
         if (currentMacro >= 0)
             loadActions()
     }
@@ -219,7 +220,7 @@ DialogPanel {
     }
 
     function actionArray(model) {
-        var list = []
+        let list = []
         for (var i = 0; i < model.count; ++i)
             list.push({ type: model.get(i).type, info: model.get(i).info })
         return list
@@ -245,8 +246,8 @@ DialogPanel {
     // A stored entry's actions and repeat count, as the device gets them.
     function storedEntry(name) {
         var lines = libraryLines(name)
-        var list = []
-        for (var i = 0; i + 1 < lines.length; ++i)
+        let list = []
+        for (let i = 0; i + 1 < lines.length; ++i)
             list.push(actionOfLine(lines[i]))
         var repeatText = lines.length > 0 ? String(lines[lines.length - 1]) : ""
         var repeat = parseInt(repeatText, 10)
@@ -354,14 +355,14 @@ DialogPanel {
     function macroEditorFocus() {
         commitEdits()
         if (repeatField.activeFocus)
-            mainIten.forceActiveFocus()
+            editor.giveFocusBack()
     }
 
     function closeEditor() {
         commitEdits()
         stopRecord()
         visible = false
-        mainMask.visible = false
+        dismissed()
         autoSave()
     }
 
@@ -377,9 +378,9 @@ DialogPanel {
     }
 
     component Heading: Text {
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        color: editor.theme.fontColor
+        font.family: editor.theme.fontFamily
+        font.pixelSize: editor.theme.fontNormalSize
         font.bold: true
     }
 
@@ -409,27 +410,30 @@ DialogPanel {
             clip: true
             model: macros
             delegate: Rectangle {
-                objectName: editor.partName("macroRow") + index
+                id: macroRow
+                required property int index
+                required property string macroName
+                objectName: editor.partName("macroRow") + macroRow.index
                 width: macroView.width
                 height: 20
-                color: index === editor.currentMacro ? "#b03b3b" : (macroArea.containsMouse ? "#4f1717" : "transparent")
+                color: macroRow.index === editor.currentMacro ? "#b03b3b" : (macroArea.containsMouse ? "#4f1717" : "transparent")
                 Text {
                     x: 8
                     anchors.verticalCenter: parent.verticalCenter
-                    visible: index !== editor.editingMacro
-                    text: macroName
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    visible: macroRow.index !== editor.editingMacro
+                    text: macroRow.macroName
+                    color: editor.theme.fontColor
+                    font.family: editor.theme.fontFamily
+                    font.pixelSize: editor.theme.fontNormalSize
                 }
                 MouseArea {
                     id: macroArea
                     anchors.fill: parent
                     hoverEnabled: true
-                    onClicked: editor.selectMacro(index)
+                    onClicked: editor.selectMacro(macroRow.index)
                     onDoubleClicked: {
-                        editor.selectMacro(index)
-                        editor.editingMacro = index
+                        editor.selectMacro(macroRow.index)
+                        editor.editingMacro = macroRow.index
                     }
                 }
             }
@@ -441,10 +445,10 @@ DialogPanel {
             y: 1 + editor.editingMacro * 20 + 3 - macroView.contentY
             width: 150
             visible: editor.editingMacro >= 0
-            color: mainIten.fontColor
+            color: editor.theme.fontColor
             selectionColor: "#761212"
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            font.family: editor.theme.fontFamily
+            font.pixelSize: editor.theme.fontNormalSize
             maximumLength: 40
             // Characters no file name may hold are refused as they are typed.
             validator: RegularExpressionValidator { regularExpression: Names.allowedPattern }
@@ -472,8 +476,8 @@ DialogPanel {
             visible: false
             wrapMode: Text.WordWrap
             color: "#e05050"
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            font.family: editor.theme.fontFamily
+            font.pixelSize: editor.theme.fontNormalSize
             Timer {
                 id: nameHintTimer
                 interval: 4000
@@ -486,12 +490,14 @@ DialogPanel {
         y: 340
         spacing: 10
         DialogButton {
+            theme: editor.theme
             objectName: editor.partName("macroNew")
             width: 80
             label: editor.macroEditorLang[8]
             onClicked: editor.macroCmd(0)
         }
         DialogButton {
+            theme: editor.theme
             objectName: editor.partName("macroDelete")
             width: 80
             label: editor.macroEditorLang[9]
@@ -524,36 +530,41 @@ DialogPanel {
             clip: true
             model: actions
             delegate: Rectangle {
-                objectName: editor.partName("actionRow") + index
+                id: actionRow
+                required property int index
+                required property int type
+                required property string info
+                objectName: editor.partName("actionRow") + actionRow.index
                 width: actionView.width
                 height: 20
-                color: index === editor.currentAction ? "#b03b3b" : "transparent"
+                color: actionRow.index === editor.currentAction ? "#b03b3b" : "transparent"
                 Image {
+                    asynchronous: true
                     x: 6
                     anchors.verticalCenter: parent.verticalCenter
-                    source: mainIten.imageUrl("macros", editor.actionPicture(type))
+                    source: editor.theme.imageUrl("macros", editor.actionPicture(actionRow.type))
                 }
                 Text {
                     x: 28
                     anchors.verticalCenter: parent.verticalCenter
-                    visible: index !== editor.editingDelay
-                    text: editor.actionText(type, info)
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    visible: actionRow.index !== editor.editingDelay
+                    text: editor.actionText(actionRow.type, actionRow.info)
+                    color: editor.theme.fontColor
+                    font.family: editor.theme.fontFamily
+                    font.pixelSize: editor.theme.fontNormalSize
                 }
                 MouseArea {
                     anchors.fill: parent
                     acceptedButtons: Qt.LeftButton | Qt.RightButton
                     onPressed: function (mouse) {
                         editor.commitEdits()
-                        editor.currentAction = index
+                        editor.currentAction = actionRow.index
                         if (mouse.button === Qt.RightButton)
                             editor.openContextMenu(mapToItem(editor, mouse.x, mouse.y))
                     }
                     onDoubleClicked: {
-                        if (type === 0)
-                            editor.editingDelay = index
+                        if (actionRow.type === 0)
+                            editor.editingDelay = actionRow.index
                     }
                 }
             }
@@ -565,10 +576,10 @@ DialogPanel {
             y: 1 + editor.editingDelay * 20 + 3 - actionView.contentY
             width: 150
             visible: editor.editingDelay >= 0
-            color: mainIten.fontColor
+            color: editor.theme.fontColor
             selectionColor: "#761212"
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            font.family: editor.theme.fontFamily
+            font.pixelSize: editor.theme.fontNormalSize
             // Whole milliseconds up to 100000: a digit that would go past it is refused.
             validator: RegularExpressionValidator { regularExpression: /^(100000|[0-9]{0,5})$/ }
             function commit() {
@@ -599,18 +610,21 @@ DialogPanel {
         y: 36
         spacing: 12
         DialogButton {
+            theme: editor.theme
             objectName: editor.partName("recordButton")
             width: 160
             label: recordClock.running ? editor.macroEditorLang[5] : editor.macroEditorLang[4]
             onClicked: editor.macroCmd(2)
         }
         CheckOption {
+            theme: editor.theme
             objectName: editor.partName("recordTime")
             label: editor.macroEditorLang[6]
             checked: editor.recordTime
             onClicked: editor.recordTime = !editor.recordTime
         }
         CheckOption {
+            theme: editor.theme
             id: loopsOption
             objectName: editor.partName("loopsTimer")
             label: editor.macroEditorLang[7]
@@ -635,9 +649,9 @@ DialogPanel {
                 verticalAlignment: TextInput.AlignVCenter
                 text: "1"
                 enabled: loopsOption.checked
-                color: enabled ? mainIten.fontColor : "#808080"
-                font.family: mainIten.fontFamily
-                font.pixelSize: mainIten.fontNormalSize
+                color: enabled ? editor.theme.fontColor : "#808080"
+                font.family: editor.theme.fontFamily
+                font.pixelSize: editor.theme.fontNormalSize
                 validator: IntValidator { bottom: 0; top: 65535 }
                 onActiveFocusChanged: {
                     if (activeFocus)
@@ -646,7 +660,7 @@ DialogPanel {
                         text = "1"
                     editor.autoSave()
                 }
-                onAccepted: mainIten.forceActiveFocus()
+                onAccepted: editor.giveFocusBack()
             }
         }
     }
@@ -657,51 +671,25 @@ DialogPanel {
         y: 362
         spacing: 10
         DialogButton {
+            theme: editor.theme
             objectName: editor.partName("macroOk")
             label: editor.macroEditorLang[10]
             onClicked: editor.closeEditor()
         }
         DialogButton {
+            theme: editor.theme
             objectName: editor.partName("macroCancel")
             label: editor.macroEditorLang[11]
             onClicked: editor.closeEditor()
         }
     }
 
-    ListModel { id: contextMenuModel }
-    Rectangle {
+    ActionMenu {
         id: contextMenu
         objectName: editor.partName("actionMenu")
-        visible: false
-        z: 2
-        width: 159
-        height: contextMenuModel.count * 21
-        color: "#6f2929"
-        border.color: "#8f2020"
-        Column {
-            Repeater {
-                model: contextMenuModel
-                delegate: Rectangle {
-                    objectName: editor.partName("actionMenuRow") + command
-                    width: 159
-                    height: 21
-                    color: menuArea.containsMouse ? "#8f2020" : "transparent"
-                    Text {
-                        x: 10
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: editor.macroEditorLang[12 + command]
-                        color: mainIten.fontColor
-                        font.family: mainIten.fontFamily
-                        font.pixelSize: mainIten.fontNormalSize
-                    }
-                    MouseArea {
-                        id: menuArea
-                        anchors.fill: parent
-                        hoverEnabled: true
-                        onClicked: editor.macroMenuCmd(command)
-                    }
-                }
-            }
-        }
+        theme: editor.theme
+        labels: editor.macroEditorLang
+        rowName: editor.partName("actionMenuRow")
+        onCommandChosen: function (command) { editor.macroMenuCmd(command) }
     }
 }

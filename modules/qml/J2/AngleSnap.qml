@@ -1,25 +1,28 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 
 // Angle snapping on or off; sent together with the gesture correction.
 Frame {
     id: panel
-    title: mainIten.mainLang[35]
+    title: panel.theme.mainLang[35]
     contentHeight: 40
 
     property bool isSave: false
+    // Sent with the angle snap: the gesture correction panel's value.
+    property int gestureValue: 0
     property int angleSnapValue: 0
 
     signal clickangleSnap(int tmpAngleSnapValue)
 
     function init(isSendData) {
-        var snap = ui_View.ui_GetAngleSnap()
+        var snap = panel.bridge.ui_GetAngleSnap()
         angleSnapValue = snap.length > 0 ? Number(snap[0]) : 0
         if (isSendData)
             saveData()
     }
 
     function saveData() {
-        ui_View.ui_setAngleSnap(angleSnapValue, gestureCorrectionMain.gestureValue)
+        panel.bridge.ui_setAngleSnap(angleSnapValue, gestureValue)
     }
 
     Row {
@@ -27,15 +30,18 @@ Frame {
         y: 12
         spacing: 40
         Repeater {
-            model: [{ label: mainIten.mainLang[33], value: 1 }, { label: mainIten.mainLang[34], value: 0 }]
+            model: [{ label: panel.theme.mainLang[33], value: 1 }, { label: panel.theme.mainLang[34], value: 0 }]
             delegate: RadioOption {
-                objectName: "angleSnap" + modelData.value
-                label: modelData.label
+                id: snapOption
+                theme: panel.theme
+                required property var modelData
+                objectName: "angleSnap" + snapOption.modelData.value
+                label: snapOption.modelData.label
                 group: "scrollRate"
                 imageOn: "scrollRate1"
                 imageOff: "scrollRate0"
-                checked: panel.angleSnapValue === modelData.value
-                onClicked: panel.clickangleSnap(modelData.value)
+                checked: panel.angleSnapValue === snapOption.modelData.value
+                onClicked: panel.clickangleSnap(snapOption.modelData.value)
             }
         }
     }

@@ -1,9 +1,13 @@
+pragma ComponentBehavior: Bound
 import QtQuick
+import "../basic"
 import "performance.js" as Performance
 
 // A half-round dial from 0 (slow) to 11 (fast): the value follows the pointer and is reported on release.
 Item {
     id: dial
+    // The frame's look and texts.
+    required property Theme theme
     width: 160
     height: 94
 
@@ -15,8 +19,9 @@ Item {
 
     Image {
         id: picture
+        asynchronous: true
         objectName: "dialImage"
-        source: mainIten.imageUrl("mouseRate", Performance.dialImage(dial.value))
+        source: dial.theme.imageUrl("mouseRate", Performance.dialImage(dial.value))
         MouseArea {
             anchors.fill: parent
             preventStealing: true
@@ -33,14 +38,16 @@ Item {
         }
     }
     Repeater {
-        model: [{ text: mainIten.mainLang[13], left: true }, { text: mainIten.mainLang[14], left: false }]
+        model: [{ text: dial.theme.mainLang[13], left: true }, { text: dial.theme.mainLang[14], left: false }]
         delegate: Text {
-            x: modelData.left ? 10 : picture.width - 10 - width
+            id: endLabel
+            required property var modelData
+            x: endLabel.modelData.left ? 10 : picture.width - 10 - width
             y: 78
-            text: modelData.text
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontMinSize
+            text: endLabel.modelData.text
+            color: dial.theme.fontColor
+            font.family: dial.theme.fontFamily
+            font.pixelSize: dial.theme.fontMinSize
         }
     }
 }

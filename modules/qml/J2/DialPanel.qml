@@ -7,8 +7,9 @@ Frame {
 
     property bool isSave: false
     property alias value: dial.value
-    property var load: function () { return 5 }
-    property var store: function (value) {}
+    // Overridden by each panel: where its value comes from and goes to.
+    function load() { return 5 }
+    function store(value) {}
 
     signal dialPressed()
     signal dialReleased()
@@ -26,6 +27,7 @@ Frame {
     }
 
     Dial {
+        theme: panel.theme
         id: dial
         objectName: panel.objectName + "Dial"
         x: 41

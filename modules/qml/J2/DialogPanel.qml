@@ -1,9 +1,14 @@
 import QtQuick
+import "../basic"
 
 // The frame of the key and macro dialogs: a title bar to drag it by (never out of the window), a close
 // button, and the dialog's own content below.
 Rectangle {
     id: dialog
+    // The frame's look and texts.
+    required property Theme theme
+    // The program's side of the scene (the view's slots).
+    required property var bridge
     visible: false
     color: "#f21a1a1a"
     border.color: "#4e3434"
@@ -12,6 +17,8 @@ Rectangle {
     default property alias content: body.data
 
     signal closeClicked()
+    // The dialog has closed (the frame lifts the mask it laid over the window).
+    signal dismissed()
 
     Rectangle {
         width: parent.width
@@ -23,25 +30,26 @@ Rectangle {
             drag.threshold: 0
             drag.smoothed: false
             drag.minimumX: 0
-            drag.maximumX: mainIten.width - dialog.width
+            drag.maximumX: dialog.theme.frameWidth - dialog.width
             drag.minimumY: 0
-            drag.maximumY: mainIten.height - dialog.height
+            drag.maximumY: dialog.theme.frameHeight - dialog.height
         }
         Text {
             x: 12
             anchors.verticalCenter: parent.verticalCenter
             text: dialog.title
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            color: dialog.theme.fontColor
+            font.family: dialog.theme.fontFamily
+            font.pixelSize: dialog.theme.fontNormalSize
             font.bold: true
         }
         Image {
+            asynchronous: true
             objectName: dialog.objectName + "Close"
             anchors.right: parent.right
             anchors.rightMargin: 8
             anchors.verticalCenter: parent.verticalCenter
-            source: mainIten.imageUrl("profile", closeArea.containsMouse ? "closeH" : "close")
+            source: dialog.theme.imageUrl("profile", closeArea.containsMouse ? "closeH" : "close")
             MouseArea {
                 id: closeArea
                 anchors.fill: parent

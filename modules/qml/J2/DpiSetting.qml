@@ -1,10 +1,11 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "performance.js" as Performance
 
 // Seven DPI stages side by side: a vertical slider with its value, the stage's enable flag and its colour.
 Frame {
     id: panel
-    title: mainIten.mainLang[3]
+    title: panel.theme.mainLang[3]
     contentHeight: 232
 
     property bool isSave: false
@@ -30,13 +31,13 @@ Frame {
     }
 
     function init(isSendData) {
-        var values = ui_View.ui_91H_GetDPISet()
-        var flags = ui_View.ui_91H_GetDPISelect()
-        var colourBytes = ui_View.ui_90H_GetLED8StageColor(1)
-        var loadedValues = []
-        var loadedFlags = []
-        var loadedColours = []
-        for (var stage = 0; stage < stageCount; ++stage) {
+        var values = panel.bridge.ui_91H_GetDPISet()
+        var flags = panel.bridge.ui_91H_GetDPISelect()
+        var colourBytes = panel.bridge.ui_90H_GetLED8StageColor(1)
+        let loadedValues = []
+        let loadedFlags = []
+        let loadedColours = []
+        for (let stage = 0; stage < stageCount; ++stage) {
             loadedValues.push(values[stage] !== undefined ? Number(values[stage]) : 10800)
             loadedFlags.push(flags[stage] !== undefined ? Number(flags[stage]) !== 0 : true)
             loadedColours.push(Performance.colourFromBytes(colourBytes, stage))
@@ -47,7 +48,7 @@ Frame {
         dpiColors = loadedColours
         if (isSendData) {
             dpiSelectChange(0)
-            ui_View.ui_10H_SetLED8StageColor(1, colourBytes)
+            panel.bridge.ui_10H_SetLED8StageColor(1, colourBytes)
             isSave = false
             saveData()
         }
@@ -55,11 +56,11 @@ Frame {
 
     function saveData() {
         var sent = Performance.dpiArguments(dpiValues, dpiFlags, dpiColors)
-        ui_View.ui_SetDPISelect(sent.flags)
-        ui_View.ui_SetDPISet(6, sent.codes, sent.values)
+        panel.bridge.ui_SetDPISelect(sent.flags)
+        panel.bridge.ui_SetDPISet(6, sent.codes, sent.values)
         // The mouse takes the stage colours reliably only when they come twice.
-        ui_View.ui_10H_SetLED8StageColor(1, sent.colorBytes)
-        ui_View.ui_10H_SetLED8StageColor(1, sent.colorBytes)
+        panel.bridge.ui_10H_SetLED8StageColor(1, sent.colorBytes)
+        panel.bridge.ui_10H_SetLED8StageColor(1, sent.colorBytes)
     }
 
     // The colour picker chose a colour for the target stage.
@@ -81,17 +82,19 @@ Frame {
             model: panel.stageCount
             delegate: Item {
                 id: stage
-                objectName: "dpiStage" + index
+                required property int index
+                objectName: "dpiStage" + stage.index
                 width: 34
                 height: 226
-                readonly property int stageIndex: index
+                readonly property int stageIndex: stage.index
                 property bool dragging: false
 
                 Image {
                     id: slider
+                    asynchronous: true
                     objectName: "dpiSlider" + stage.stageIndex
                     x: 7
-                    source: mainIten.imageUrl("dpiSetting", "dpiSlider")
+                    source: panel.theme.imageUrl("dpiSetting", "dpiSlider")
                     Rectangle {
                         x: 7
                         width: 6
@@ -105,9 +108,10 @@ Frame {
                     }
                     Image {
                         id: knob
+                        asynchronous: true
                         x: 4
                         y: 162 - panel.barHeights[stage.stageIndex] - 6
-                        source: mainIten.imageUrl("dpiSetting", "dpiKnob")
+                        source: panel.theme.imageUrl("dpiSetting", "dpiKnob")
                     }
                     MouseArea {
                         anchors.fill: parent
@@ -139,23 +143,25 @@ Frame {
                     }
                 }
                 Image {
+                    asynchronous: true
                     x: 1
                     y: 174
-                    source: mainIten.imageUrl("dpiSetting", "dpiValue")
+                    source: panel.theme.imageUrl("dpiSetting", "dpiValue")
                     Text {
                         objectName: "dpiValueText" + stage.stageIndex
                         anchors.centerIn: parent
                         text: panel.dpiValues[stage.stageIndex]
-                        color: mainIten.fontColor
-                        font.family: mainIten.fontFamily
-                        font.pixelSize: mainIten.fontMinSize
+                        color: panel.theme.fontColor
+                        font.family: panel.theme.fontFamily
+                        font.pixelSize: panel.theme.fontMinSize
                     }
                 }
                 Image {
+                    asynchronous: true
                     objectName: "dpiFlag" + stage.stageIndex
                     x: 10
                     y: 194
-                    source: mainIten.imageUrl("dpiSetting", panel.dpiFlags[stage.stageIndex] ? "dpiSetting0"
+                    source: panel.theme.imageUrl("dpiSetting", panel.dpiFlags[stage.stageIndex] ? "dpiSetting0"
                                                                                              : "dpiSetting1")
                     MouseArea {
                         anchors.fill: parent

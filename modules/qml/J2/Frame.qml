@@ -1,8 +1,13 @@
 import QtQuick
+import "../basic"
 
 // The common panel shell: a title bar that folds the panel's content away and back.
 Item {
     id: frame
+    // The frame's look and texts.
+    required property Theme theme
+    // The program's side of the scene (the view's slots).
+    required property var bridge
     width: 242
     height: titleHeight + contentHeight
     clip: true
@@ -35,18 +40,18 @@ Item {
             x: 7
             anchors.verticalCenter: parent.verticalCenter
             text: frame.title
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            color: frame.theme.fontColor
+            font.family: frame.theme.fontFamily
+            font.pixelSize: frame.theme.fontNormalSize
         }
         Text {
             anchors.right: parent.right
             anchors.rightMargin: 7
             anchors.verticalCenter: parent.verticalCenter
             text: "—"
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            color: frame.theme.fontColor
+            font.family: frame.theme.fontFamily
+            font.pixelSize: frame.theme.fontNormalSize
         }
         MouseArea {
             anchors.fill: parent
@@ -70,14 +75,14 @@ Item {
             id: heightAnimation
             target: frame
             property: "height"
-            duration: mainIten.animation_speed
+            duration: frame.theme.animation_speed
             easing.type: Easing.OutQuint
         }
         NumberAnimation {
             id: contentAnimation
             target: contentArea
             property: "y"
-            duration: mainIten.animation_speed
+            duration: frame.theme.animation_speed
             easing.type: Easing.OutQuint
         }
     }

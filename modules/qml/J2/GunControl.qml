@@ -6,6 +6,11 @@ import "gunCode.js" as GunCode
 // left button plays the slot's gun. Every change is saved at once and the three slots are re-sent.
 ActionEditor {
     id: gunControl
+    // The key assignment panel, whose button rows the gun slots are bound to, and its function menu.
+    required property var keyMatrix
+    required property var keyMenu
+    // A message for the frame to show beside the bottom bar.
+    signal hint(string text)
     macroEditorLang: ["Gun Macro", "Gun", "Sequence", "Options", "Start Record", "Stop Record", "Rec Time",
                       "Loops Timer", "New", "Delete", "OK", "Cancel", "Delete", "Insert Left Button",
                       "Insert Middle Button", "Insert Right Button", "Insert Delay", "Insert Key", "Insert Mouse",
@@ -31,7 +36,7 @@ ActionEditor {
         loadList()
         readGunData()
         setGunMenuName()
-        keyMatrixMain.initGunKeyShow()
+        gunControl.keyMatrix.initGunKeyShow()
         if (isSendData)
             sendGunMacro()
     }
@@ -40,14 +45,14 @@ ActionEditor {
 
     readonly property string tooLongText: "too long for the mouse's gun slots, not written"
 
-    function libraryIndex(name) { return ui_View.loadGunIndex(name) }
-    function libraryType(name) { return ui_View.loadGunType(name) }
-    function libraryCreate(name, index) { return ui_View.createGunIni(name, index) === true }
-    function libraryRename(oldName, newName) { return ui_View.modifyGunName(oldName, newName) === true }
-    function libraryDelete(name) { ui_View.deleteGunIni(name) }
-    function librarySetIndex(name, index) { ui_View.setGunIndex(name, index) }
-    function libraryLines(name) { return ui_View.loadGunIni(name) }
-    function librarySave(name, lines, bytes, repeat) { ui_View.saveGunIni(name, lines, bytes, repeat) }
+    function libraryIndex(name) { return gunControl.bridge.loadGunIndex(name) }
+    function libraryType(name) { return gunControl.bridge.loadGunType(name) }
+    function libraryCreate(name, index) { return gunControl.bridge.createGunIni(name, index) === true }
+    function libraryRename(oldName, newName) { return gunControl.bridge.modifyGunName(oldName, newName) === true }
+    function libraryDelete(name) { gunControl.bridge.deleteGunIni(name) }
+    function librarySetIndex(name, index) { gunControl.bridge.setGunIndex(name, index) }
+    function libraryLines(name) { return gunControl.bridge.loadGunIni(name) }
+    function librarySave(name, lines, bytes, repeat) { gunControl.bridge.saveGunIni(name, lines, bytes, repeat) }
     function encode(actionList, repeat) { return GunCode.deCode(actionList, repeat) }
 
     function deCode(modelParam, loopTimes) {
@@ -75,17 +80,17 @@ ActionEditor {
     // The other profiles release their slots of the gun; here the slots that held it fall back to the
     // last built-in gun and those holding a later gun follow it down one place.
     function afterDelete(removed) {
-        ui_View.upDateDeleteGun(removed)
+        gunControl.bridge.upDateDeleteGun(removed)
         gunDataEx = gunDataEx.map(function (gun) {
             return gun === removed ? fallbackGun : (gun > removed ? gun - 1 : gun)
         })
-        ui_View.setSelectGun(gunDataEx)
+        gunControl.bridge.setSelectGun(gunDataEx)
         setGunMenuName()
-        keyMatrixMain.initGunKeyShow()
+        gunControl.keyMatrix.initGunKeyShow()
     }
 
     function afterRename(oldName, newName) {
-        keyMatrixMain.modifyGunName(oldName, newName)
+        gunControl.keyMatrix.modifyGunName(oldName, newName)
         setGunMenuName()
     }
 
@@ -96,9 +101,9 @@ ActionEditor {
     // ---- gun slots ----
 
     function readGunData() {
-        var stored = ui_View.getselectGun()
-        var slots = []
-        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
+        var stored = gunControl.bridge.getselectGun()
+        let slots = []
+        for (let slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
             // A profile that never chose stores nothing: the first gun, as the other profiles read it.
             var gun = parseInt(stored[slot], 10)
             slots.push(isNaN(gun) || gun < 0 ? 0 : gun)
@@ -123,10 +128,10 @@ ActionEditor {
     // Records the slots and writes the guns of the slots bound to a key to the mouse. A slot no key plays
     // is not written: its device slots may hold a button's macro.
     function sendGunMacro() {
-        ui_View.setSelectGun(gunDataEx)
+        gunControl.bridge.setSelectGun(gunDataEx)
         var names = []
         for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot)
-            names.push(keyMatrixMain.gunKeyDataEx[slot].key >= 0 ? getGunName(slot) : "")
+            names.push(gunControl.keyMatrix.gunKeyDataEx[slot].key >= 0 ? getGunName(slot) : "")
         sendMacro(gunSlotsIndex, names[0], names[1], names[2])
     }
 
@@ -142,9 +147,9 @@ ActionEditor {
                                             index + GunCode.kSlotsPerGun * g + 1)
             // The mouse keeps the gun it had: the user must know the page's version is not on it.
             if (chunks.length === 0)
-                mainIten.showHint(names[g] + ": " + tooLongText)
+                gunControl.hint(names[g] + ": " + tooLongText)
             for (var c = 0; c < chunks.length; ++c)
-                ui_View.sendMacroData(chunks[c].bytes, chunks[c].slot - 1)
+                gunControl.bridge.sendMacroData(chunks[c].bytes, chunks[c].slot - 1)
         }
     }
 
@@ -152,15 +157,15 @@ ActionEditor {
     function setGunMenuName() {
         var labels = []
         for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot)
-            labels.push(keyMatrixMain.gunKeyDataEx[slot].key >= 0 ? getGunName(slot) : "")
-        keyMenuMain.setGunMenuName(labels[0], labels[1], labels[2])
+            labels.push(gunControl.keyMatrix.gunKeyDataEx[slot].key >= 0 ? getGunName(slot) : "")
+        gunControl.keyMenu.setGunMenuName(labels[0], labels[1], labels[2])
     }
 
     function deleteGuntoGunKey(index) {
         for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
-            var key = keyMatrixMain.gunKeyDataEx[slot].key
+            var key = gunControl.keyMatrix.gunKeyDataEx[slot].key
             if (gunDataEx[slot] === index && key >= 0)
-                keyMatrixMain.closeGunKeyProc(key, slot)
+                gunControl.keyMatrix.closeGunKeyProc(key, slot)
         }
     }
 
@@ -210,6 +215,8 @@ ActionEditor {
     }
 
     GunInsertDialog {
+        bridge: gunControl.bridge
+        theme: gunControl.theme
         id: insertDialog
         objectName: "gunInsertDialog"
         labels: gunControl.macroEditorLang

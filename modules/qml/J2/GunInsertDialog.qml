@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "../common"
 import "keyCodes.js" as KeyCodes
@@ -87,9 +88,9 @@ DialogPanel {
     onCloseClicked: close()
 
     component Label: Text {
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        color: dialog.theme.fontColor
+        font.family: dialog.theme.fontFamily
+        font.pixelSize: dialog.theme.fontNormalSize
     }
 
     component NumberField: Rectangle {
@@ -106,9 +107,9 @@ DialogPanel {
             anchors.fill: parent
             anchors.leftMargin: 6
             verticalAlignment: TextInput.AlignVCenter
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            color: dialog.theme.fontColor
+            font.family: dialog.theme.fontFamily
+            font.pixelSize: dialog.theme.fontNormalSize
             onTextEdited: parent.edited()
         }
     }
@@ -143,13 +144,17 @@ DialogPanel {
         Repeater {
             model: dialog.mouseButtons
             delegate: RadioOption {
-                objectName: "gunInsertMouse" + index
+                id: mouseOption
+                theme: dialog.theme
+                required property int index
+                required property var modelData
+                objectName: "gunInsertMouse" + mouseOption.index
                 group: "dpiSetting"
                 imageOn: "dpiSetting0"
                 imageOff: "dpiSetting1"
-                label: modelData
-                checked: dialog.mouseChoice === index
-                onClicked: dialog.mouseChoice = index
+                label: mouseOption.modelData
+                checked: dialog.mouseChoice === mouseOption.index
+                onClicked: dialog.mouseChoice = mouseOption.index
             }
         }
     }
@@ -234,11 +239,13 @@ DialogPanel {
         y: dialog.height - 30 - 40
         spacing: 10
         DialogButton {
+            theme: dialog.theme
             objectName: "gunInsertOk"
             label: dialog.labelAt(10)
             onClicked: dialog.accept()
         }
         DialogButton {
+            theme: dialog.theme
             objectName: "gunInsertCancel"
             label: dialog.labelAt(11)
             onClicked: dialog.close()

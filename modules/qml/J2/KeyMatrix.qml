@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "keyCodes.js" as KeyCodes
 import "gunCode.js" as GunCode
@@ -6,6 +7,11 @@ import "gunCode.js" as GunCode
 // entries of the current profile's key table, rows or not, and sends the whole table on Save.
 Frame {
     id: panel
+    // The gun and macro managers, whose entries the buttons run.
+    required property var gunControl
+    required property var macroEditor
+    // The gun page is offered (the application settings ask for it).
+    property bool gunPageShown: false
     title: keyMatrixLang[3]
     contentHeight: isSide ? 266 : 162
 
@@ -30,8 +36,8 @@ Frame {
     signal leaveBtn(int index)
 
     function entryText(entry) {
-        return KeyCodes.keyCodetoText(entry[0], entry[1], entry[2], entry[3], keyMatrixLang, mainIten.language,
-                                      function (key) { return String(ui_View.getMacroKey(key)) })
+        return KeyCodes.keyCodetoText(entry[0], entry[1], entry[2], entry[3], keyMatrixLang, panel.theme.language,
+                                      function (key) { return String(panel.bridge.getMacroKey(key)) })
     }
 
     // Gun key rows show the gun they play (initGunKeyShow), not a function name.
@@ -44,8 +50,8 @@ Frame {
         var texts = []
         var asRead = []
         for (var key = 0; key < keyCount; ++key) {
-            var stored = ui_View.getKeydefine(key)
-            var bytes = []
+            var stored = panel.bridge.getKeydefine(key)
+            let bytes = []
             for (var b = 0; b < 4; ++b)
                 bytes.push(stored[b] !== undefined ? Number(stored[b]) : 0)
             asRead = asRead.concat(bytes)
@@ -56,31 +62,31 @@ Frame {
         modKeysVar = entries
         keyTexts = texts
         loadGunSlots()
-        if (mainIten.gunPageShown) {
-            gunControlMain.readGunData()
-            gunControlMain.setGunMenuName()
+        if (panel.gunPageShown) {
+            panel.gunControl.readGunData()
+            panel.gunControl.setGunMenuName()
         }
         initGunKeyShow()
         // A button's macro is written to its slot whenever the panel loads, so the mouse plays what the
         // profile says even when the table itself is not sent.
         for (key = 0; key < keyCount; ++key) {
             if (entries[key][0] === macroTypeData)
-                macroEditorMain.sendMacro(entries[key][2], String(ui_View.getMacroKey(entries[key][2])))
+                panel.macroEditor.sendMacro(entries[key][2], String(panel.bridge.getMacroKey(entries[key][2])))
         }
         if (!isSendData)
             return
-        ui_View.ui_0DH_SetKeyMatrix(asRead)
-        if (mainIten.gunPageShown) {
-            gunControlMain.sendGunMacro()
+        panel.bridge.ui_0DH_SetKeyMatrix(asRead)
+        if (panel.gunPageShown) {
+            panel.gunControl.sendGunMacro()
             setGunKeyMatrix()
         }
     }
 
     function loadGunSlots() {
-        var stored = ui_View.getselectGunKey()
-        var slots = []
+        var stored = panel.bridge.getselectGunKey()
+        let slots = []
         // A profile that never bound a gun key stores nothing (or empty text) here: unbound, run type 2.
-        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot)
+        for (let slot = 0; slot < GunCode.kGunSlotCount; ++slot)
             slots.push({ key: GunCode.keyIndexOf(stored[slot]), type: GunCode.runTypeOf({ type: stored[slot + 3] }) })
         gunKeyDataEx = slots
     }
@@ -96,8 +102,8 @@ Frame {
     }
 
     function saveData() {
-        ui_View.ui_0DH_SetKeyMatrix(KeyCodes.flattenKeyTable(modKeysVar))
-        if (mainIten.gunPageShown)
+        panel.bridge.ui_0DH_SetKeyMatrix(KeyCodes.flattenKeyTable(modKeysVar))
+        if (panel.gunPageShown)
             setGunKeyMatrix()
     }
 
@@ -163,19 +169,19 @@ Frame {
 
     // A button that gets another function is no longer a gun key.
     function cancelGunKeyFun(gunKeyIndex) {
-        var slots = []
-        for (var slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
+        let slots = []
+        for (let slot = 0; slot < GunCode.kGunSlotCount; ++slot) {
             var bound = gunKeyDataEx[slot]
             slots.push({ key: bound.key === gunKeyIndex ? -1 : bound.key, type: bound.type })
         }
         gunKeyDataEx = slots
-        gunControlMain.setGunMenuName()
+        panel.gunControl.setGunMenuName()
         storeGunSlots()
     }
 
     function storeGunSlots() {
         var slots = gunKeyDataEx
-        ui_View.setSelectGunKey([slots[0].key, slots[1].key, slots[2].key, slots[0].type, slots[1].type,
+        panel.bridge.setSelectGunKey([slots[0].key, slots[1].key, slots[2].key, slots[0].type, slots[1].type,
                                  slots[2].type])
     }
 
@@ -216,21 +222,21 @@ Frame {
         gunKeyDataEx = slots
         linkGunKey(gunKeyIndex)
         storeGunSlots()
-        gunControlMain.setGunData(gunIndex, gunControlMain.fallbackGun)
-        gunControlMain.setGunMenuName()
+        panel.gunControl.setGunData(gunIndex, panel.gunControl.fallbackGun)
+        panel.gunControl.setGunMenuName()
         initGunKeyShow()
         isSave = true
     }
 
     function gunNames() {
-        return [gunControlMain.getGunName(0), gunControlMain.getGunName(1), gunControlMain.getGunName(2)]
+        return [panel.gunControl.getGunName(0), panel.gunControl.getGunName(1), panel.gunControl.getGunName(2)]
     }
 
     function initGunKeyShow() {
         var names = gunNames()
         for (var key = 0; key < keyCount; ++key) {
             if (isGunRow(modKeysVar[key]))
-                controlGunShow(key, GunCode.gunRowText(gunKeyDataEx, key, names, mainIten.language))
+                controlGunShow(key, GunCode.gunRowText(gunKeyDataEx, key, names, panel.theme.language))
         }
     }
 
@@ -242,7 +248,7 @@ Frame {
     function setGunKeyMatrix() {
         var tables = GunCode.gunKeyTables(modKeysVar, gunKeyDataEx)
         for (var t = 1; t <= tables.length; ++t)
-            ui_View.ui_0DH_SetGunKeyMatrix(tables[t - 1], t)
+            panel.bridge.ui_0DH_SetGunKeyMatrix(tables[t - 1], t)
     }
 
     // The rows show the gun page's names, which already carry the new one.
@@ -256,38 +262,40 @@ Frame {
         Repeater {
             model: KeyCodes.keyRows.filter(function (row) { return row.side === panel.isSide })
             delegate: Rectangle {
-                objectName: "keyRow" + modelData.key
+                id: keyRow
+                required property var modelData
+                objectName: "keyRow" + keyRow.modelData.key
                 width: 234
                 height: panel.isSide ? 21 : 22
                 color: rowArea.containsMouse ? "#4f1717" : "transparent"
                 Text {
                     x: 6
                     anchors.verticalCenter: parent.verticalCenter
-                    text: KeyCodes.rowLabel(modelData.key, panel.keyMatrixLang)
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    text: KeyCodes.rowLabel(keyRow.modelData.key, panel.keyMatrixLang)
+                    color: panel.theme.fontColor
+                    font.family: panel.theme.fontFamily
+                    font.pixelSize: panel.theme.fontNormalSize
                 }
                 Text {
-                    objectName: "keyText" + modelData.key
+                    objectName: "keyText" + keyRow.modelData.key
                     anchors.right: parent.right
                     anchors.rightMargin: 8
                     anchors.verticalCenter: parent.verticalCenter
                     width: 130
                     horizontalAlignment: Text.AlignRight
                     elide: Text.ElideRight
-                    text: panel.keyTexts[modelData.key] !== undefined ? panel.keyTexts[modelData.key] : ""
+                    text: panel.keyTexts[keyRow.modelData.key] !== undefined ? panel.keyTexts[keyRow.modelData.key] : ""
                     color: "#fa6726"
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    font.family: panel.theme.fontFamily
+                    font.pixelSize: panel.theme.fontNormalSize
                 }
                 MouseArea {
                     id: rowArea
                     anchors.fill: parent
                     hoverEnabled: true
-                    onEntered: panel.enterBtn(modelData.key)
-                    onExited: panel.leaveBtn(modelData.key)
-                    onClicked: panel.clickKeyMatrix(modelData.key)
+                    onEntered: panel.enterBtn(keyRow.modelData.key)
+                    onExited: panel.leaveBtn(keyRow.modelData.key)
+                    onClicked: panel.clickKeyMatrix(keyRow.modelData.key)
                 }
             }
         }

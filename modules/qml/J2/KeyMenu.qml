@@ -1,10 +1,17 @@
+pragma ComponentBehavior: Bound
 import QtQuick
+import "../basic"
 import "keyCodes.js" as KeyCodes
 
 // The function menu of a button row: values are chosen directly, sub-menus open on hover, two entries
 // open the key and macro dialogs.
 Rectangle {
     id: menu
+    // The key assignment panel and the mouse picture, which knows the selected button.
+    required property var keyMatrix
+    required property var mouse
+    // The frame's look and texts.
+    required property Theme theme
     width: 136
     height: gunMenuShown ? 338 : 317
     visible: false
@@ -45,8 +52,8 @@ Rectangle {
     function keepInWindow(subMenu) {
         if (!subMenu.visible)
             return
-        var entryTop = subMenu.parent.mapToItem(mainIten, 0, 0).y
-        subMenu.y = Math.min(0, mainIten.height - 4 - entryTop - subMenu.height)
+        var entryTop = subMenu.parent.mapToItem(null, 0, 0).y
+        subMenu.y = Math.min(0, menu.theme.frameHeight - 4 - entryTop - subMenu.height)
     }
 
     function entryLabel(item) {
@@ -97,9 +104,9 @@ Rectangle {
             x: 6
             anchors.verticalCenter: parent.verticalCenter
             text: menu.entryLabel(entry.item)
-            color: mainIten.fontColor
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontMinSize
+            color: menu.theme.fontColor
+            font.family: menu.theme.fontFamily
+            font.pixelSize: menu.theme.fontMinSize
         }
         MouseArea {
             id: entryArea
@@ -121,17 +128,19 @@ Rectangle {
         Repeater {
             model: menu.gunMenuShown ? KeyCodes.topMenu.concat([menu.gunTopEntry]) : KeyCodes.topMenu
             delegate: Entry {
-                objectName: "keyMenuEntry" + modelData.index
-                item: modelData
+                id: topEntry
+                required property var modelData
+                objectName: "keyMenuEntry" + topEntry.modelData.index
+                item: topEntry.modelData
                 onHovered: {
-                    menu.openSubMenu = hasSubMenu ? modelData.index : -1
+                    menu.openSubMenu = hasSubMenu ? topEntry.modelData.index : -1
                     menu.openGunSlot = -1
                 }
                 Rectangle {
-                    objectName: "keyMenuSub" + modelData.index
+                    objectName: "keyMenuSub" + topEntry.modelData.index
                     x: parent.width + 5
                     onVisibleChanged: menu.keepInWindow(this)
-                    visible: menu.openSubMenu === modelData.index && modelData.submenu !== undefined
+                    visible: menu.openSubMenu === topEntry.modelData.index && topEntry.modelData.submenu !== undefined
                     width: 136
                     height: subColumn.height + 6
                     color: "#e61a1a1a"
@@ -142,19 +151,20 @@ Rectangle {
                         y: 3
                         spacing: 2
                         Repeater {
-                            model: menu.subMenuEntries(modelData.submenu)
+                            model: menu.subMenuEntries(topEntry.modelData.submenu)
                             delegate: Entry {
                                 id: subEntry
-                                objectName: "keyMenuEntry" + modelData.index
-                                item: modelData
-                                onHovered: menu.openGunSlot = modelData.gunSlot !== undefined ? modelData.gunSlot : -1
+                                required property var modelData
+                                objectName: "keyMenuEntry" + subEntry.modelData.index
+                                item: subEntry.modelData
+                                onHovered: menu.openGunSlot = subEntry.modelData.gunSlot !== undefined ? subEntry.modelData.gunSlot : -1
                                 // A gun slot's commands for the selected key.
                                 Rectangle {
-                                    objectName: "keyMenuGunSub" + modelData.index
+                                    objectName: "keyMenuGunSub" + subEntry.modelData.index
                                     x: parent.width + 5
                                     onVisibleChanged: menu.keepInWindow(this)
                                     onHeightChanged: menu.keepInWindow(this)
-                                    visible: modelData.gunSlot !== undefined && menu.openGunSlot === modelData.gunSlot
+                                    visible: subEntry.modelData.gunSlot !== undefined && menu.openGunSlot === subEntry.modelData.gunSlot
                                     width: 136
                                     height: gunColumn.height + 6
                                     color: "#e61a1a1a"
@@ -165,16 +175,18 @@ Rectangle {
                                         y: 3
                                         spacing: 2
                                         Repeater {
-                                            model: subEntry.visible && modelData.gunSlot !== undefined
-                                                   && menu.openGunSlot === modelData.gunSlot
-                                                   ? keyMatrixMain.gunKeyMenuControl(modelData.gunSlot, mouseMain.selectKey)
+                                            model: subEntry.visible && subEntry.modelData.gunSlot !== undefined
+                                                   && menu.openGunSlot === subEntry.modelData.gunSlot
+                                                   ? menu.keyMatrix.gunKeyMenuControl(subEntry.modelData.gunSlot, menu.mouse.selectKey)
                                                    : []
                                             delegate: Entry {
+                                                id: gunEntry
+                                                required property var modelData
                                                 property int slot: subEntry.item.gunSlot
-                                                objectName: "keyMenuEntry" + (menu.gunCommandIndex + modelData) + "_" + slot
-                                                item: ({ index: menu.gunCommandIndex + modelData,
-                                                         label: menu.gunCommandLabel + modelData })
-                                                onClicked: menu.gunKeyAssignment(slot, modelData)
+                                                objectName: "keyMenuEntry" + (menu.gunCommandIndex + gunEntry.modelData) + "_" + slot
+                                                item: ({ index: menu.gunCommandIndex + gunEntry.modelData,
+                                                         label: menu.gunCommandLabel + gunEntry.modelData })
+                                                onClicked: menu.gunKeyAssignment(slot, gunEntry.modelData)
                                             }
                                         }
                                     }

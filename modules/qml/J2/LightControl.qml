@@ -1,10 +1,11 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "lighting.js" as Lighting
 
 // The mouse's lighting: Static, Breath or RGB, each with its own level.
 Frame {
     id: panel
-    title: mainIten.mainLang[4]
+    title: panel.theme.mainLang[4]
     contentHeight: 117
 
     property bool isSave: false
@@ -20,7 +21,7 @@ Frame {
     signal clickLightControl()
 
     function init(isSendData) {
-        var loaded = Lighting.loadedEffect(ui_View.ui_8DH_GetRGBLedEffect())
+        var loaded = Lighting.loadedEffect(panel.bridge.ui_8DH_GetRGBLedEffect())
         effect = loaded.effect
         levels = loaded.levels
         toggles = loaded.toggles
@@ -42,7 +43,7 @@ Frame {
 
     function saveData() {
         var sent = Lighting.sendValues(tmpEffect, tmpOption0, tmpOption1)
-        ui_View.ui_SetRGBLedEffect(sent[0], sent[1], sent[2], [tmpEffect, tmpOption0, tmpOption1])
+        panel.bridge.ui_SetRGBLedEffect(sent[0], sent[1], sent[2], [tmpEffect, tmpOption0, tmpOption1])
     }
 
     function userChanged() {
@@ -61,16 +62,18 @@ Frame {
         model: 3
         delegate: Item {
             id: row
-            objectName: "lightRow" + index
-            readonly property int rowEffect: index + 1
+            required property int index
+            objectName: "lightRow" + row.index
+            readonly property int rowEffect: row.index + 1
             x: 12
-            y: 8 + index * 36
+            y: 8 + row.index * 36
             width: 222
             height: 30
             RadioOption {
+                theme: panel.theme
                 objectName: "lightEffect" + row.rowEffect
                 anchors.verticalCenter: parent.verticalCenter
-                label: mainIten.mainLang[5 + index]
+                label: panel.theme.mainLang[5 + row.index]
                 group: "lightControl"
                 imageOn: "lightControlBtn1"
                 imageOff: "lightControlBtn0"
@@ -82,18 +85,20 @@ Frame {
                 }
             }
             Image {
+                asynchronous: true
                 x: 70
                 anchors.verticalCenter: parent.verticalCenter
-                source: mainIten.imageUrl("lightControl", "lightControlTxt" + index)
+                source: panel.theme.imageUrl("lightControl", "lightControlTxt" + row.index)
             }
             Image {
                 id: track
+                asynchronous: true
                 objectName: "lightLevel" + row.rowEffect
                 x: 92
                 anchors.verticalCenter: parent.verticalCenter
                 opacity: panel.effect === row.rowEffect ? 1 : 0.4
                 property int pressLevel: 0
-                source: mainIten.imageUrl("lightControl", "lightControl" + panel.levels[index])
+                source: panel.theme.imageUrl("lightControl", "lightControl" + panel.levels[row.index])
                 MouseArea {
                     anchors.fill: parent
                     anchors.topMargin: -6
@@ -103,17 +108,17 @@ Frame {
                     preventStealing: true
                     function follow(mouse) {
                         var copy = panel.levels.slice()
-                        copy[index] = Lighting.lightLevel(Math.max(0, Math.min(track.width, mouse.x)))
+                        copy[row.index] = Lighting.lightLevel(Math.max(0, Math.min(track.width, mouse.x)))
                         panel.levels = copy
                     }
                     onPressed: function (mouse) {
                         panel.clickLightControl()
-                        track.pressLevel = panel.levels[index]
+                        track.pressLevel = panel.levels[row.index]
                         follow(mouse)
                     }
                     onPositionChanged: function (mouse) { follow(mouse) }
                     onReleased: {
-                        if (panel.levels[index] !== track.pressLevel)
+                        if (panel.levels[row.index] !== track.pressLevel)
                             panel.userChanged()
                     }
                 }

@@ -5,6 +5,8 @@ import "macroCode.js" as MacroCode
 // Every change is saved at once and re-sent to each button slot that plays the macro.
 ActionEditor {
     id: macroEditor
+    // The key assignment panel, whose rows show the macros' names.
+    required property var keyMatrix
     macroEditorLang: ["Macro Manager", "Macro", "Sequence", "Options", "Start Record", "Stop Record", "Rec Time",
                       "Loops Timer", "New", "Delete", "OK", "Cancel", "Delete", "Insert Left Button",
                       "Insert Middle Button", "Insert Right Button", "Insert Delay", "", "", ""]
@@ -17,14 +19,14 @@ ActionEditor {
         loadList()
     }
 
-    function libraryIndex(name) { return ui_View.loadMacroIndex(name) }
-    function libraryType(name) { return ui_View.loadMacroType(name) }
-    function libraryCreate(name, index) { return ui_View.createMacroIni(name, index) === true }
-    function libraryRename(oldName, newName) { return ui_View.modifyMacroName(oldName, newName) === true }
-    function libraryDelete(name) { ui_View.deleteMacroIni(name) }
-    function librarySetIndex(name, index) { ui_View.setMacroIndex(name, index) }
-    function libraryLines(name) { return ui_View.loadMacroIni(name) }
-    function librarySave(name, lines, bytes, repeat) { ui_View.saveMacroIni(name, lines, bytes, repeat) }
+    function libraryIndex(name) { return macroEditor.bridge.loadMacroIndex(name) }
+    function libraryType(name) { return macroEditor.bridge.loadMacroType(name) }
+    function libraryCreate(name, index) { return macroEditor.bridge.createMacroIni(name, index) === true }
+    function libraryRename(oldName, newName) { return macroEditor.bridge.modifyMacroName(oldName, newName) === true }
+    function libraryDelete(name) { macroEditor.bridge.deleteMacroIni(name) }
+    function librarySetIndex(name, index) { macroEditor.bridge.setMacroIndex(name, index) }
+    function libraryLines(name) { return macroEditor.bridge.loadMacroIni(name) }
+    function librarySave(name, lines, bytes, repeat) { macroEditor.bridge.saveMacroIni(name, lines, bytes, repeat) }
     function encode(actionList, repeat) { return MacroCode.deCode(actionList, repeat) }
 
     function deCode(modelParam) {
@@ -45,15 +47,15 @@ ActionEditor {
 
     // The buttons that played a later macro follow it down one place.
     function afterDelete(removed) {
-        ui_View.changeMacroFileIndex(removed + 1)
+        macroEditor.bridge.changeMacroFileIndex(removed + 1)
     }
 
     function afterRename(oldName, newName) {
-        keyMatrixMain.refreashUI()
+        macroEditor.keyMatrix.refreashUI()
     }
 
     function afterSave(name) {
-        var users = ui_View.isMacroUse(name)
+        var users = macroEditor.bridge.isMacroUse(name)
         for (var i = 1; i < users.length; ++i)
             sendMacro(Number(users[i]), name)
     }
@@ -64,6 +66,6 @@ ActionEditor {
         var stored = storedEntry(macroName)
         if (stored.repeatText !== "")
             repeatText = stored.repeatText
-        ui_View.sendMacroData(encode(stored.actions, stored.repeat), index)
+        macroEditor.bridge.sendMacroData(encode(stored.actions, stored.repeat), index)
     }
 }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "../common"
 import "gunCode.js" as GunCode
@@ -6,6 +7,15 @@ import "gunCode.js" as GunCode
 // at once.
 DialogPanel {
     id: dialog
+    // The panels a chosen macro or gun goes to, the mouse picture with the selected button, and the
+    // frame's question before a gun takes a button's macro.
+    required property var gunControl
+    required property var macroEditor
+    required property var keyMatrix
+    required property var mouse
+    required property var gunSlotSure
+    // Shown over the window (the frame lays its mask under it).
+    signal opened()
     width: 360
     height: 250
     title: macroKeyLang[0]
@@ -26,7 +36,7 @@ DialogPanel {
     property string macroSelection: ""
     property string gunSelection: ""
     readonly property string chosenName: uiType === 1 ? gunSelection : macroSelection
-    readonly property var choices: uiType === 1 ? gunControlMain.macroListModel : macroEditorMain.macroListModel
+    readonly property var choices: uiType === 1 ? dialog.gunControl.macroListModel : dialog.macroEditor.macroListModel
 
     signal closeSure()
 
@@ -35,10 +45,10 @@ DialogPanel {
         macroType = uiType === 1 ? 2 : 0
         shownName = selectedName()
         nameList.visible = false
-        x = (mainIten.width - width) / 2
-        y = (mainIten.height - height) / 2
+        x = (dialog.theme.frameWidth - width) / 2
+        y = (dialog.theme.frameHeight - height) / 2
         visible = true
-        mainMask.visible = true
+        opened()
     }
 
     function macroKeyFocus() {
@@ -70,9 +80,9 @@ DialogPanel {
     // over them.
     function macroRowsUnderGunSlot(slot) {
         var rows = []
-        var first = gunControlMain.gunSlotsIndex + GunCode.kSlotsPerGun * slot
+        var first = dialog.gunControl.gunSlotsIndex + GunCode.kSlotsPerGun * slot
         for (var key = first; key < first + GunCode.kSlotsPerGun; ++key) {
-            var entry = keyMatrixMain.modKeysVar[key]
+            var entry = dialog.keyMatrix.modKeysVar[key]
             if (entry !== undefined && Number(entry[0]) === 0x09)
                 rows.push(key)
         }
@@ -81,33 +91,33 @@ DialogPanel {
 
     function accept() {
         var name = selectedName()
-        var key = mouseMain.selectKey
+        var key = dialog.mouse.selectKey
         // A gun that would take a macro's place in the mouse is bound only once the user agreed.
-        if (name !== "" && uiType === 1 && macroRowsUnderGunSlot(gunIndex).length > 0 && !gunSlotSure.visible) {
-            gunSlotSure.rows = macroRowsUnderGunSlot(gunIndex)
-            gunSlotSure.placeAtStart()
-            gunSlotSure.visible = true
+        if (name !== "" && uiType === 1 && macroRowsUnderGunSlot(gunIndex).length > 0 && !dialog.gunSlotSure.visible) {
+            dialog.gunSlotSure.rows = macroRowsUnderGunSlot(gunIndex)
+            dialog.gunSlotSure.placeAtStart()
+            dialog.gunSlotSure.visible = true
             return
         }
-        gunSlotSure.visible = false
+        dialog.gunSlotSure.visible = false
         if (name !== "" && uiType === 0) {
-            ui_View.setMacroKey(key, name)
-            keyMatrixMain.modifyData(key, 0x09, macroType, key, 0x00)
-            keyMatrixMain.refreashUI()
-            macroEditorMain.sendMacro(key, name)
-        } else if (name !== "" && uiType === 1 && keyMatrixMain.openGunKeyProc(key, gunIndex, macroType)) {
-            gunControlMain.setGunData(gunIndex, listSelection())
-            gunControlMain.setGunMenuName()
-            keyMatrixMain.initGunKeyShow()
-            gunControlMain.sendGunMacro()
+            dialog.bridge.setMacroKey(key, name)
+            dialog.keyMatrix.modifyData(key, 0x09, macroType, key, 0x00)
+            dialog.keyMatrix.refreashUI()
+            dialog.macroEditor.sendMacro(key, name)
+        } else if (name !== "" && uiType === 1 && dialog.keyMatrix.openGunKeyProc(key, gunIndex, macroType)) {
+            dialog.gunControl.setGunData(gunIndex, listSelection())
+            dialog.gunControl.setGunMenuName()
+            dialog.keyMatrix.initGunKeyShow()
+            dialog.gunControl.sendGunMacro()
         }
         close()
     }
 
     function close() {
         visible = false
-        mouseMain.selectKey = -1
-        mainMask.visible = false
+        dialog.mouse.selectKey = -1
+        dismissed()
         closeSure()
     }
 
@@ -117,9 +127,9 @@ DialogPanel {
         x: 20
         y: 12
         text: dialog.macroKeyLang[1]
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        color: dialog.theme.fontColor
+        font.family: dialog.theme.fontFamily
+        font.pixelSize: dialog.theme.fontNormalSize
     }
     Column {
         x: 20
@@ -128,13 +138,16 @@ DialogPanel {
         Repeater {
             model: 3
             delegate: RadioOption {
-                objectName: "macroRunType" + index
-                label: dialog.macroKeyLang[2 + index]
+                id: runTypeOption
+                theme: dialog.theme
+                required property int index
+                objectName: "macroRunType" + runTypeOption.index
+                label: dialog.macroKeyLang[2 + runTypeOption.index]
                 group: "lightControl"
                 imageOn: "lightControlBtn1"
                 imageOff: "lightControlBtn0"
-                checked: dialog.macroType === index
-                onClicked: dialog.macroType = index
+                checked: dialog.macroType === runTypeOption.index
+                onClicked: dialog.macroType = runTypeOption.index
             }
         }
     }
@@ -144,11 +157,13 @@ DialogPanel {
         y: 184
         spacing: 10
         DialogButton {
+            theme: dialog.theme
             objectName: "macroKeyOk"
             label: dialog.macroKeyLang[5]
             onClicked: dialog.accept()
         }
         DialogButton {
+            theme: dialog.theme
             objectName: "macroKeyCancel"
             label: dialog.macroKeyLang[6]
             onClicked: dialog.close()
@@ -169,8 +184,8 @@ DialogPanel {
             anchors.verticalCenter: parent.verticalCenter
             text: dialog.shownName
             color: "#fa6726"
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontNormalSize
+            font.family: dialog.theme.fontFamily
+            font.pixelSize: dialog.theme.fontNormalSize
         }
         MouseArea {
             anchors.fill: parent
@@ -192,25 +207,28 @@ DialogPanel {
                 clip: true
                 model: dialog.choices
                 delegate: Rectangle {
-                    objectName: "macroNameChoice" + index
+                    id: choiceRow
+                    required property int index
+                    required property string macroName
+                    objectName: "macroNameChoice" + choiceRow.index
                     width: listView.width
                     height: 20
-                    color: macroName === dialog.chosenName ? "#b03b3b" : (choiceArea.containsMouse ? "#4f1717"
+                    color: choiceRow.macroName === dialog.chosenName ? "#b03b3b" : (choiceArea.containsMouse ? "#4f1717"
                                                                                                      : "transparent")
                     Text {
                         x: 8
                         anchors.verticalCenter: parent.verticalCenter
-                        text: macroName
-                        color: mainIten.fontColor
-                        font.family: mainIten.fontFamily
-                        font.pixelSize: mainIten.fontNormalSize
+                        text: choiceRow.macroName
+                        color: dialog.theme.fontColor
+                        font.family: dialog.theme.fontFamily
+                        font.pixelSize: dialog.theme.fontNormalSize
                     }
                     MouseArea {
                         id: choiceArea
                         anchors.fill: parent
                         hoverEnabled: true
                         onClicked: {
-                            dialog.choose(index)
+                            dialog.choose(choiceRow.index)
                             nameList.visible = false
                         }
                     }

@@ -1,8 +1,12 @@
+pragma ComponentBehavior: Bound
 import QtQuick
+import "../basic"
 
 // The mouse in the window's centre, from the top or from the side, with the button being assigned lit.
 Item {
     id: picture
+    // The frame's look and texts.
+    required property Theme theme
 
     // The key index of the button to light; -1 lights none.
     property int selectKey: -1
@@ -27,27 +31,32 @@ Item {
     signal viewChanged(bool isSide)
 
     Image {
+        asynchronous: true
         objectName: "mouseFront"
         x: 340
         y: 72
         visible: !picture.isSide
-        source: mainIten.imageUrl("mouse", "MouseFront")
+        source: picture.theme.imageUrl("mouse", "MouseFront")
     }
     Image {
+        asynchronous: true
         objectName: "mouseSide"
         x: 310
         y: 142
         visible: picture.isSide
-        source: mainIten.imageUrl("mouse", "MouseSide")
+        source: picture.theme.imageUrl("mouse", "MouseSide")
     }
     Repeater {
         model: picture.isSide ? picture.sideButtons : picture.topButtons
         delegate: Image {
-            objectName: "mouseButton" + modelData.key
-            x: modelData.x
-            y: modelData.y
-            source: mainIten.imageUrl("mouse", (picture.isSide ? "MouseSide" : "Mouse") + modelData.image
-                                               + (picture.selectKey === modelData.key ? "" : "S"))
+            id: buttonPicture
+            required property var modelData
+            asynchronous: true
+            objectName: "mouseButton" + buttonPicture.modelData.key
+            x: buttonPicture.modelData.x
+            y: buttonPicture.modelData.y
+            source: picture.theme.imageUrl("mouse", (picture.isSide ? "MouseSide" : "Mouse") + buttonPicture.modelData.image
+                                               + (picture.selectKey === buttonPicture.modelData.key ? "" : "S"))
         }
     }
     Row {
@@ -55,25 +64,28 @@ Item {
         y: 525 - 14
         spacing: 12
         Repeater {
-            model: [{ label: mainIten.mainLang[17], side: false }, { label: mainIten.mainLang[18], side: true }]
+            model: [{ label: picture.theme.mainLang[17], side: false }, { label: picture.theme.mainLang[18], side: true }]
             delegate: Image {
-                objectName: modelData.side ? "sideViewTab" : "topViewTab"
-                readonly property bool active: picture.isSide === modelData.side
-                source: mainIten.imageUrl("mouse", active ? "mouseSidebtnS"
+                id: viewTab
+                required property var modelData
+                asynchronous: true
+                objectName: viewTab.modelData.side ? "sideViewTab" : "topViewTab"
+                readonly property bool active: picture.isSide === viewTab.modelData.side
+                source: picture.theme.imageUrl("mouse", active ? "mouseSidebtnS"
                                                           : (tabArea.containsMouse ? "mouseSidebtnH" : "mouseSidebtnN"))
                 Text {
                     anchors.centerIn: parent
-                    text: modelData.label
-                    color: parent.active ? "#fa6726" : mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    text: viewTab.modelData.label
+                    color: parent.active ? "#fa6726" : picture.theme.fontColor
+                    font.family: picture.theme.fontFamily
+                    font.pixelSize: picture.theme.fontNormalSize
                 }
                 MouseArea {
                     id: tabArea
                     anchors.fill: parent
                     hoverEnabled: true
                     onClicked: {
-                        picture.isSide = modelData.side
+                        picture.isSide = viewTab.modelData.side
                         picture.viewChanged(picture.isSide)
                     }
                 }

@@ -3,15 +3,15 @@ import QtQuick
 // The desktop's pointer speed.
 DialPanel {
     id: panel
-    title: mainIten.mainLang[10]
+    title: panel.theme.mainLang[10]
 
     property alias mouseRateValue: panel.value
 
     signal mouseRateChange()
     signal clickMouseRate()
 
-    load: function () { return ui_View.getCursorSpeed() }
-    store: function (value) { ui_View.setCursorSpeed(value) }
+    function load() { return panel.bridge.getCursorSpeed() }
+    function store(value) { panel.bridge.setCursorSpeed(value) }
     onDialPressed: clickMouseRate()
     onDialReleased: mouseRateChange()
     onMouseRateChange: isSave = true

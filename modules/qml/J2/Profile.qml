@@ -1,14 +1,21 @@
+pragma ComponentBehavior: Bound
 import QtQuick
+import "../basic"
 import "names.js" as Names
 import "profiles.js" as Profiles
 
 // The user's named profiles: choose the active one, create, copy, rename, delete, load and save them.
 Image {
     id: popup
+    asynchronous: true
+    // The frame's look and texts.
+    required property Theme theme
+    // The program's side of the scene (the view's slots).
+    required property var bridge
     width: 264
     height: 599
     visible: false
-    source: mainIten.imageUrl("profile", "profileBg")
+    source: popup.theme.imageUrl("profile", "profileBg")
 
     // The active profile's number, set by the frame.
     property int profileNo: 0
@@ -20,21 +27,25 @@ Image {
 
     signal changeProfile(int tmpProfileNo)
     signal closeUI()
+    // The popup has closed (the frame lifts its mask), before closeUI.
+    signal dismissed()
+    // A profile file was loaded into the current profile: the panels send what it holds.
+    signal profileFileLoaded()
     signal doubleClick()
     signal listViewFocus()
 
     function init() {
-        var loaded = Profiles.parseStoredList(ui_View.getNameList(2))
+        var loaded = Profiles.parseStoredList(popup.bridge.getNameList(2))
         currentIndex = Profiles.currentIndexFor(loaded, profileNo)
         entries = loaded
-        if (mainIten.language === 0 && entries.length > 0) {
+        if (popup.theme.language === 0 && entries.length > 0) {
             entries = Profiles.withStandardName(entries)
             writeBack()
         }
     }
 
     function writeBack() {
-        ui_View.updataNameList(2, Profiles.storedList(entries))
+        popup.bridge.updataNameList(2, Profiles.storedList(entries))
     }
 
     function choose(index) {
@@ -55,7 +66,7 @@ Image {
             return
         appendAndChoose(entry)
         // A new profile starts from the factory settings.
-        ui_View.resetProfile(entry.profileNo)
+        popup.bridge.resetProfile(entry.profileNo)
         choose(currentIndex)
     }
 
@@ -63,7 +74,7 @@ Image {
         var entry = Profiles.copyEntry(entries, currentIndex)
         if (entry === null)
             return
-        ui_View.copyProfile(entry.profileNo, entries[currentIndex].profileNo)
+        popup.bridge.copyProfile(entry.profileNo, entries[currentIndex].profileNo)
         appendAndChoose(entry)
         choose(currentIndex)
     }
@@ -79,12 +90,9 @@ Image {
     }
 
     function loadProfile() {
-        if (!ui_View.loadProfile(profileNo))
+        if (!popup.bridge.loadProfile(profileNo))
             return
-        var panels = [keyMatrixMain, xySettingMain, dpiSettingMain, lightControlMain, reprotRateMain,
-                      mouseRateMain, doubleRateMain, scrollRateMain]
-        for (var i = 0; i < panels.length; ++i)
-            panels[i].init(true)
+        profileFileLoaded()
     }
 
     function startRename(index) {
@@ -118,7 +126,7 @@ Image {
     function closePopup() {
         profileEditorFocus()
         visible = false
-        mainMask.visible = false
+        dismissed()
         closeUI()
     }
 
@@ -133,7 +141,7 @@ Image {
         else if (command === 3)
             loadProfile()
         else
-            ui_View.saveProfile(profileNo)
+            popup.bridge.saveProfile(profileNo)
     }
 
     // A click on the popup's own background ends a rename and closes the menu.
@@ -146,17 +154,18 @@ Image {
         x: 12
         height: 30
         verticalAlignment: Text.AlignVCenter
-        text: mainIten.mainLang[19]
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontMiddleSize
+        text: popup.theme.mainLang[19]
+        color: popup.theme.fontColor
+        font.family: popup.theme.fontFamily
+        font.pixelSize: popup.theme.fontMiddleSize
         font.bold: true
     }
     Image {
+        asynchronous: true
         objectName: "profileClose"
         x: 240
         y: 8
-        source: mainIten.imageUrl("profile", closeArea.containsMouse ? "closeH" : "close")
+        source: popup.theme.imageUrl("profile", closeArea.containsMouse ? "closeH" : "close")
         MouseArea {
             id: closeArea
             anchors.fill: parent
@@ -175,23 +184,27 @@ Image {
         Repeater {
             model: popup.entries
             delegate: Rectangle {
-                objectName: "profileRow" + index
+                id: profileRow
+                required property int index
+                required property var modelData
+                objectName: "profileRow" + profileRow.index
                 width: 263
                 height: 18
-                color: index === popup.currentIndex ? "#b03b3b" : (rowArea.containsMouse ? "#999999" : "transparent")
+                color: profileRow.index === popup.currentIndex ? "#b03b3b" : (rowArea.containsMouse ? "#999999" : "transparent")
                 Image {
+                    asynchronous: true
                     x: 6
                     anchors.verticalCenter: parent.verticalCenter
-                    source: mainIten.imageUrl("profile", index === popup.currentIndex ? "rowIconS" : "rowIcon")
+                    source: popup.theme.imageUrl("profile", profileRow.index === popup.currentIndex ? "rowIconS" : "rowIcon")
                 }
                 Text {
                     x: 24
                     anchors.verticalCenter: parent.verticalCenter
-                    visible: index !== popup.editIndex
-                    text: modelData.profileName
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    visible: profileRow.index !== popup.editIndex
+                    text: profileRow.modelData.profileName
+                    color: popup.theme.fontColor
+                    font.family: popup.theme.fontFamily
+                    font.pixelSize: popup.theme.fontNormalSize
                 }
                 MouseArea {
                     id: rowArea
@@ -201,7 +214,7 @@ Image {
                     onPressed: function (mouse) {
                         popup.profileEditorFocus()
                         popup.listViewFocus()
-                        popup.choose(index)
+                        popup.choose(profileRow.index)
                         if (mouse.button === Qt.RightButton) {
                             var at = mapToItem(popup, mouse.x, mouse.y)
                             contextMenu.x = Math.min(at.x, popup.width - contextMenu.width)
@@ -211,7 +224,7 @@ Image {
                     }
                     onDoubleClicked: {
                         popup.doubleClick()
-                        popup.startRename(index)
+                        popup.startRename(profileRow.index)
                     }
                 }
             }
@@ -225,10 +238,10 @@ Image {
         y: list.y + popup.editIndex * 18 + 2
         width: 230
         visible: popup.editIndex >= 0
-        color: mainIten.fontColor
+        color: popup.theme.fontColor
         selectionColor: "#761212"
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        font.family: popup.theme.fontFamily
+        font.pixelSize: popup.theme.fontNormalSize
         maximumLength: 40
         function commit() {
             popup.endRename(text)
@@ -251,8 +264,8 @@ Image {
         visible: false
         wrapMode: Text.WordWrap
         color: "#e05050"
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        font.family: popup.theme.fontFamily
+        font.pixelSize: popup.theme.fontNormalSize
         Timer {
             id: nameHintTimer
             interval: 4000
@@ -261,19 +274,23 @@ Image {
     }
 
     Repeater {
-        model: [{ name: "profileNew", label: mainIten.mainLang[20], x: 40 },
-            { name: "profileDelete", label: mainIten.mainLang[21], x: 175 }]
+        model: [{ name: "profileNew", label: popup.theme.mainLang[20], x: 40 },
+            { name: "profileDelete", label: popup.theme.mainLang[21], x: 175 }]
         delegate: Image {
-            objectName: modelData.name
-            x: modelData.x
+            id: profileButton
+            required property int index
+            required property var modelData
+            asynchronous: true
+            objectName: profileButton.modelData.name
+            x: profileButton.modelData.x
             y: 576
-            source: mainIten.imageUrl("profile", buttonArea.containsMouse ? "btnH" : "btn")
+            source: popup.theme.imageUrl("profile", buttonArea.containsMouse ? "btnH" : "btn")
             Text {
                 anchors.centerIn: parent
-                text: modelData.label
-                color: mainIten.fontColor
-                font.family: mainIten.fontFamily
-                font.pixelSize: mainIten.fontNormalSize
+                text: profileButton.modelData.label
+                color: popup.theme.fontColor
+                font.family: popup.theme.fontFamily
+                font.pixelSize: popup.theme.fontNormalSize
             }
             MouseArea {
                 id: buttonArea
@@ -281,7 +298,7 @@ Image {
                 hoverEnabled: true
                 onClicked: {
                     popup.profileEditorFocus()
-                    if (index === 0)
+                    if (profileButton.index === 0)
                         popup.newProfile()
                     else
                         popup.deleteProfile()
@@ -302,23 +319,25 @@ Image {
             Repeater {
                 model: 5
                 delegate: Rectangle {
-                    objectName: "profileMenuRow" + index
+                    id: menuRow
+                    required property int index
+                    objectName: "profileMenuRow" + menuRow.index
                     width: 159
                     height: 21
                     color: menuArea.containsMouse ? "#8f2020" : "transparent"
                     Text {
                         x: 10
                         anchors.verticalCenter: parent.verticalCenter
-                        text: mainIten.mainLang[21 + index]
-                        color: mainIten.fontColor
-                        font.family: mainIten.fontFamily
-                        font.pixelSize: mainIten.fontNormalSize
+                        text: popup.theme.mainLang[21 + menuRow.index]
+                        color: popup.theme.fontColor
+                        font.family: popup.theme.fontFamily
+                        font.pixelSize: popup.theme.fontNormalSize
                     }
                     MouseArea {
                         id: menuArea
                         anchors.fill: parent
                         hoverEnabled: true
-                        onClicked: popup.runCommand(index)
+                        onClicked: popup.runCommand(menuRow.index)
                     }
                 }
             }

@@ -1,8 +1,11 @@
 import QtQuick
+import "../basic"
 
 // A radio picture with its label; the whole row takes the click.
 Row {
     id: option
+    // The frame's look and texts.
+    required property Theme theme
     spacing: 6
 
     property string label: ""
@@ -14,15 +17,16 @@ Row {
     signal clicked()
 
     Image {
+        asynchronous: true
         anchors.verticalCenter: parent.verticalCenter
-        source: mainIten.imageUrl(option.group, option.checked ? option.imageOn : option.imageOff)
+        source: option.theme.imageUrl(option.group, option.checked ? option.imageOn : option.imageOff)
     }
     Text {
         anchors.verticalCenter: parent.verticalCenter
         text: option.label
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        color: option.theme.fontColor
+        font.family: option.theme.fontFamily
+        font.pixelSize: option.theme.fontNormalSize
         MouseArea {
             anchors.fill: parent
             anchors.leftMargin: -20

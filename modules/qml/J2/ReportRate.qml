@@ -4,7 +4,7 @@ import "performance.js" as Performance
 // The polling rate: a round selector whose quadrants stand for 1000, 500, 250 and 125 reports a second.
 Frame {
     id: panel
-    title: mainIten.mainLang[9]
+    title: panel.theme.mainLang[9]
     contentHeight: 110
 
     property bool isSave: false
@@ -14,7 +14,7 @@ Frame {
     signal clickReportRate()
 
     function init(isSendData) {
-        reportValue = Performance.loadedReportRate(ui_View.ui_83H_GetReportRate())
+        reportValue = Performance.loadedReportRate(panel.bridge.ui_83H_GetReportRate())
         if (isSendData) {
             isSave = false
             saveData()
@@ -22,7 +22,7 @@ Frame {
     }
 
     function saveData() {
-        ui_View.ui_03H_SetReportRate(reportValue)
+        panel.bridge.ui_03H_SetReportRate(reportValue)
     }
 
     // Any change of the shown rate, the user's or a loaded one that differs, waits for Save.
@@ -30,10 +30,11 @@ Frame {
 
     Image {
         id: selector
+        asynchronous: true
         objectName: "reportRateImage"
         anchors.horizontalCenter: parent.horizontalCenter
         y: 7
-        source: mainIten.imageUrl("reportRate", Performance.pollingImage(panel.reportValue, mainIten.language))
+        source: panel.theme.imageUrl("reportRate", Performance.pollingImage(panel.reportValue, panel.theme.language))
         MouseArea {
             anchors.fill: parent
             preventStealing: true

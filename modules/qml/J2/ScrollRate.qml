@@ -1,10 +1,14 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "performance.js" as Performance
 
 // Wheel scrolling: a number of rows per notch (1 to 100), or one screen per notch.
 Frame {
     id: panel
-    title: mainIten.mainLang[12]
+    // The lines field took or lost the keyboard focus; it is done and the frame takes the focus back.
+    signal textFocusChanged(bool focused)
+    signal giveFocusBack()
+    title: panel.theme.mainLang[12]
     contentHeight: 64
 
     property bool isSave: false
@@ -22,12 +26,12 @@ Frame {
 
     // The desktop may not take the value (no such setting there): the panel then shows what it holds.
     function saveData() {
-        ui_View.setVerticalScrollLines(lines)
+        panel.bridge.setVerticalScrollLines(lines)
         showStored()
     }
 
     function showStored() {
-        lines = ui_View.getVerticalScrollLines()
+        lines = panel.bridge.getVerticalScrollLines()
         oneScreen = Performance.isOneScreen(lines)
         if (!oneScreen)
             field.text = String(lines)
@@ -46,9 +50,10 @@ Frame {
         Row {
             spacing: 8
             RadioOption {
+                theme: panel.theme
                 objectName: "scrollRows"
                 anchors.verticalCenter: parent.verticalCenter
-                label: mainIten.mainLang[15]
+                label: panel.theme.mainLang[15]
                 group: "scrollRate"
                 imageOn: "scrollRate1"
                 imageOff: "scrollRate0"
@@ -60,8 +65,9 @@ Frame {
                 }
             }
             Image {
+                asynchronous: true
                 anchors.verticalCenter: parent.verticalCenter
-                source: mainIten.imageUrl("scrollRate", "scrollField")
+                source: panel.theme.imageUrl("scrollRate", "scrollField")
                 TextInput {
                     id: field
                     objectName: "scrollField"
@@ -72,19 +78,19 @@ Frame {
                     maximumLength: 3
                     // Digits only, never above 100: a keystroke that would pass 100 is refused.
                     validator: RegularExpressionValidator { regularExpression: /^(100|[0-9]{0,2})$/ }
-                    color: mainIten.fontColor
-                    font.family: mainIten.fontFamily
-                    font.pixelSize: mainIten.fontNormalSize
+                    color: panel.theme.fontColor
+                    font.family: panel.theme.fontFamily
+                    font.pixelSize: panel.theme.fontNormalSize
                     selectByMouse: true
                     onActiveFocusChanged: {
-                        mainIten.isScrollRateFocus = activeFocus
+                        panel.textFocusChanged(activeFocus)
                         if (activeFocus)
                             return
                         // Editing the number means rows per notch.
                         panel.oneScreen = false
                         panel.linesChange(panel.fieldLines())
                     }
-                    onAccepted: mainIten.forceActiveFocus()
+                    onAccepted: panel.giveFocusBack()
                 }
             }
             Column {
@@ -93,9 +99,12 @@ Frame {
                 Repeater {
                     model: [{ name: "scrollUp", up: true }, { name: "scrollDown", up: false }]
                     delegate: Image {
-                        objectName: modelData.name
-                        source: mainIten.imageUrl("scrollRate", area.containsMouse ? modelData.name + "H"
-                                                                                   : modelData.name)
+                        id: scrollButton
+                        required property var modelData
+                        asynchronous: true
+                        objectName: scrollButton.modelData.name
+                        source: panel.theme.imageUrl("scrollRate", area.containsMouse ? scrollButton.modelData.name + "H"
+                                                                                   : scrollButton.modelData.name)
                         MouseArea {
                             id: area
                             anchors.fill: parent
@@ -103,7 +112,7 @@ Frame {
                             onClicked: {
                                 panel.clickScrollRate()
                                 // The arrows change only the field; the value goes out when it loses focus.
-                                field.text = modelData.up ? Performance.scrollStepUp(field.text)
+                                field.text = scrollButton.modelData.up ? Performance.scrollStepUp(field.text)
                                                           : Performance.scrollStepDown(field.text)
                             }
                         }
@@ -112,8 +121,9 @@ Frame {
             }
         }
         RadioOption {
+            theme: panel.theme
             objectName: "scrollScreen"
-            label: mainIten.mainLang[16]
+            label: panel.theme.mainLang[16]
             group: "scrollRate"
             imageOn: "scrollRate1"
             imageOff: "scrollRate0"

@@ -5,9 +5,14 @@ import "keyCodes.js" as KeyCodes
 // Assigns one keyboard key to the selected button: the next key pressed anywhere is shown, OK takes it.
 DialogPanel {
     id: dialog
+    // The key assignment panel and the mouse picture with the selected button.
+    required property var keyMatrix
+    required property var mouse
+    // The macro key dialog's texts, which this dialog shares.
+    property var macroKeyLang: []
     width: 300
     height: 150
-    title: macroKeyMain.macroKeyLang[7]
+    title: dialog.macroKeyLang[7]
 
     // The key name shown; kept when the dialog opens again.
     property string textValue: ""
@@ -19,19 +24,19 @@ DialogPanel {
     }
 
     function accept() {
-        var key = mouseMain.selectKey
+        var key = dialog.mouse.selectKey
         if (textValue !== "") {
-            keyMatrixMain.modifyData(key, 0x00, 0x00, KeyCodes.strTokeycode(textValue), 0x00)
-            keyMatrixMain.refreashUI()
-            keyMatrixMain.cancelGunKeyFun(key)
+            dialog.keyMatrix.modifyData(key, 0x00, 0x00, KeyCodes.strTokeycode(textValue), 0x00)
+            dialog.keyMatrix.refreashUI()
+            dialog.keyMatrix.cancelGunKeyFun(key)
         }
         close()
     }
 
     function close() {
         visible = false
-        mouseMain.selectKey = -1
-        mainMask.visible = false
+        dialog.mouse.selectKey = -1
+        dismissed()
         closeSure()
     }
 
@@ -40,10 +45,10 @@ DialogPanel {
     Text {
         x: 20
         y: 14
-        text: macroKeyMain.macroKeyLang[8]
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        text: dialog.macroKeyLang[8]
+        color: dialog.theme.fontColor
+        font.family: dialog.theme.fontFamily
+        font.pixelSize: dialog.theme.fontNormalSize
     }
     Rectangle {
         x: 20
@@ -57,8 +62,8 @@ DialogPanel {
             anchors.centerIn: parent
             text: dialog.textValue
             color: "#fa6726"
-            font.family: mainIten.fontFamily
-            font.pixelSize: mainIten.fontMiddleSize
+            font.family: dialog.theme.fontFamily
+            font.pixelSize: dialog.theme.fontMiddleSize
         }
     }
     Row {
@@ -67,13 +72,15 @@ DialogPanel {
         y: 80
         spacing: 10
         DialogButton {
+            theme: dialog.theme
             objectName: "singleKeyOk"
-            label: macroKeyMain.macroKeyLang[5]
+            label: dialog.macroKeyLang[5]
             onClicked: dialog.accept()
         }
         DialogButton {
+            theme: dialog.theme
             objectName: "singleKeyCancel"
-            label: macroKeyMain.macroKeyLang[6]
+            label: dialog.macroKeyLang[6]
             onClicked: dialog.close()
         }
     }

@@ -1,9 +1,13 @@
 import QtQuick
+import "../basic"
 
 // A track picture per step: a press or drag picks the step under the pointer; `stepChosen` reports the
 // step at release only when it differs from the step before the press.
 Image {
     id: slider
+    asynchronous: true
+    // The frame's look and texts.
+    required property Theme theme
 
     property int step: 0
     // Maps a pointer x to a step.
@@ -15,7 +19,7 @@ Image {
     signal pressed()
     signal stepChosen(int step)
 
-    source: mainIten.imageUrl(group, imagePrefix + step)
+    source: slider.theme.imageUrl(group, imagePrefix + step)
 
     MouseArea {
         anchors.fill: parent

@@ -1,10 +1,11 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import "performance.js" as Performance
 
 // Sensitivity of each axis in ten steps, sent as 20 to 200.
 Frame {
     id: panel
-    title: mainIten.mainLang[0]
+    title: panel.theme.mainLang[0]
     contentHeight: 112
 
     property bool isSave: false
@@ -14,38 +15,41 @@ Frame {
     signal clickXySetting()
 
     function init(isSendData) {
-        xStep = Number(ui_View.getXYSensitive(0)) || 0
-        yStep = Number(ui_View.getXYSensitive(1)) || 0
+        xStep = Number(panel.bridge.getXYSensitive(0)) || 0
+        yStep = Number(panel.bridge.getXYSensitive(1)) || 0
         if (isSendData)
             sendSensitivity()
     }
 
     function sendSensitivity() {
-        ui_View.ui_SetXYSensitive(Performance.sensitivityValue(xStep), Performance.sensitivityValue(yStep))
+        panel.bridge.ui_SetXYSensitive(Performance.sensitivityValue(xStep), Performance.sensitivityValue(yStep))
     }
 
     function saveData() {
-        ui_View.setXYSensitive(0, xStep)
-        ui_View.setXYSensitive(1, yStep)
+        panel.bridge.setXYSensitive(0, xStep)
+        panel.bridge.setXYSensitive(1, yStep)
         sendSensitivity()
     }
 
     Repeater {
-        model: [{ label: mainIten.mainLang[1], y: 3 }, { label: mainIten.mainLang[2], y: 55 }]
+        model: [{ label: panel.theme.mainLang[1], y: 3 }, { label: panel.theme.mainLang[2], y: 55 }]
         delegate: Row {
+            id: axisRow
+            required property var modelData
             x: 10
-            y: modelData.y
+            y: axisRow.modelData.y
             spacing: 6
-            Image { source: mainIten.imageUrl("xySetting", "xyAxis") }
+            Image { source: panel.theme.imageUrl("xySetting", "xyAxis") }
             Text {
-                text: modelData.label
-                color: mainIten.fontColor
-                font.family: mainIten.fontFamily
-                font.pixelSize: mainIten.fontNormalSize
+                text: axisRow.modelData.label
+                color: panel.theme.fontColor
+                font.family: panel.theme.fontFamily
+                font.pixelSize: panel.theme.fontNormalSize
             }
         }
     }
     SteppedSlider {
+        theme: panel.theme
         id: xSlider
         objectName: "xSlider"
         x: 16
@@ -57,6 +61,7 @@ Frame {
         onStepChosen: panel.isSave = true
     }
     SteppedSlider {
+        theme: panel.theme
         id: ySlider
         objectName: "ySlider"
         x: 16
@@ -70,9 +75,12 @@ Frame {
     Repeater {
         model: [44, 96]
         delegate: Image {
+            id: axisPicture
+            required property var modelData
+            asynchronous: true
             x: 16
-            y: modelData
-            source: mainIten.imageUrl("xySetting", "xyScale")
+            y: axisPicture.modelData
+            source: panel.theme.imageUrl("xySetting", "xyScale")
         }
     }
 }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 
 // The bottom bar: Reset, Cancel and Save. Save shows its pressed picture while there is anything to save.
@@ -19,13 +20,17 @@ Row {
     Repeater {
         model: ["resetButton", "cancelButton", "saveButton"]
         delegate: Image {
-            objectName: modelData
-            readonly property bool pressedLook: index === 2 && menuDown.savePending
+            id: menuButton
+            required property int index
+            required property var modelData
+            asynchronous: true
+            objectName: menuButton.modelData
+            readonly property bool pressedLook: menuButton.index === 2 && menuDown.savePending
             source: pressedLook ? menuDown.sourceButtonP
                                 : (area.containsMouse ? menuDown.sourceButtonH : menuDown.sourceButton)
             Text {
                 anchors.centerIn: parent
-                text: menuDown.labels[index] !== undefined ? menuDown.labels[index] : ""
+                text: menuDown.labels[menuButton.index] !== undefined ? menuDown.labels[menuButton.index] : ""
                 color: menuDown.fontColor
                 font.family: menuDown.fontFamily
                 font.pixelSize: menuDown.fontSize
@@ -34,7 +39,7 @@ Row {
                 id: area
                 anchors.fill: parent
                 hoverEnabled: true
-                onClicked: menuDown.clickIndex(index)
+                onClicked: menuDown.clickIndex(menuButton.index)
             }
         }
     }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 
 // The title bar's buttons: help, minimise, close. Each reports its index: 0 minimise, 1 close, 2 help.
@@ -21,15 +22,18 @@ Row {
             { name: "closeButton", index: 1, normal: menuUp.sourceClose, hovered: menuUp.sourceCloseH }
         ]
         delegate: Image {
-            objectName: modelData.name
+            id: menuButton
+            required property var modelData
+            asynchronous: true
+            objectName: menuButton.modelData.name
             width: 15
             height: 15
-            source: area.containsMouse ? modelData.hovered : modelData.normal
+            source: area.containsMouse ? menuButton.modelData.hovered : menuButton.modelData.normal
             MouseArea {
                 id: area
                 anchors.fill: parent
                 hoverEnabled: true
-                onClicked: menuUp.clickIndex(modelData.index)
+                onClicked: menuUp.clickIndex(menuButton.modelData.index)
             }
         }
     }

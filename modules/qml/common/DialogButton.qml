@@ -1,8 +1,11 @@
 import QtQuick
+import "../basic"
 
 // The dialogs' buttons: dark red, brighter under the pointer.
 Rectangle {
     id: dialogButton
+    // The frame's look and texts.
+    required property Theme theme
     property string label: ""
     signal clicked()
     width: 88
@@ -12,9 +15,9 @@ Rectangle {
     Text {
         anchors.centerIn: parent
         text: dialogButton.label
-        color: mainIten.fontColor
-        font.family: mainIten.fontFamily
-        font.pixelSize: mainIten.fontNormalSize
+        color: dialogButton.theme.fontColor
+        font.family: dialogButton.theme.fontFamily
+        font.pixelSize: dialogButton.theme.fontNormalSize
     }
     MouseArea {
         id: buttonArea
