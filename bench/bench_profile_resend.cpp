@@ -38,12 +38,9 @@ DevInfoList mouseTable()
     return {DevInfo{}, mouse};
 }
 
-QVariantList numbers(std::initializer_list<int> values)
+QList<int> numbers(std::initializer_list<int> values)
 {
-    QVariantList list;
-    for (int value : values)
-        list.append(value);
-    return list;
+    return QList<int>(values);
 }
 
 // The delays the protocol asks for: 128 ms after a settled write's request and again after its bulk phase,
@@ -92,9 +89,9 @@ int main(int argc, char** argv)
         bridge.ui_8CH_ReadProfile(block);
     mouse.clearWireLog();
 
-    QVariantList keys;
+    QList<int> keys;
     for (int button = 0; button < 32; ++button)
-        keys += profiles.getKeydefine(button);
+        keys += profiles.getKeydefine(QString::number(button));
 
     // The GUI thread's heartbeat: the longest gap between two ticks is the longest stall.
     QElapsedTimer heartbeat;
@@ -119,7 +116,7 @@ int main(int argc, char** argv)
         wall.start();
         bridge.ui_0DH_SetKeyMatrix(keys);
         bridge.ui_SetXYSensitive(4, 4);
-        bridge.ui_SetDPISet(7, numbers({7, 15, 31, 47, 63, 127, 215, 5}),
+        bridge.ui_SetDPISet(numbers({7, 15, 31, 47, 63, 127, 215, 5}),
                             numbers({400, 800, 1600, 2400, 3200, 6400, 10800, 250}));
         bridge.ui_SetDPISelect(numbers({1, 1, 1, 1, 1, 1, 1, 0}));
         bridge.ui_setAngleSnap(0, 2);

@@ -6,6 +6,7 @@
 
 #include "app_config.h"
 #include "hid_thread.h"
+#include "logging.h"
 #include "message_list.h"
 #include "profile_store.h"
 #include "settings_io.h"
@@ -53,7 +54,7 @@ void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
 {
     // The device has blocks 0-7 only, and so has the image; another number would read past it.
     if (!isBlockNumber(profileNo)) {
-        qDebug() << "ui_8CH_ReadProfile: no profile block" << profileNo;
+        qCDebug(lcView) << "ui_8CH_ReadProfile: no profile block" << profileNo;
         return;
     }
     // A read can fail once in a while (a busy token, a lost report); a second try costs little.
@@ -63,8 +64,8 @@ void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
     unread[profileNo] = !read;
     if (read)
         return;
-    qWarning().noquote() << "profile block" << profileNo
-                         << "could not be read from the mouse: it will not be written back";
+    qCWarning(lcView).noquote() << "profile block" << profileNo
+                                << "could not be read from the mouse: it will not be written back";
     if (!unreadNoticeShown) {
         unreadNoticeShown = true;
         hid.showNotice(
@@ -77,11 +78,12 @@ void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
 void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
 {
     if (!isBlockNumber(profileNo)) {
-        qDebug() << "ui_0CH_SetProfile: no profile block" << profileNo;
+        qCDebug(lcView) << "ui_0CH_SetProfile: no profile block" << profileNo;
         return;
     }
     if (unread[profileNo]) {
-        qDebug() << "ui_0CH_SetProfile: block" << profileNo << "was not read from the mouse, not written";
+        qCDebug(lcView) << "ui_0CH_SetProfile: block" << profileNo
+                        << "was not read from the mouse, not written";
         return;
     }
     const ProfileBlock& bytes = block(int(profileNo));
@@ -115,11 +117,11 @@ void DeviceBridge::ui_02H_SetCurrentProfile(int profile)
     // The store has ten profile files; remembering a number it refuses would start the next run on a
     // profile that does not exist.
     if (profile < 0 || profile >= ProfileStore::kSlots) {
-        qDebug() << "ui_02H_SetCurrentProfile: no profile" << profile;
+        qCDebug(lcView) << "ui_02H_SetCurrentProfile: no profile" << profile;
         return;
     }
     profiles.setCurrentProfile(profile);
-    config.setProfile(profile);
+    config.setProfileNumber(uint(profile));
 }
 
 void DeviceBridge::ui_02H_SetKeyMatrixNo(uchar keyMatrixNo)
@@ -176,9 +178,9 @@ std::function<bool(const QString& title, const QString& text)> makeQtOkCancelQue
 
 namespace bridge_values {
 
-uchar byteAt(const QVariantList& values, int index)
+uchar byteAt(const QList<int>& values, int index)
 {
-    return index < values.size() ? uchar(values.at(index).toInt() & 0xFF) : uchar(0);
+    return index < values.size() ? uchar(values.at(index) & 0xFF) : uchar(0);
 }
 
 QVariantList intList(const uchar* bytes, int count)
@@ -190,11 +192,21 @@ QVariantList intList(const uchar* bytes, int count)
     return values;
 }
 
-QVariantList storedUIntList(const QSettings& settings, const QString& key)
+QVariantList intList(const QList<int>& values)
 {
-    QVariantList values = storedList(settings, key);
-    for (QVariant& value : values)
-        value = value.toUInt();
+    QVariantList stored;
+    stored.reserve(values.size());
+    for (const int value : values)
+        stored.append(value);
+    return stored;
+}
+
+QList<uint> storedUIntList(const QSettings& settings, const QString& key)
+{
+    QList<uint> values;
+    const QVariantList stored = storedList(settings, key);
+    for (const QVariant& value : stored)
+        values.append(value.toUInt());
     return values;
 }
 

@@ -5,9 +5,10 @@
 // but bytes of the device's profile blocks; the bridge keeps an image of those blocks, patches the bytes a
 // setting owns and rewrites whole blocks, so every byte it does not own goes back exactly as it was read.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <QVariantList>
 #include <QtGlobal>
 
@@ -106,27 +107,38 @@ public:
     // ---- mouse family: sensor ----
     void ui_0BH_SetCurrentDPIStage(uchar dpiStage);
     int ui_8BH_GetCurrentDPIStage();
-    void ui_SetDPISet(uchar dpiStage, const QVariantList& src16, const QVariantList& valueForIndex);
-    QVariantList ui_91H_GetDPISet();
-    void ui_SetDPISelect(const QVariantList& valueForIndex);
-    QVariantList ui_91H_GetDPISelect();
+    // The eight stage codes go into block 0; the page's DPI values are recorded and become the notices'.
+    void ui_SetDPISet(const QList<int>& stageCodes, const QList<int>& dpiValues);
+    QList<int> ui_91H_GetDPISet();
+    // One flag per stage: non-zero when the DPI button can select it.
+    void ui_SetDPISelect(const QList<int>& stageFlags);
+    QList<int> ui_91H_GetDPISelect();
     uchar ui_91H_SyncDPI();
     void ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue);
-    QVariantList ui_GetAngleSnap();
-    void ui_SetXYSensitive(const QVariant& par0, const QVariant& par1);
+    // Angle snapping (0 or 1) and the gesture correction step (0-4), as the page shows them.
+    struct AngleSnap
+    {
+        int angleSnap;
+        int gestureStep;
+    };
+    AngleSnap ui_GetAngleSnap();
+    void ui_SetXYSensitive(uchar xSensitivity, uchar ySensitivity);
     int getSensorType();
 
     // ---- mouse family: lighting ----
-    void ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, const QVariantList& configs);
-    QVariantList ui_8DH_GetRGBLedEffect();
-    void ui_10H_SetLED8StageColor(uchar type, const QVariantList& src24);
-    QVariantList ui_90H_GetLED8StageColor(uchar type);
+    // `configs` are the page's own three values, recorded for the page alone.
+    void ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, const QList<int>& configs);
+    QList<uint> ui_8DH_GetRGBLedEffect();
+    // R, G, B of the eight stages (low bytes), recorded as colour set `type`.
+    void ui_10H_SetLED8StageColor(uchar type, const QList<int>& src24);
+    QList<uint> ui_90H_GetLED8StageColor(uchar type);
     bool chkIsLogoLedWork();
 
     // ---- mouse family: buttons and profiles ----
-    void ui_0DH_SetKeyMatrix(const QVariantList& src128);
-    void ui_0DH_SetGunKeyMatrix(const QVariantList& src128, const QVariant& keyMatrixIndex);
-    QVariantList ui_92H_GetKeyMatrix();
+    // 32 button definitions of four values each, recorded as given and sent as low bytes.
+    void ui_0DH_SetKeyMatrix(const QList<int>& src128);
+    void ui_0DH_SetGunKeyMatrix(const QList<int>& src128, uint keyMatrixIndex);
+    QByteArray ui_92H_GetKeyMatrix();
     void ui_02H_SetCurrentProfile(int profile);
     void ui_02H_SetKeyMatrixNo(uchar keyMatrixNo);
     bool getMsgAns_FoolProofing();
@@ -142,27 +154,27 @@ public:
     void ui_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
                            uchar direction);
     void ui_09H_SetKeyboardMode(uchar mode);
-    void ui_0EH_SetKeyOnOff(const QVariantList& src21);
-    void ui_12H_SetUserPicture(uchar index, uchar option, const QVariantList& src512);
+    void ui_0EH_SetKeyOnOff(const QByteArray& src21);
+    void ui_12H_SetUserPicture(uchar index, uchar option, const QList<int>& src512);
     void ui_13H_SetRecoveryData();
     void ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, uchar bValue);
     QString ui_80H_GetFWVersion();
-    QVariantList ui_81H_GetKeyboardoption();
+    QByteArray ui_81H_GetKeyboardoption();
     int ui_82H_GetCurrentProfile();
-    QVariantList ui_84H_GetButtonSensitivity();
-    QVariantList ui_88H_GetLEDType();
+    QByteArray ui_84H_GetButtonSensitivity();
+    QList<int> ui_88H_GetLEDType();
     int ui_89H_GetKeyboardMode();
-    QVariantList ui_8DH_GetKeyMatrix();
-    QVariantList ui_8EH_GetKeyOnOff();
-    QVariantList ui_92H_GetUserPicture(uchar index);
-    QVariantList ui_94H_GetColor(uchar index);
+    QByteArray ui_8DH_GetKeyMatrix();
+    QByteArray ui_8EH_GetKeyOnOff();
+    QList<int> ui_92H_GetUserPicture(uchar index);
+    QList<int> ui_94H_GetColor(uchar index);
 
 private:
     QSettings& currentProfile();
     ProfileBlock& block(int profileNo) { return image[std::size_t(profileNo)]; }
     // Writes blocks 0-4 in order, each waiting for the one before.
     void writePageBlocks();
-    void sendKeyTable(const QVariantList& src128, const QString& keyPrefix, uchar indexAddOne);
+    void sendKeyTable(const QList<int>& src128, const QString& keyPrefix, uchar indexAddOne);
 
     Hid_Thread& hid;
     ProfileStore& profiles;
@@ -181,19 +193,25 @@ std::function<bool(const QString& title, const QString& text)> makeQtOkCancelQue
 // ---- helpers shared by the bridge's files ----
 namespace bridge_values {
 
-// Element `index` of a page list as a device byte: `toInt`, low byte; a missing element is 0.
-uchar byteAt(const QVariantList& values, int index);
+// Element `index` of a page list as a device byte: its low byte; a missing element is 0.
+uchar byteAt(const QList<int>& values, int index);
 // The first `count` elements as device bytes, missing ones 0, further ones ignored.
-template <std::size_t N> std::array<uchar, N> bytesOf(const QVariantList& values)
+template <std::size_t N> std::array<uchar, N> bytesOf(const QList<int>& values)
 {
     std::array<uchar, N> bytes{};
     for (std::size_t i = 0; i < N; ++i)
         bytes[i] = byteAt(values, int(i));
     return bytes;
 }
-// Bytes as a list of ints for QML and the profile file.
+// Numbers as the list the profile file keeps.
 QVariantList intList(const uchar* bytes, int count);
+QVariantList intList(const QList<int>& values);
+// A device buffer as the bytes it holds.
+template <std::size_t N> QByteArray byteArrayOf(const std::array<uchar, N>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(N));
+}
 // A stored list with every element converted with `toUInt`.
-QVariantList storedUIntList(const QSettings& settings, const QString& key);
+QList<uint> storedUIntList(const QSettings& settings, const QString& key);
 
 } // namespace bridge_values

@@ -10,6 +10,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 using namespace bridge_values;
 
 namespace {
@@ -29,6 +31,14 @@ QVariantList ints(std::initializer_list<uchar> values)
     QVariantList list;
     for (const uchar value : values)
         list.append(int(value));
+    return list;
+}
+
+QByteArray bytes(std::initializer_list<uchar> values)
+{
+    QByteArray list;
+    for (const uchar value : values)
+        list.append(char(value));
     return list;
 }
 
@@ -63,19 +73,20 @@ void DeviceBridge::ui_09H_SetKeyboardMode(uchar mode)
     hid.hid_09H_SetKeyboardMode(mode);
 }
 
-void DeviceBridge::ui_0EH_SetKeyOnOff(const QVariantList& src21)
+void DeviceBridge::ui_0EH_SetKeyOnOff(const QByteArray& src21)
 {
-    const auto bytes = bytesOf<kKeyOnOffBytes>(src21);
-    hid.hid_0EH_SetKeyOnOff(bytes.data());
+    std::array<uchar, kKeyOnOffBytes> onOff{};
+    std::copy_n(src21.cbegin(), std::min<qsizetype>(src21.size(), kKeyOnOffBytes), onOff.begin());
+    hid.hid_0EH_SetKeyOnOff(onOff.data());
 }
 
-void DeviceBridge::ui_12H_SetUserPicture(uchar index, uchar option, const QVariantList& src512)
+void DeviceBridge::ui_12H_SetUserPicture(uchar index, uchar option, const QList<int>& src512)
 {
-    writeThrough(currentProfile(), kUserPicturePrefix + QString::number(index), src512);
+    writeThrough(currentProfile(), kUserPicturePrefix + QString::number(index), intList(src512));
     if (option == kRecordOnlyPicture)
         return;
-    const auto bytes = bytesOf<kUserPictureBytes>(src512);
-    hid.hid_12H_SetUserPicture(index, option, bytes.data());
+    const auto picture = bytesOf<kUserPictureBytes>(src512);
+    hid.hid_12H_SetUserPicture(index, option, picture.data());
 }
 
 void DeviceBridge::ui_13H_SetRecoveryData()
@@ -98,12 +109,12 @@ QString DeviceBridge::ui_80H_GetFWVersion()
     return version;
 }
 
-QVariantList DeviceBridge::ui_81H_GetKeyboardoption()
+QByteArray DeviceBridge::ui_81H_GetKeyboardoption()
 {
     uchar byte1 = 0;
     uchar byte2 = 0;
     hid.hid_81H_GetKeyboardoption(byte1, byte2);
-    return ints({byte1, byte2});
+    return bytes({byte1, byte2});
 }
 
 int DeviceBridge::ui_82H_GetCurrentProfile()
@@ -113,19 +124,19 @@ int DeviceBridge::ui_82H_GetCurrentProfile()
     return profile;
 }
 
-QVariantList DeviceBridge::ui_84H_GetButtonSensitivity()
+QByteArray DeviceBridge::ui_84H_GetButtonSensitivity()
 {
     uchar sens1 = 0;
     uchar sens2 = 0;
     uchar sens3 = 0;
     uchar sens4 = 0;
     hid.hid_84H_GetButtonSensitivity(sens1, sens2, sens3, sens4);
-    return ints({sens1, sens2, sens3, sens4});
+    return bytes({sens1, sens2, sens3, sens4});
 }
 
-QVariantList DeviceBridge::ui_88H_GetLEDType()
+QList<int> DeviceBridge::ui_88H_GetLEDType()
 {
-    return storedList(currentProfile(), kLedTypeKey);
+    return storedNumbers(currentProfile(), kLedTypeKey);
 }
 
 int DeviceBridge::ui_89H_GetKeyboardMode()
@@ -135,26 +146,26 @@ int DeviceBridge::ui_89H_GetKeyboardMode()
     return mode;
 }
 
-QVariantList DeviceBridge::ui_8DH_GetKeyMatrix()
+QByteArray DeviceBridge::ui_8DH_GetKeyMatrix()
 {
-    std::array<uchar, kKeyMatrixBytes> bytes{};
-    hid.hid_8DH_GetKeyMatrix(bytes.data());
-    return intList(bytes.data(), kKeyMatrixBytes);
+    std::array<uchar, kKeyMatrixBytes> matrix{};
+    hid.hid_8DH_GetKeyMatrix(matrix.data());
+    return byteArrayOf(matrix);
 }
 
-QVariantList DeviceBridge::ui_8EH_GetKeyOnOff()
+QByteArray DeviceBridge::ui_8EH_GetKeyOnOff()
 {
-    std::array<uchar, kKeyOnOffBytes> bytes{};
-    hid.hid_8EH_GetKeyOnOff(bytes.data());
-    return intList(bytes.data(), kKeyOnOffBytes);
+    std::array<uchar, kKeyOnOffBytes> onOff{};
+    hid.hid_8EH_GetKeyOnOff(onOff.data());
+    return byteArrayOf(onOff);
 }
 
-QVariantList DeviceBridge::ui_92H_GetUserPicture(uchar index)
+QList<int> DeviceBridge::ui_92H_GetUserPicture(uchar index)
 {
-    return storedList(currentProfile(), kUserPicturePrefix + QString::number(index));
+    return storedNumbers(currentProfile(), kUserPicturePrefix + QString::number(index));
 }
 
-QVariantList DeviceBridge::ui_94H_GetColor(uchar index)
+QList<int> DeviceBridge::ui_94H_GetColor(uchar index)
 {
-    return storedList(currentProfile(), kColourPrefix + QString::number(index));
+    return storedNumbers(currentProfile(), kColourPrefix + QString::number(index));
 }

@@ -4,15 +4,25 @@
 
 #include "my_qquick_view.h"
 
+#include "qml_values.h"
+
+using namespace qml_values;
+
 // ---- macro transfer ----
 
 bool myQQuickView::sendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return sender && sender->sendMacroData(macroData, macroIndex);
+    if (!sender)
+        return false;
+    sender->sendMacroData(lowBytes(macroData), macroIndex.toUInt());
+    return true;
 }
 bool myQQuickView::sendGunData(QVariantList gunData, QVariant gunIndex)
 {
-    return sender && sender->sendGunData(gunData, gunIndex);
+    if (!sender)
+        return false;
+    sender->sendGunData(lowBytes(gunData), gunIndex.toUInt());
+    return true;
 }
 QList<uchar> myQQuickView::macroIncode(QStringList macroLines)
 {
@@ -21,20 +31,20 @@ QList<uchar> myQQuickView::macroIncode(QStringList macroLines)
 void myQQuickView::ui_11H_SetMacroKey(QVariant macroId, QVariant name)
 {
     if (sender)
-        sender->ui_11H_SetMacroKey(macroId, name);
+        sender->ui_11H_SetMacroKey(lowByte(macroId), name.toString());
 }
 void myQQuickView::ui_0FH_SetMacroKey(QVariant macroId, QVariant name)
 {
     if (sender)
-        sender->ui_0FH_SetMacroKey(macroId, name);
+        sender->ui_0FH_SetMacroKey(lowByte(macroId), name.toString());
 }
 QVariantList myQQuickView::ui_91H_GetMacroKey(uchar macroId)
 {
-    return sender ? sender->ui_91H_GetMacroKey(macroId) : QVariantList{};
+    return sender ? numbers(sender->ui_91H_GetMacroKey(macroId)) : QVariantList{};
 }
 QVariantList myQQuickView::ui_93H_GetMacroKey(uchar macroId)
 {
-    return sender ? sender->ui_93H_GetMacroKey(macroId) : QVariantList{};
+    return sender ? numbers(sender->ui_93H_GetMacroKey(macroId)) : QVariantList{};
 }
 
 // ---- keyboard family ----
@@ -78,12 +88,12 @@ void myQQuickView::ui_09H_SetKeyboardMode(uchar mode)
 void myQQuickView::ui_0EH_SetKeyOnOff(QVariantList src21)
 {
     if (bridge)
-        bridge->ui_0EH_SetKeyOnOff(src21);
+        bridge->ui_0EH_SetKeyOnOff(lowBytes(src21));
 }
 void myQQuickView::ui_12H_SetUserPicture(uchar index, uchar option, QVariantList src512)
 {
     if (bridge)
-        bridge->ui_12H_SetUserPicture(index, option, src512);
+        bridge->ui_12H_SetUserPicture(index, option, ints(src512));
 }
 void myQQuickView::ui_13H_SetRecoveryData()
 {
@@ -109,15 +119,15 @@ int myQQuickView::ui_82H_GetCurrentProfile()
 }
 QVariantList myQQuickView::ui_81H_GetKeyboardoption()
 {
-    return bridge ? bridge->ui_81H_GetKeyboardoption() : QVariantList{};
+    return bridge ? numbers(bridge->ui_81H_GetKeyboardoption()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_84H_GetButtonSensitivity()
 {
-    return bridge ? bridge->ui_84H_GetButtonSensitivity() : QVariantList{};
+    return bridge ? numbers(bridge->ui_84H_GetButtonSensitivity()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_88H_GetLEDType()
 {
-    return bridge ? bridge->ui_88H_GetLEDType() : QVariantList{};
+    return bridge ? numbers(bridge->ui_88H_GetLEDType()) : QVariantList{};
 }
 int myQQuickView::ui_89H_GetKeyboardMode()
 {
@@ -125,19 +135,19 @@ int myQQuickView::ui_89H_GetKeyboardMode()
 }
 QVariantList myQQuickView::ui_8DH_GetKeyMatrix()
 {
-    return bridge ? bridge->ui_8DH_GetKeyMatrix() : QVariantList{};
+    return bridge ? numbers(bridge->ui_8DH_GetKeyMatrix()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_8EH_GetKeyOnOff()
 {
-    return bridge ? bridge->ui_8EH_GetKeyOnOff() : QVariantList{};
+    return bridge ? numbers(bridge->ui_8EH_GetKeyOnOff()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_92H_GetUserPicture(uchar index)
 {
-    return bridge ? bridge->ui_92H_GetUserPicture(index) : QVariantList{};
+    return bridge ? numbers(bridge->ui_92H_GetUserPicture(index)) : QVariantList{};
 }
 QVariantList myQQuickView::ui_94H_GetColor(uchar index)
 {
-    return bridge ? bridge->ui_94H_GetColor(index) : QVariantList{};
+    return bridge ? numbers(bridge->ui_94H_GetColor(index)) : QVariantList{};
 }
 
 // ---- mouse family ----
@@ -159,15 +169,16 @@ void myQQuickView::ui_0BH_SetCurrentDPIStage(uchar dpiStage)
     if (bridge)
         bridge->ui_0BH_SetCurrentDPIStage(dpiStage);
 }
-void myQQuickView::ui_SetDPISet(uchar dpiStage, QVariantList src16, QVariantList valueForIndex)
+// The stage count is not sent: the block carries all eight stages, and the mask says which are in use.
+void myQQuickView::ui_SetDPISet(uchar, QVariantList src16, QVariantList valueForIndex)
 {
     if (bridge)
-        bridge->ui_SetDPISet(dpiStage, src16, valueForIndex);
+        bridge->ui_SetDPISet(ints(src16), ints(valueForIndex));
 }
 void myQQuickView::ui_SetDPISelect(QVariantList valueForIndex)
 {
     if (bridge)
-        bridge->ui_SetDPISelect(valueForIndex);
+        bridge->ui_SetDPISelect(ints(valueForIndex));
 }
 void myQQuickView::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
 {
@@ -177,27 +188,27 @@ void myQQuickView::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
 void myQQuickView::ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, QVariantList configs)
 {
     if (bridge)
-        bridge->ui_SetRGBLedEffect(effect, option1, option2, configs);
+        bridge->ui_SetRGBLedEffect(effect, option1, option2, ints(configs));
 }
 void myQQuickView::ui_10H_SetLED8StageColor(uchar type, QVariantList src24)
 {
     if (bridge)
-        bridge->ui_10H_SetLED8StageColor(type, src24);
+        bridge->ui_10H_SetLED8StageColor(type, ints(src24));
 }
 void myQQuickView::ui_SetXYSensitive(QVariant par0, QVariant par1)
 {
     if (bridge)
-        bridge->ui_SetXYSensitive(par0, par1);
+        bridge->ui_SetXYSensitive(lowByte(par0), lowByte(par1));
 }
 void myQQuickView::ui_0DH_SetKeyMatrix(QVariantList src128)
 {
     if (bridge)
-        bridge->ui_0DH_SetKeyMatrix(src128);
+        bridge->ui_0DH_SetKeyMatrix(ints(src128));
 }
 void myQQuickView::ui_0DH_SetGunKeyMatrix(QVariantList src128, QVariant keyMatrixIndex)
 {
     if (bridge)
-        bridge->ui_0DH_SetGunKeyMatrix(src128, keyMatrixIndex);
+        bridge->ui_0DH_SetGunKeyMatrix(ints(src128), keyMatrixIndex.toUInt());
 }
 void myQQuickView::ui_0CH_SetProfile(uint profileNo)
 {
@@ -229,27 +240,30 @@ uchar myQQuickView::ui_91H_SyncDPI()
 }
 QVariantList myQQuickView::ui_91H_GetDPISet()
 {
-    return bridge ? bridge->ui_91H_GetDPISet() : QVariantList{};
+    return bridge ? numbers(bridge->ui_91H_GetDPISet()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_91H_GetDPISelect()
 {
-    return bridge ? bridge->ui_91H_GetDPISelect() : QVariantList{};
+    return bridge ? numbers(bridge->ui_91H_GetDPISelect()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_GetAngleSnap()
 {
-    return bridge ? bridge->ui_GetAngleSnap() : QVariantList{};
+    if (!bridge)
+        return {};
+    const DeviceBridge::AngleSnap stored = bridge->ui_GetAngleSnap();
+    return {stored.angleSnap, stored.gestureStep};
 }
 QVariantList myQQuickView::ui_8DH_GetRGBLedEffect()
 {
-    return bridge ? bridge->ui_8DH_GetRGBLedEffect() : QVariantList{};
+    return bridge ? numbers(bridge->ui_8DH_GetRGBLedEffect()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_90H_GetLED8StageColor(uchar type)
 {
-    return bridge ? bridge->ui_90H_GetLED8StageColor(type) : QVariantList{};
+    return bridge ? numbers(bridge->ui_90H_GetLED8StageColor(type)) : QVariantList{};
 }
 QVariantList myQQuickView::ui_92H_GetKeyMatrix()
 {
-    return bridge ? bridge->ui_92H_GetKeyMatrix() : QVariantList{};
+    return bridge ? numbers(bridge->ui_92H_GetKeyMatrix()) : QVariantList{};
 }
 
 // ---- desktop pointer settings ----

@@ -1,6 +1,7 @@
 #include "pointer_bridge.h"
 
 #include "hid_thread.h"
+#include "logging.h"
 #include "profile_store.h"
 #include "settings_io.h"
 
@@ -58,7 +59,7 @@ void PointerBridge::setCursorSpeed(uint cursorSpeed)
 {
     record(kCursorSpeedKey, cursorSpeed);
     if (!system.setPointerSpeed(systemPointerSpeed(cursorSpeed)))
-        qDebug("setCursorSpeed Failed");
+        qCDebug(lcView, "setCursorSpeed Failed");
 }
 
 uint PointerBridge::getCursorSpeed()
@@ -71,7 +72,7 @@ void PointerBridge::setDoubleClickSpeed(uint speed)
     record(kDoubleClickSpeedKey, speed);
     const std::optional<uint> milliseconds = doubleClickMilliseconds(speed);
     if (!milliseconds || !system.setDoubleClickTime(*milliseconds))
-        qDebug("setDoubleClickSpeed Failed");
+        qCDebug(lcView, "setDoubleClickSpeed Failed");
 }
 
 uint PointerBridge::getDoubleClickSpeed()
@@ -83,7 +84,7 @@ void PointerBridge::setVerticalScrollLines(uint lines)
 {
     record(kScrollLinesKey, lines);
     if (!system.setWheelScrollLines(lines))
-        qDebug("setVerticalScrollLines Failed");
+        qCDebug(lcView, "setVerticalScrollLines Failed");
 }
 
 uint PointerBridge::getVerticalScrollLines()
@@ -98,19 +99,19 @@ void PointerBridge::setAcceleration(bool acceleration)
     // The thresholds go back as the system reported them; only the level is ours to change.
     j2::platform::PointerAcceleration current;
     if (!system.readAcceleration(current)) {
-        qDebug("setAcceleration Failed");
+        qCDebug(lcView, "setAcceleration Failed");
         return;
     }
     current.level = acceleration ? 1 : 0;
     if (!system.writeAcceleration(current))
-        qDebug("setAcceleration Failed");
+        qCDebug(lcView, "setAcceleration Failed");
 }
 
 bool PointerBridge::getAcceleration()
 {
     j2::platform::PointerAcceleration current;
     if (!system.readAcceleration(current)) {
-        qDebug("getAcceleration Failed");
+        qCDebug(lcView, "getAcceleration Failed");
         return false;
     }
     return current.level != 0;

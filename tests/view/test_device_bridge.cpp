@@ -3,6 +3,7 @@
 // that must leave the device alone.
 
 #include "bridge_fixture.h"
+#include "qml_values.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -59,7 +60,7 @@ struct BlockRow
     std::function<void(DeviceBridge&)> set;
     QList<int> blocks;
     Patches patches;
-    std::function<QVariantList(DeviceBridge&)> readBack;
+    std::function<QList<int>(DeviceBridge&)> readBack;
     QList<int> stored{};
     bool wholeImage = false; // the patches reach blocks 5-7 of the image too, without a write
     // What the page reads back when it differs from what was stored: a value its control cannot show is
@@ -82,7 +83,7 @@ BlockRow dpiRow(const char* name, int stage, int code, int stored, bool halved)
     for (int i = 0; i < 8; ++i)
         patches << QPair(84 + i, i == stage ? stored : 7) << QPair(92 + i, i == stage ? stored : 7);
     return {name,
-            [codes](DeviceBridge& b) { b.ui_SetDPISet(6, variants(codes), variants(kDpiValues)); },
+            [codes](DeviceBridge& b) { b.ui_SetDPISet(codes, kDpiValues); },
             {0},
             patches,
             [](DeviceBridge& b) { return b.ui_91H_GetDPISet(); },
@@ -91,8 +92,8 @@ BlockRow dpiRow(const char* name, int stage, int code, int stored, bool halved)
 
 BlockRow selectRow(const char* name, const QList<int>& flags, int mask)
 {
-    return {name,          [flags](DeviceBridge& b) { b.ui_SetDPISelect(variants(flags)); }, kPageBlocks,
-            {{100, mask}}, [](DeviceBridge& b) { return b.ui_91H_GetDPISelect(); },          flags,
+    return {name,          [flags](DeviceBridge& b) { b.ui_SetDPISelect(flags); },  kPageBlocks,
+            {{100, mask}}, [](DeviceBridge& b) { return b.ui_91H_GetDPISelect(); }, flags,
             true};
 }
 
@@ -106,7 +107,7 @@ BlockRow angleRow(const char* name, int snap, int step, int correction)
             [=](DeviceBridge& b) { b.ui_setAngleSnap(uchar(snap), uchar(step)); },
             {0},
             patches,
-            [](DeviceBridge& b) { return b.ui_GetAngleSnap(); },
+            [](DeviceBridge& b) { return ints(b.ui_GetAngleSnap()); },
             {snap, step}};
 }
 
@@ -116,11 +117,11 @@ BlockRow ledRow(const char* name, int effect, int option1, int option2, int effe
     const QList<int> configs{effect, 9, 3};
     return {name,
             [=](DeviceBridge& b) {
-                b.ui_SetRGBLedEffect(uchar(effect), uchar(option1), uchar(option2), variants(configs));
+                b.ui_SetRGBLedEffect(uchar(effect), uchar(option1), uchar(option2), configs);
             },
             {0},
             {{71, effect}, {72, option1}, {73, option2}, {101, effectCopy}, {102, option1}, {103, option2}},
-            [](DeviceBridge& b) { return b.ui_8DH_GetRGBLedEffect(); },
+            [](DeviceBridge& b) { return ints(b.ui_8DH_GetRGBLedEffect()); },
             configs};
 }
 
@@ -130,10 +131,10 @@ BlockRow colourRow(const char* name, int type, const QList<int>& colours)
     for (int i = 0; i < 24; ++i)
         patches.append({104 + i, i < colours.size() ? colours[i] & 0xFF : 0});
     return {name,
-            [=](DeviceBridge& b) { b.ui_10H_SetLED8StageColor(uchar(type), variants(colours)); },
+            [=](DeviceBridge& b) { b.ui_10H_SetLED8StageColor(uchar(type), colours); },
             kPageBlocks,
             patches,
-            [type](DeviceBridge& b) { return b.ui_90H_GetLED8StageColor(uchar(type)); },
+            [type](DeviceBridge& b) { return ints(b.ui_90H_GetLED8StageColor(uchar(type))); },
             colours};
 }
 
@@ -159,7 +160,9 @@ const std::vector<BlockRow>& blockRows()
                   {9, 8, 7, 6, 5, 4, 3, 2, 1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 11, 22, 33, 44, 55, 66}),
         colourRow("stage colours, short list of wide values", 2, {0x1FF, 0x100, 0x7F}),
         {"XY sensitivity",
-         [](DeviceBridge& b) { b.ui_SetXYSensitive(QStringLiteral("60"), 0x1A5); },
+         [](DeviceBridge& b) {
+             b.ui_SetXYSensitive(qml_values::lowByte(QStringLiteral("60")), qml_values::lowByte(0x1A5));
+         },
          kPageBlocks,
          {{74, 60}, {75, 0xA5}},
          {}},
@@ -182,7 +185,7 @@ const std::vector<ReadRow>& readRows()
     static const auto keys = pattern<128>(9);
     static const std::vector<ReadRow> rows = {
         {"key matrix", [](DeviceState& s) { s.keyMatrix[1] = keys; },
-         [](DeviceBridge& b) { return QVariant(b.ui_92H_GetKeyMatrix()); },
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.ui_92H_GetKeyMatrix()))); },
          variants(QList<int>(keys.begin(), keys.begin() + 64)), variants(QList<int>(64, 0)), true},
         {"DPI stage count", [](DeviceState& s) { s.dpiMaxStage = 6; },
          [](DeviceBridge& b) { return QVariant(int(b.ui_91H_SyncDPI())); }, 6, 8, true},
@@ -231,7 +234,7 @@ private slots:
         QCOMPARE(rig.device.mouse->busyViolations(), 0);
         // The profile keeps the page's values, and every block as it went out.
         if (r.readBack)
-            QCOMPARE(ints(r.readBack(rig.bridge)), r.shown.isEmpty() ? r.stored : r.shown);
+            QCOMPARE(r.readBack(rig.bridge), r.shown.isEmpty() ? r.stored : r.shown);
         for (const int n : r.blocks)
             QCOMPARE(rig.storedInts(QStringLiteral("profileData/%1").arg(n)), onDevice(rig, n));
     }
@@ -240,7 +243,7 @@ private slots:
     void dpiNoticeValues()
     {
         BridgeRig rig;
-        rig.bridge.ui_SetDPISet(0, {}, variants(kDpiValues));
+        rig.bridge.ui_SetDPISet({}, kDpiValues);
         for (std::size_t i = 0; i < dpiValues.size(); ++i) {
             QCOMPARE(dpiValues[i].load(), unsigned(kDpiValues[qsizetype(i)]));
             dpiValues[i] = 0;
@@ -288,9 +291,9 @@ private slots:
             sent.append(i % 4 == 0 && (entries[i] & 0xFF) == 0x0F ? 0 : entries[i] & 0xFF);
 
         if (gunTable.isValid())
-            rig.bridge.ui_0DH_SetGunKeyMatrix(variants(entries), gunTable);
+            rig.bridge.ui_0DH_SetGunKeyMatrix(entries, gunTable.toUInt());
         else
-            rig.bridge.ui_0DH_SetKeyMatrix(variants(entries));
+            rig.bridge.ui_0DH_SetKeyMatrix(entries);
 
         const auto reports = rig.sentReports();
         QCOMPARE(reports.size(), 1);
@@ -371,7 +374,7 @@ private slots:
 
         QCOMPARE(rig.profiles.currentProfile(), after);
         QCOMPARE(QFile::exists(rig.config.fileName()), after != before);
-        QCOMPARE(AppConfig(rig.config.fileName()).getProfile().toInt(), after != before ? after : 0);
+        QCOMPARE(AppConfig(rig.config.fileName()).profileNumber(), after != before ? after : 0);
         QVERIFY(rig.device.mouse->wireLog().empty());
     }
 

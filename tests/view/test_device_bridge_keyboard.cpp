@@ -3,6 +3,7 @@
 // mouse answers this family too; it sits on the mouse entry of the device table, the only one with paths.
 
 #include "bridge_fixture.h"
+#include "qml_values.h"
 
 #include <QTest>
 
@@ -86,14 +87,14 @@ const std::vector<WriteRow>& writeRows()
         {"0EH key on/off, extra elements ignored",
          {},
          [](DeviceBridge& b) {
-             b.ui_0EH_SetKeyOnOff(variants(kOnOff + QList<int>{99, 98}));
+             b.ui_0EH_SetKeyOnOff(qml_values::lowBytes(variants(kOnOff + QList<int>{99, 98})));
          },
          "0E000015",
          [](const DeviceState& s) { return ints(s.keyOnOff) == kOnOff; }},
         {"0EH key on/off, short list",
          {},
          [](DeviceBridge& b) {
-             b.ui_0EH_SetKeyOnOff(variants({0x1F1, 2}));
+             b.ui_0EH_SetKeyOnOff(qml_values::lowBytes(variants({0x1F1, 2})));
          },
          "0E000015",
          [](const DeviceState& s) {
@@ -101,14 +102,14 @@ const std::vector<WriteRow>& writeRows()
          }},
         {"12H user picture",
          {},
-         [](DeviceBridge& b) { b.ui_12H_SetUserPicture(2, 1, variants(kPicture)); },
+         [](DeviceBridge& b) { b.ui_12H_SetUserPicture(2, 1, kPicture); },
          "1200020801",
          [](const DeviceState& s) { return ints(s.userPictures[2]) == kPicture; },
          "userPicture/2",
          kPicture},
         {"12H user picture, recorded only",
          {},
-         [](DeviceBridge& b) { b.ui_12H_SetUserPicture(3, 0xFF, variants(kPicture)); },
+         [](DeviceBridge& b) { b.ui_12H_SetUserPicture(3, 0xFF, kPicture); },
          "",
          [](const DeviceState& s) { return ints(s.userPictures[3]) == QList<int>(512, 0); },
          "userPicture/3",
@@ -146,21 +147,21 @@ const std::vector<ReadRow>& readRows()
          [](DeviceState& s) {
              s.keyboardOption = {0x08, 0x33};
          },
-         [](DeviceBridge& b) { return QVariant(b.ui_81H_GetKeyboardoption()); }, variants({8, 0x33}),
-         variants({0, 0})},
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.ui_81H_GetKeyboardoption()))); },
+         variants({8, 0x33}), variants({0, 0})},
         {"82H current profile", [](DeviceState& s) { s.currentProfile = 2; },
          [](DeviceBridge& b) { return QVariant(b.ui_82H_GetCurrentProfile()); }, 2, 0},
         {"84H button sensitivity", [](DeviceState&) {},
-         [](DeviceBridge& b) { return QVariant(b.ui_84H_GetButtonSensitivity()); }, variants({5, 6, 7, 8}),
-         variants({0, 0, 0, 0})},
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.ui_84H_GetButtonSensitivity()))); },
+         variants({5, 6, 7, 8}), variants({0, 0, 0, 0})},
         {"89H keyboard mode", [](DeviceState& s) { s.keyboardMode = 3; },
          [](DeviceBridge& b) { return QVariant(b.ui_89H_GetKeyboardMode()); }, 3, 0},
         {"8DH key matrix", [](DeviceState& s) { s.keyboardKeyMatrix = matrix; },
-         [](DeviceBridge& b) { return QVariant(b.ui_8DH_GetKeyMatrix()); }, variants(ints(matrix)),
-         variants(QList<int>(512, 0))},
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.ui_8DH_GetKeyMatrix()))); },
+         variants(ints(matrix)), variants(QList<int>(512, 0))},
         {"8EH key on/off", [](DeviceState& s) { s.keyOnOff = onOff; },
-         [](DeviceBridge& b) { return QVariant(b.ui_8EH_GetKeyOnOff()); }, variants(ints(onOff)),
-         variants(QList<int>(21, 0))},
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.ui_8EH_GetKeyOnOff()))); },
+         variants(ints(onOff)), variants(QList<int>(21, 0))},
     };
     return rows;
 }
@@ -214,7 +215,7 @@ private slots:
         QVERIFY(rig.bridge.ui_92H_GetUserPicture(1).isEmpty());
         QVERIFY(rig.bridge.ui_94H_GetColor(6).isEmpty());
         rig.bridge.ui_08H_SetLEDType(0, 1, 2, 3, 4, 5);
-        rig.bridge.ui_12H_SetUserPicture(1, 0xFF, variants(kPicture));
+        rig.bridge.ui_12H_SetUserPicture(1, 0xFF, kPicture);
         rig.bridge.ui_14H_SetColor(6, 7, 8, 9);
         rig.device.hid->waitForPendingWrite();
         rig.device.mouse->clearWireLog();
