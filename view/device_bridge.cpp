@@ -50,7 +50,7 @@ QSettings& DeviceBridge::currentProfile()
 
 // ---- profile blocks ----
 
-void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
+void DeviceBridge::readProfileBlock(uint profileNo)
 {
     // The device has blocks 0-7 only, and so has the image; another number would read past it.
     if (!isBlockNumber(profileNo)) {
@@ -75,7 +75,7 @@ void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
     }
 }
 
-void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
+void DeviceBridge::writeProfileBlock(uint profileNo)
 {
     if (!isBlockNumber(profileNo)) {
         qCDebug(lcView) << "ui_0CH_SetProfile: no profile block" << profileNo;
@@ -92,25 +92,25 @@ void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
     hid.hid_0CH_setProfile(bytes.data(), uchar(profileNo));
 }
 
-void DeviceBridge::ui_CheckProfileEnable()
+void DeviceBridge::markProfilesEnabled()
 {
     ProfileBlock& first = block(0);
     // Without the mouse's own block 0, setting the marker would write zeros over everything else in it.
     if (unread[0] || first[profile_block::kEnabledMarker] == profile_block::kEnabled)
         return;
     first[profile_block::kEnabledMarker] = profile_block::kEnabled;
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
 void DeviceBridge::writePageBlocks()
 {
     for (int profileNo = 0; profileNo < profile_block::kPageBlocks; ++profileNo)
-        ui_0CH_SetProfile(uint(profileNo));
+        writeProfileBlock(uint(profileNo));
 }
 
 // ---- application profile ----
 
-void DeviceBridge::ui_02H_SetCurrentProfile(int profile)
+void DeviceBridge::selectProfile(int profile)
 {
     if (profile == profiles.currentProfile())
         return;
@@ -124,14 +124,14 @@ void DeviceBridge::ui_02H_SetCurrentProfile(int profile)
     config.setProfileNumber(uint(profile));
 }
 
-void DeviceBridge::ui_02H_SetKeyMatrixNo(uchar keyMatrixNo)
+void DeviceBridge::setDeviceKeyTableNumber(uchar keyMatrixNo)
 {
     hid.hid_02H_SetCurrentProfile(keyMatrixNo);
 }
 
 // ---- report rate, both families ----
 
-void DeviceBridge::ui_03H_SetReportRate(uchar rate)
+void DeviceBridge::setReportRate(uchar rate)
 {
     // The mouse's rate is read back from the profile, the keyboard's from the device.
     if (hid.currentDevice() == kMouseEntry)
@@ -139,7 +139,7 @@ void DeviceBridge::ui_03H_SetReportRate(uchar rate)
     hid.hid_03H_SetReportRate(rate);
 }
 
-int DeviceBridge::ui_83H_GetReportRate()
+int DeviceBridge::reportRate()
 {
     switch (hid.currentDevice()) {
     case kKeyboardEntry: {
@@ -157,7 +157,7 @@ int DeviceBridge::ui_83H_GetReportRate()
 
 // ---- questions ----
 
-bool DeviceBridge::getMsgAns_FoolProofing()
+bool DeviceBridge::confirmChange()
 {
     if (!hooks.askOkCancel)
         return false;

@@ -46,41 +46,41 @@ QByteArray bytes(std::initializer_list<uchar> values)
 
 // ---- writes ----
 
-void DeviceBridge::ui_01H_SetKeyboardoption(uchar byte1, uchar byte2)
+void DeviceBridge::setKeyboardOption(uchar byte1, uchar byte2)
 {
     hid.hid_01H_SetKeyboardoption(byte1, byte2);
 }
 
-void DeviceBridge::ui_04H_SetGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4)
+void DeviceBridge::setGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4)
 {
     hid.hid_04H_SetGunData(par0, par1, par2, par3, par4);
 }
 
-void DeviceBridge::ui_07H_SetControlIndicatorLight(uchar effect, uchar frequenty)
+void DeviceBridge::setIndicatorLight(uchar effect, uchar frequenty)
 {
     hid.hid_07H_SetControlIndicatorLight(effect, frequenty);
 }
 
-void DeviceBridge::ui_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
-                                     uchar direction)
+void DeviceBridge::setLedType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
+                              uchar direction)
 {
     writeThrough(currentProfile(), kLedTypeKey, ints({effect, speed, light, color, direction}));
     hid.hid_08H_SetLEDType(option, effect, speed, light, color, direction);
 }
 
-void DeviceBridge::ui_09H_SetKeyboardMode(uchar mode)
+void DeviceBridge::setKeyboardMode(uchar mode)
 {
     hid.hid_09H_SetKeyboardMode(mode);
 }
 
-void DeviceBridge::ui_0EH_SetKeyOnOff(const QByteArray& src21)
+void DeviceBridge::setKeysEnabled(const QByteArray& src21)
 {
     std::array<uchar, kKeyOnOffBytes> onOff{};
     std::copy_n(src21.cbegin(), std::min<qsizetype>(src21.size(), kKeyOnOffBytes), onOff.begin());
     hid.hid_0EH_SetKeyOnOff(onOff.data());
 }
 
-void DeviceBridge::ui_12H_SetUserPicture(uchar index, uchar option, const QList<int>& src512)
+void DeviceBridge::setUserPicture(uchar index, uchar option, const QList<int>& src512)
 {
     writeThrough(currentProfile(), kUserPicturePrefix + QString::number(index), intList(src512));
     if (option == kRecordOnlyPicture)
@@ -89,12 +89,12 @@ void DeviceBridge::ui_12H_SetUserPicture(uchar index, uchar option, const QList<
     hid.hid_12H_SetUserPicture(index, option, picture.data());
 }
 
-void DeviceBridge::ui_13H_SetRecoveryData()
+void DeviceBridge::restoreFactoryData()
 {
     hid.hid_13H_SetRecoveryData();
 }
 
-void DeviceBridge::ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, uchar bValue)
+void DeviceBridge::setColour(uchar index, uchar rValue, uchar gValue, uchar bValue)
 {
     writeThrough(currentProfile(), kColourPrefix + QString::number(index), ints({rValue, gValue, bValue}));
     hid.hid_14H_SetColor(index, rValue, gValue, bValue);
@@ -102,14 +102,14 @@ void DeviceBridge::ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, ucha
 
 // ---- reads ----
 
-QString DeviceBridge::ui_80H_GetFWVersion()
+QString DeviceBridge::firmwareVersion()
 {
     QString version; // stays empty when the device is busy
     hid.hid_80H_GetFWVersion(version);
     return version;
 }
 
-QByteArray DeviceBridge::ui_81H_GetKeyboardoption()
+QByteArray DeviceBridge::keyboardOption()
 {
     uchar byte1 = 0;
     uchar byte2 = 0;
@@ -117,14 +117,14 @@ QByteArray DeviceBridge::ui_81H_GetKeyboardoption()
     return bytes({byte1, byte2});
 }
 
-int DeviceBridge::ui_82H_GetCurrentProfile()
+int DeviceBridge::deviceProfile()
 {
     uchar profile = 0;
     hid.hid_82H_GetCurrentProfile(profile);
     return profile;
 }
 
-QByteArray DeviceBridge::ui_84H_GetButtonSensitivity()
+QByteArray DeviceBridge::buttonSensitivity()
 {
     uchar sens1 = 0;
     uchar sens2 = 0;
@@ -134,38 +134,38 @@ QByteArray DeviceBridge::ui_84H_GetButtonSensitivity()
     return bytes({sens1, sens2, sens3, sens4});
 }
 
-QList<int> DeviceBridge::ui_88H_GetLEDType()
+QList<int> DeviceBridge::storedLedType()
 {
     return storedNumbers(currentProfile(), kLedTypeKey);
 }
 
-int DeviceBridge::ui_89H_GetKeyboardMode()
+int DeviceBridge::keyboardMode()
 {
     uchar mode = 0;
     hid.hid_89H_GetKeyboardMode(mode);
     return mode;
 }
 
-QByteArray DeviceBridge::ui_8DH_GetKeyMatrix()
+QByteArray DeviceBridge::keyboardKeyMatrix()
 {
     std::array<uchar, kKeyMatrixBytes> matrix{};
     hid.hid_8DH_GetKeyMatrix(matrix.data());
     return byteArrayOf(matrix);
 }
 
-QByteArray DeviceBridge::ui_8EH_GetKeyOnOff()
+QByteArray DeviceBridge::keysEnabled()
 {
     std::array<uchar, kKeyOnOffBytes> onOff{};
     hid.hid_8EH_GetKeyOnOff(onOff.data());
     return byteArrayOf(onOff);
 }
 
-QList<int> DeviceBridge::ui_92H_GetUserPicture(uchar index)
+QList<int> DeviceBridge::storedUserPicture(uchar index)
 {
     return storedNumbers(currentProfile(), kUserPicturePrefix + QString::number(index));
 }
 
-QList<int> DeviceBridge::ui_94H_GetColor(uchar index)
+QList<int> DeviceBridge::storedColour(uchar index)
 {
     return storedNumbers(currentProfile(), kColourPrefix + QString::number(index));
 }

@@ -61,13 +61,13 @@ void refreshDpiValues(const QList<int>& values)
 
 // ---- sensor ----
 
-void DeviceBridge::ui_0BH_SetCurrentDPIStage(uchar dpiStage)
+void DeviceBridge::setDpiStage(uchar dpiStage)
 {
     writeThrough(currentProfile(), kStageKey, int(dpiStage));
     hid.hid_0BH_SetCurrentDPIStage(dpiStage);
 }
 
-int DeviceBridge::ui_8BH_GetCurrentDPIStage()
+int DeviceBridge::dpiStage()
 {
     // Nothing shows the stage while the window is hidden, so the device is not troubled with the question.
     if (hooks.isViewVisible && !hooks.isViewVisible())
@@ -77,7 +77,7 @@ int DeviceBridge::ui_8BH_GetCurrentDPIStage()
     return stage;
 }
 
-void DeviceBridge::ui_SetDPISet(const QList<int>& src16, const QList<int>& valueForIndex)
+void DeviceBridge::setDpiStages(const QList<int>& src16, const QList<int>& valueForIndex)
 {
     // No stage count: the block carries all eight stages, and the mask says which are in use.
     writeThrough(currentProfile(), kDpiKey, intList(valueForIndex));
@@ -94,10 +94,10 @@ void DeviceBridge::ui_SetDPISet(const QList<int>& src16, const QList<int>& value
         first[std::size_t(pb::kDpiCodes + stage)] = uchar(code & 0xFF);
         first[std::size_t(pb::kDpiCodesCopy + stage)] = uchar(code & 0xFF);
     }
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
-QList<int> DeviceBridge::ui_91H_GetDPISet()
+QList<int> DeviceBridge::storedDpiValues()
 {
     // Seven stages of the page's slider range, then the fixed eighth entry the page always stores.
     QList<int> values = profiles.loadedNumbers(kDpiKey, pb::kDpiStages - 1, kDpiRange);
@@ -106,7 +106,7 @@ QList<int> DeviceBridge::ui_91H_GetDPISet()
     return values;
 }
 
-void DeviceBridge::ui_SetDPISelect(const QList<int>& valueForIndex)
+void DeviceBridge::setSelectableStages(const QList<int>& valueForIndex)
 {
     writeThrough(currentProfile(), kDpiSelectKey, intList(valueForIndex));
     uchar mask = 0;
@@ -119,19 +119,19 @@ void DeviceBridge::ui_SetDPISelect(const QList<int>& valueForIndex)
     writePageBlocks();
 }
 
-QList<int> DeviceBridge::ui_91H_GetDPISelect()
+QList<int> DeviceBridge::selectableStages()
 {
     return profiles.loadedNumbers(kDpiSelectKey, pb::kDpiStages, kStageFlagRange);
 }
 
-uchar DeviceBridge::ui_91H_SyncDPI()
+uchar DeviceBridge::deviceStageCount()
 {
     uchar maxStage = 0;
     std::array<uchar, pb::kDpiStages> ignored{};
     return hid.hid_91H_GetDPISet(maxStage, ignored.data()) ? maxStage : kNoMaxStageAnswer;
 }
 
-void DeviceBridge::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
+void DeviceBridge::setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
 {
     QSettings& profile = currentProfile();
     profile.setValue(kAngleSnapKey, int(isAngleSnap));
@@ -144,16 +144,16 @@ void DeviceBridge::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
     // A step the table does not have keeps the correction the block already holds.
     if (gestrueValue < kGestureCorrectionCodes.size())
         first[pb::kGestureCorrection] = kGestureCorrectionCodes[gestrueValue];
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
-DeviceBridge::AngleSnap DeviceBridge::ui_GetAngleSnap()
+DeviceBridge::AngleSnap DeviceBridge::storedAngleSnap()
 {
     return {profiles.loadedNumber(kAngleSnapKey, kAngleSnapRange),
             profiles.loadedNumber(kGestureKey, kGestureRange)};
 }
 
-void DeviceBridge::ui_SetXYSensitive(uchar x, uchar y)
+void DeviceBridge::setXySensitivity(uchar x, uchar y)
 {
     // The page records the steps itself; the device takes the values in every profile alike.
     for (int profileNo = 0; profileNo < pb::kPageBlocks; ++profileNo) {
@@ -163,7 +163,7 @@ void DeviceBridge::ui_SetXYSensitive(uchar x, uchar y)
     writePageBlocks();
 }
 
-int DeviceBridge::getSensorType()
+int DeviceBridge::sensorType()
 {
     uchar type = 0;
     uchar option1 = 0;
@@ -174,7 +174,7 @@ int DeviceBridge::getSensorType()
 
 // ---- lighting ----
 
-void DeviceBridge::ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, const QList<int>& configs)
+void DeviceBridge::setLightEffect(uchar effect, uchar option1, uchar option2, const QList<int>& configs)
 {
     // The page records its own three values, which it maps before sending.
     writeThrough(currentProfile(), kLedEffectKey, intList(configs));
@@ -185,15 +185,15 @@ void DeviceBridge::ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2
     first[pb::kLedEffectCopy] = uchar(effect | pb::kLedEffectCopyFlag);
     first[pb::kLedOption1Copy] = option1;
     first[pb::kLedOption2Copy] = option2;
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
-QList<uint> DeviceBridge::ui_8DH_GetRGBLedEffect()
+QList<uint> DeviceBridge::storedLightEffect()
 {
     return storedUIntList(currentProfile(), kLedEffectKey);
 }
 
-void DeviceBridge::ui_10H_SetLED8StageColor(uchar type, const QList<int>& src24)
+void DeviceBridge::setStageColours(uchar type, const QList<int>& src24)
 {
     // The type names only the colour set in the profile; the device has one set per block.
     writeThrough(currentProfile(), kStageColourPrefix + QString::number(type), intList(src24));
@@ -203,12 +203,12 @@ void DeviceBridge::ui_10H_SetLED8StageColor(uchar type, const QList<int>& src24)
     writePageBlocks();
 }
 
-QList<uint> DeviceBridge::ui_90H_GetLED8StageColor(uchar type)
+QList<uint> DeviceBridge::storedStageColours(uchar type)
 {
     return storedUIntList(currentProfile(), kStageColourPrefix + QString::number(type));
 }
 
-bool DeviceBridge::chkIsLogoLedWork()
+bool DeviceBridge::isLogoLedWorking()
 {
     uchar option1 = 0;
     uchar option2 = 0;
@@ -236,18 +236,18 @@ void DeviceBridge::sendKeyTable(const QList<int>& src128, const QString& keyPref
     hid.hid_0DH_SetKeyMatrix(bytes.data(), indexAddOne);
 }
 
-void DeviceBridge::ui_0DH_SetKeyMatrix(const QList<int>& src128)
+void DeviceBridge::setKeyTable(const QList<int>& src128)
 {
     sendKeyTable(src128, kButtonPrefix, 0);
 }
 
-void DeviceBridge::ui_0DH_SetGunKeyMatrix(const QList<int>& src128, uint table)
+void DeviceBridge::setGunKeyTable(const QList<int>& src128, uint table)
 {
     sendKeyTable(src128, kGunTablePrefix + QString::number(table) + QLatin1Char('/'),
                  uchar((table + 1) & 0xFF));
 }
 
-QByteArray DeviceBridge::ui_92H_GetKeyMatrix()
+QByteArray DeviceBridge::deviceKeyTable()
 {
     std::array<uchar, kKeyMatrixReadBytes> bytes{};
     hid.hid_92H_GetKeyMatrix(bytes.data());

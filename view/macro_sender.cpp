@@ -66,7 +66,7 @@ QList<uchar> MacroSender::fittedMacro(const QString& name, int slotBytes, const 
     return macro_stream::fitToSlot(pieces, slotBytes);
 }
 
-void MacroSender::ui_0FH_SetMacroKey(uchar macroId, const QString& name)
+void MacroSender::sendStoredMacro(uchar macroId, const QString& name)
 {
     QList<uchar> stream = fittedMacro(name, macro_stream::kSlotBytes, dialogText("MACRO"),
                                       dialogText("Out of memory,\nsome command line has been cut."));
@@ -78,7 +78,7 @@ void MacroSender::ui_0FH_SetMacroKey(uchar macroId, const QString& name)
     hid.hid_0FH_SetMacroKey(macroId, block.data());
 }
 
-void MacroSender::ui_11H_SetMacroKey(uchar macroId, const QString& name)
+void MacroSender::sendStoredKeyboardMacro(uchar macroId, const QString& name)
 {
     const QList<uchar> stream =
         fittedMacro(name, macro_stream::kKeyboardSlotBytes, messageAt(messages, message_list::kMacroCutTitle),
@@ -88,14 +88,14 @@ void MacroSender::ui_11H_SetMacroKey(uchar macroId, const QString& name)
 }
 
 // The buffers start zero-filled: a read the device did not answer leaves them so.
-QByteArray MacroSender::ui_93H_GetMacroKey(uchar macroId)
+QByteArray MacroSender::readMacroSlot(uchar macroId)
 {
     std::array<uchar, macro_stream::kSlotBytes> block{};
     hid.hid_93H_GetMacroKey(macroId, block.data());
     return asBytes(block);
 }
 
-QByteArray MacroSender::ui_91H_GetMacroKey(uchar macroId)
+QByteArray MacroSender::readKeyboardMacroSlot(uchar macroId)
 {
     std::array<uchar, macro_stream::kKeyboardSlotBytes> block{};
     hid.hid_91H_GetMacroKey(macroId, block.data());

@@ -30,12 +30,12 @@ public:
     // The text-line encoder for the device family currently selected.
     QList<uchar> macroIncode(const QStringList& macros) const;
     // The stored macro `name`, encoded, with its own repeat count, into mouse slot macroId.
-    void ui_0FH_SetMacroKey(uchar macroId, const QString& name);
+    void sendStoredMacro(uchar macroId, const QString& name);
     // The stored macro `name`, encoded, into keyboard slot macroId (192 bytes; the repeat count stays 1).
-    void ui_11H_SetMacroKey(uchar macroId, const QString& name);
+    void sendStoredKeyboardMacro(uchar macroId, const QString& name);
     // The slot's bytes as the device holds them, or zeros when it did not answer.
-    QByteArray ui_93H_GetMacroKey(uchar macroId);
-    QByteArray ui_91H_GetMacroKey(uchar macroId);
+    QByteArray readMacroSlot(uchar macroId);
+    QByteArray readKeyboardMacroSlot(uchar macroId);
 
 private:
     void sendPageBytes(const QByteArray& bytes, uchar slot);
