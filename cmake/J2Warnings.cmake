@@ -10,8 +10,9 @@ function(j2_warnings target)
         set(warnings /W4 /permissive- /wd4127)
         set(as_errors /WX)
     elseif(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-        # Clang's -Wshadow leaves constructor parameters alone, as our member-initialising constructors want.
-        set(warnings -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+        # Clang's -Wshadow leaves constructor parameters alone, as our member-initialising constructors want;
+        # its -Wextra lacks the fall-through check GCC's has.
+        set(warnings -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Wimplicit-fallthrough)
         set(as_errors -Werror)
     elseif(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         set(warnings -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kGunSlots = GunLibrary::kGunSlots;
 // The gun a released slot falls back to, and the key of a slot bound to none.
 constexpr uint kFallbackGun = 2;
 constexpr int kNoKey = -1;
