@@ -1,6 +1,8 @@
 // The configurator: one instance per user, living in the notification area with the mouse.
 
-#include "device_change_monitor.h"
+#include "app_log.h"
+#include "device_changes.h"
+#include "hid_choice.h"
 #include "input_hook.h"
 #include "settings_root.h"
 #include "single_instance.h"
@@ -9,7 +11,6 @@
 #include "widget.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QDir>
 #include <QQuickWindow>
 #include <QStandardPaths>
@@ -24,6 +25,7 @@ struct InProcessMouse
 {
     std::unique_ptr<j2::vm::VirtualMouse> mouse;
     std::unique_ptr<j2::vm::Server> server;
+    QString socket;
 };
 
 // Its state is kept with the user's settings, so the mouse remembers what was written to it.
@@ -34,14 +36,15 @@ std::unique_ptr<InProcessMouse> startVirtualMouse(const QString& settingsRoot)
     options.stateFile = (settingsRoot + QStringLiteral("/virtual-mouse.json")).toStdString();
     auto running = std::make_unique<InProcessMouse>();
     running->mouse = std::make_unique<j2::vm::VirtualMouse>(options);
-    const QString socket = runtime + QStringLiteral("/j2-configurator-mouse.sock");
-    running->server = std::make_unique<j2::vm::Server>(*running->mouse, socket.toStdString());
+    running->socket = runtime + QStringLiteral("/j2-configurator-mouse.sock");
+    running->server = std::make_unique<j2::vm::Server>(*running->mouse, running->socket.toStdString());
     std::string error;
     if (!running->server->start(&error)) {
-        qWarning().noquote() << "virtual mouse:" << QString::fromStdString(error);
+        qCWarning(lcApp).noquote() << "virtual mouse:" << QString::fromStdString(error);
         return nullptr;
     }
-    qputenv("J2_VIRTUAL_MOUSE", socket.toLocal8Bit());
+    // Only for the programs we start: the updater inherits it and talks to this mouse too.
+    qputenv("J2_VIRTUAL_MOUSE", running->socket.toLocal8Bit());
     return running;
 }
 
@@ -72,28 +75,22 @@ int main(int argc, char* argv[])
     if (rootReady)
         QDir::setCurrent(locations.settings);
 
+    // The mouse we talk to: our own virtual one, a j2-virtual-mouse daemon the environment names, or the real
+    // one through hidapi.
+    QString virtualSocket = j2::compose::virtualMouseSocketFromEnvironment();
     std::unique_ptr<InProcessMouse> virtualMouse;
     if (app.arguments().contains(QStringLiteral("--virtual-mouse"))) {
         virtualMouse = startVirtualMouse(locations.settings);
         if (!virtualMouse)
             return 2;
+        virtualSocket = virtualMouse->socket;
     }
 
-    Widget widget(locations, nullptr);
+    Widget widget(locations, j2::compose::makeHidBackend(virtualSocket), nullptr);
 
-    j2::platform::DeviceChangeMonitor* systemMonitor = j2::platform::makeSystemDeviceChangeMonitor(&widget);
-    QObject::connect(systemMonitor, &j2::platform::DeviceChangeMonitor::deviceChanged, &widget,
-                     &Widget::deviceChanged);
-    // The virtual mouse's cable: its plug and unplug count as device changes too.
-    std::unique_ptr<j2::vm::PlugEventWatcher> virtualCable;
-    const QByteArray virtualSocket = qgetenv("J2_VIRTUAL_MOUSE");
-    if (!virtualSocket.isEmpty()) {
-        virtualCable =
-            std::make_unique<j2::vm::PlugEventWatcher>(virtualSocket.toStdString(), [&widget](bool) {
-                QMetaObject::invokeMethod(&widget, &Widget::deviceChanged, Qt::QueuedConnection);
-            });
-        virtualCable->start();
-    }
+    // Some device came or went, the virtual mouse's cable included: detect again.
+    QObject::connect(j2::compose::makeDeviceChangeMonitor(virtualSocket, &widget),
+                     &j2::platform::DeviceChangeMonitor::deviceChanged, &widget, &Widget::deviceChanged);
 
     // Keys and buttons from anywhere on the desktop, for the recording pages and the hot key that brings the
     // window back. Without them the program still starts; recording and the hot key then do nothing.
@@ -106,7 +103,7 @@ int main(int argc, char* argv[])
     if (screenshotOption > 0) {
         const QString file = app.arguments().value(screenshotOption + 1);
         if (file.isEmpty()) {
-            qWarning() << "--screenshot needs a file name";
+            qCWarning(lcApp) << "--screenshot needs a file name";
             return 2;
         }
         // Relative to where the user started us, not to the program folder we moved into.
@@ -116,7 +113,5 @@ int main(int argc, char* argv[])
 
     const int result = QApplication::exec();
     inputHook.remove();
-    if (virtualCable)
-        virtualCable->stop();
     return result;
 }

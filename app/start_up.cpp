@@ -1,5 +1,6 @@
 #include "start_up.h"
 
+#include "app_log.h"
 #include "demo_message.h"
 #include "device_flags.h"
 #include "my_qquick_view.h"
@@ -7,7 +8,6 @@
 #include "widget.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
@@ -104,12 +104,12 @@ void saveScreenshotAndQuit(Widget& widget, const QString& file)
             QTimer::singleShot(kScreenshotSettleMs, window, [window, file] {
                 const bool saved = window->grab().save(file);
                 if (!saved)
-                    qWarning().noquote() << "screenshot: cannot write" << file;
+                    qCWarning(lcApp).noquote() << "screenshot: cannot write" << file;
                 QCoreApplication::exit(saved ? 0 : 1);
             });
         },
         [] {
-            qWarning() << "screenshot: the window was not shown (no mouse answered)";
+            qCWarning(lcApp) << "screenshot: the window was not shown (no mouse answered)";
             QCoreApplication::exit(1);
         },
         kScreenshotPollMs, kScreenshotWaitMs);

@@ -1,5 +1,6 @@
 #include "widget.h"
 
+#include "app_log.h"
 #include "device_flags.h"
 #include "device_table.h"
 #include "my_qquick_view.h"
@@ -8,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDebug>
 #include <QIcon>
 #include <QMenu>
 
@@ -30,8 +30,6 @@ constexpr int kRightAlt = 0xE6;
 constexpr int kRestoreKey = 0x45; // F12
 
 } // namespace
-
-Widget::Widget(QWidget* parent) : Widget(nullptr, parent) {}
 
 Widget::Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent)
     : Widget(StoreLocations(), std::move(backend), parent)
@@ -89,7 +87,7 @@ void Widget::trackHotKey(int usage, bool isDown)
 void Widget::showTrayMessage(const QString& title, const QString& text)
 {
     // Also on the debug output, so a terminal or the journal shows what the tray showed.
-    qDebug().noquote() << title + QStringLiteral(": ") + text;
+    qCDebug(lcApp).noquote() << title + QStringLiteral(": ") + text;
     QMetaObject::invokeMethod(
         this,
         [this, title, text] {

@@ -22,9 +22,8 @@ public:
     static inline const QString kTrayIconName = QStringLiteral("trayIcon.ico");
     static inline const QString kToolTip = QStringLiteral("NORVEK SKARN MOUSE Q217");
 
-    // Talks to the mouse through the backend the environment selects (a null backend), with the settings and
+    // Talks to the mouse through `backend`, which the program's composition root chose, with the settings and
     // factory files under `locations` (the current folder by default).
-    explicit Widget(QWidget* parent = nullptr);
     Widget(std::shared_ptr<j2::hid::Backend> backend, QWidget* parent = nullptr);
     Widget(const StoreLocations& locations, std::shared_ptr<j2::hid::Backend> backend,
            QWidget* parent = nullptr);

@@ -24,15 +24,17 @@ using Constants = std::array<ByteAt, 2>;
 // Bulk length taken from the call (the stage colours: 4 bytes for type 2, 24 otherwise).
 constexpr int kBulkFromCall = -1;
 
+// A row names the fields it sets; the rest keep these defaults (no arguments, no constants, no bulk phase, no
+// pause).
 struct WriteCommand
 {
     std::string_view slot;
-    std::uint8_t code;
-    Offsets arguments;
-    Constants constants;
-    int bulkLength; // bytes of the bulk phase, 0 for none
-    bool settle;
-    int pauseMs;
+    std::uint8_t code = 0;
+    Offsets arguments{};
+    Constants constants{};
+    int bulkLength = 0; // bytes of the bulk phase, 0 for none
+    bool settle = false;
+    int pauseMs = 0;
     std::string_view busyText;
 };
 
@@ -47,177 +49,303 @@ enum class Prefill
 struct ReadCommand
 {
     std::string_view slot;
-    std::uint8_t code;
-    Offsets arguments;   // request bytes of the slot's input arguments
-    Constants constants; // constant request bytes
-    Prefill prefill;
-    Offsets prefillOffsets; // reply bytes that hold each output argument's current value beforehand
-    Constants prefillConstants;
-    Offsets replyOffsets; // reply byte of each output argument
-    int bulkLength;       // bytes read in the bulk phase, 0 for none
-    bool onlyOnSuccess;   // copy reply and bulk out only when the exchange succeeded
+    std::uint8_t code = 0;
+    Offsets arguments{};   // request bytes of the slot's input arguments
+    Constants constants{}; // constant request bytes
+    Prefill prefill = Prefill::Zeros;
+    Offsets prefillOffsets{}; // reply bytes that hold each output argument's current value beforehand
+    Constants prefillConstants{};
+    Offsets replyOffsets{};     // reply byte of each output argument
+    int bulkLength = 0;         // bytes read in the bulk phase, 0 for none
+    bool onlyOnSuccess = false; // copy reply and bulk out only when the exchange succeeded
     std::string_view busyText;
 };
 
 constexpr std::string_view kReadBusy = "cmd Failed";
 
 // ---- the handshake ----
-inline constexpr ReadCommand GetSecrecyCode{
-    "hid_00H_GetSecrecyCode", 0x00, {2, 3, 4, 5}, {}, Prefill::Zeros, {}, {}, {2, 3, 4, 5}, 0, false,
-    "cmd Failed 00"};
+inline constexpr ReadCommand GetSecrecyCode{.slot = "hid_00H_GetSecrecyCode",
+                                            .code = 0x00,
+                                            .arguments = {2, 3, 4, 5},
+                                            .prefill = Prefill::Zeros,
+                                            .replyOffsets = {2, 3, 4, 5},
+                                            .busyText = "cmd Failed 00"};
 
 // ---- mouse family: writes ----
-inline constexpr WriteCommand SetFunctionOption{
-    "hid_03H_SetFunctionOption", 0x03, {2, 3, 4, 5}, {}, 0, true, 8, "cmd Failed 03"};
-inline constexpr WriteCommand SetLEDInstructFunction{
-    "hid_07H_SetLEDInstructFunction", 0x07, {2, 3, 4, 5}, {}, 0, false, 0, "cmd Failed 07"};
-inline constexpr WriteCommand SetCurrentDPIStage{
-    "hid_0BH_SetCurrentDPIStage", 0x0B, {2}, {}, 0, true, 0, "cmd Failed 0B"};
-inline constexpr WriteCommand SetRGBLedEffect{
-    "hid_0DH_SetRGBLedEffect", 0x0D, {2, 3, 4}, {}, 0, true, 0, "cmd Failed 0D"};
-inline constexpr WriteCommand SetLED8StageColor{
-    "hid_10H_SetLED8StageColor", 0x10, {2, 3}, {}, kBulkFromCall, true, 0, "cmd Failed 10"};
-inline constexpr WriteCommand SetDPISet{"hid_11H_SetDPISet", 0x11, {2}, {{{3, 8}}}, 8, true, 0,
-                                        "cmd Failed 11"};
-inline constexpr WriteCommand SetKeyMatrix128{"hid_0DH_SetKeyMatrix", 0x0D, {2}, {{{3, 0x80}}}, 128, true, 0,
-                                              "cmd Failed 12"};
-inline constexpr WriteCommand SetProfile{"hid_0CH_setProfile", 0x0C, {2}, {{{3, 0x80}}}, 128, true, 0,
-                                         "cmd Failed 0C"};
-inline constexpr WriteCommand SetMacroKey128{"hid_0FH_SetMacroKey", 0x0F, {2}, {{{3, 0x80}}}, 128, true, 0,
-                                             "cmd Failed 0F"};
+inline constexpr WriteCommand SetFunctionOption{.slot = "hid_03H_SetFunctionOption",
+                                                .code = 0x03,
+                                                .arguments = {2, 3, 4, 5},
+                                                .settle = true,
+                                                .pauseMs = 8,
+                                                .busyText = "cmd Failed 03"};
+inline constexpr WriteCommand SetLEDInstructFunction{.slot = "hid_07H_SetLEDInstructFunction",
+                                                     .code = 0x07,
+                                                     .arguments = {2, 3, 4, 5},
+                                                     .settle = false,
+                                                     .busyText = "cmd Failed 07"};
+inline constexpr WriteCommand SetCurrentDPIStage{.slot = "hid_0BH_SetCurrentDPIStage",
+                                                 .code = 0x0B,
+                                                 .arguments = {2},
+                                                 .settle = true,
+                                                 .busyText = "cmd Failed 0B"};
+inline constexpr WriteCommand SetRGBLedEffect{.slot = "hid_0DH_SetRGBLedEffect",
+                                              .code = 0x0D,
+                                              .arguments = {2, 3, 4},
+                                              .settle = true,
+                                              .busyText = "cmd Failed 0D"};
+inline constexpr WriteCommand SetLED8StageColor{.slot = "hid_10H_SetLED8StageColor",
+                                                .code = 0x10,
+                                                .arguments = {2, 3},
+                                                .bulkLength = kBulkFromCall,
+                                                .settle = true,
+                                                .busyText = "cmd Failed 10"};
+inline constexpr WriteCommand SetDPISet{.slot = "hid_11H_SetDPISet",
+                                        .code = 0x11,
+                                        .arguments = {2},
+                                        .constants = {ByteAt{.offset = 3, .value = 8}},
+                                        .bulkLength = 8,
+                                        .settle = true,
+                                        .busyText = "cmd Failed 11"};
+inline constexpr WriteCommand SetKeyMatrix128{.slot = "hid_0DH_SetKeyMatrix",
+                                              .code = 0x0D,
+                                              .arguments = {2},
+                                              .constants = {ByteAt{.offset = 3, .value = 0x80}},
+                                              .bulkLength = 128,
+                                              .settle = true,
+                                              .busyText = "cmd Failed 12"};
+inline constexpr WriteCommand SetProfile{.slot = "hid_0CH_setProfile",
+                                         .code = 0x0C,
+                                         .arguments = {2},
+                                         .constants = {ByteAt{.offset = 3, .value = 0x80}},
+                                         .bulkLength = 128,
+                                         .settle = true,
+                                         .busyText = "cmd Failed 0C"};
+inline constexpr WriteCommand SetMacroKey128{.slot = "hid_0FH_SetMacroKey",
+                                             .code = 0x0F,
+                                             .arguments = {2},
+                                             .constants = {ByteAt{.offset = 3, .value = 0x80}},
+                                             .bulkLength = 128,
+                                             .settle = true,
+                                             .busyText = "cmd Failed 0F"};
 
 // ---- mouse family: reads ----
-inline constexpr ReadCommand GetFunctionOption{
-    "hid_83H_GetFunctionOption", 0x83, {}, {}, Prefill::Zeros, {}, {}, {2, 4, 5}, 0, false, kReadBusy};
-inline constexpr ReadCommand GetLEDInstructFunction{
-    "hid_87H_GetLEDInstructFunction", 0x87, {2}, {}, Prefill::Zeros, {}, {}, {3, 4, 5}, 0, true, kReadBusy};
-inline constexpr ReadCommand GetCurrentDPIStage{
-    "hid_8BH_GetCurrentDPIStage", 0x8B, {}, {}, Prefill::Zeros, {}, {}, {2}, 0, false, kReadBusy};
-inline constexpr ReadCommand GetRGBLedEffect{
-    "hid_8DH_GetRGBLedEffect", 0x8D, {}, {}, Prefill::Zeros, {}, {}, {2, 3, 4}, 0, false, kReadBusy};
-inline constexpr ReadCommand GetLED8StageColor{
-    "hid_90H_GetLED8StageColor", 0x90, {2}, {}, Prefill::Zeros, {}, {}, {}, kBulkFromCall, false, kReadBusy};
-inline constexpr ReadCommand GetDPISet{
-    "hid_91H_GetDPISet", 0x91, {}, {}, Prefill::Zeros, {}, {}, {2}, 8, true, kReadBusy};
-inline constexpr ReadCommand GetKeyMatrix64{
-    "hid_92H_GetKeyMatrix", 0x92, {}, {{{2, 1}}}, Prefill::Zeros, {}, {}, {}, 64, false, kReadBusy};
-inline constexpr ReadCommand GetMacroKey128{
-    "hid_93H_GetMacroKey", 0x93, {2}, {}, Prefill::Zeros, {}, {}, {}, 128, false, kReadBusy};
-inline constexpr ReadCommand ReadProfile{
-    "hid_8CH_readProfile", 0x8C, {2}, {}, Prefill::Zeros, {}, {}, {}, 128, false, kReadBusy};
+inline constexpr ReadCommand GetFunctionOption{.slot = "hid_83H_GetFunctionOption",
+                                               .code = 0x83,
+                                               .prefill = Prefill::Zeros,
+                                               .replyOffsets = {2, 4, 5},
+                                               .busyText = kReadBusy};
+inline constexpr ReadCommand GetLEDInstructFunction{.slot = "hid_87H_GetLEDInstructFunction",
+                                                    .code = 0x87,
+                                                    .arguments = {2},
+                                                    .prefill = Prefill::Zeros,
+                                                    .replyOffsets = {3, 4, 5},
+                                                    .onlyOnSuccess = true,
+                                                    .busyText = kReadBusy};
+inline constexpr ReadCommand GetCurrentDPIStage{.slot = "hid_8BH_GetCurrentDPIStage",
+                                                .code = 0x8B,
+                                                .prefill = Prefill::Zeros,
+                                                .replyOffsets = {2},
+                                                .busyText = kReadBusy};
+inline constexpr ReadCommand GetRGBLedEffect{.slot = "hid_8DH_GetRGBLedEffect",
+                                             .code = 0x8D,
+                                             .prefill = Prefill::Zeros,
+                                             .replyOffsets = {2, 3, 4},
+                                             .busyText = kReadBusy};
+inline constexpr ReadCommand GetLED8StageColor{.slot = "hid_90H_GetLED8StageColor",
+                                               .code = 0x90,
+                                               .arguments = {2},
+                                               .prefill = Prefill::Zeros,
+                                               .bulkLength = kBulkFromCall,
+                                               .busyText = kReadBusy};
+inline constexpr ReadCommand GetDPISet{.slot = "hid_91H_GetDPISet",
+                                       .code = 0x91,
+                                       .prefill = Prefill::Zeros,
+                                       .replyOffsets = {2},
+                                       .bulkLength = 8,
+                                       .onlyOnSuccess = true,
+                                       .busyText = kReadBusy};
+inline constexpr ReadCommand GetKeyMatrix64{.slot = "hid_92H_GetKeyMatrix",
+                                            .code = 0x92,
+                                            .constants = {ByteAt{.offset = 2, .value = 1}},
+                                            .prefill = Prefill::Zeros,
+                                            .bulkLength = 64,
+                                            .busyText = kReadBusy};
+inline constexpr ReadCommand GetMacroKey128{.slot = "hid_93H_GetMacroKey",
+                                            .code = 0x93,
+                                            .arguments = {2},
+                                            .prefill = Prefill::Zeros,
+                                            .bulkLength = 128,
+                                            .busyText = kReadBusy};
+inline constexpr ReadCommand ReadProfile{.slot = "hid_8CH_readProfile",
+                                         .code = 0x8C,
+                                         .arguments = {2},
+                                         .prefill = Prefill::Zeros,
+                                         .bulkLength = 128,
+                                         .busyText = kReadBusy};
 
 // ---- keyboard family: writes ----
-inline constexpr WriteCommand SetReportRate{"hid_03H_SetReportRate", 0x03, {3}, {}, 0, true, 10,
-                                            "cmd Failed 01"};
-inline constexpr WriteCommand SetCurrentProfile{
-    "hid_02H_SetCurrentProfile", 0x02, {2}, {}, 0, false, 8, "cmd Failed 02"};
-inline constexpr WriteCommand SetKeyboardoption{
-    "hid_01H_SetKeyboardoption", 0x01, {2, 3}, {}, 0, false, 8, "cmd Failed 03"};
-inline constexpr WriteCommand SetGunData{"hid_04H_SetGunData", 0x04, {2, 3, 4, 5, 6}, {}, 0, true, 0,
-                                         "cmd Failed 04"};
-inline constexpr WriteCommand SetControlIndicatorLight{
-    "hid_07H_SetControlIndicatorLight", 0x07, {2, 3}, {}, 0, false, 8, "cmd Failed 07"};
-inline constexpr WriteCommand SetLEDType{"hid_08H_SetLEDType", 0x08, {2, 3, 4, 5, 6, 7}, {}, 0, true, 0,
-                                         "cmd Failed 08"};
-inline constexpr WriteCommand SetKeyboardMode{
-    "hid_09H_SetKeyboardMode", 0x09, {2}, {}, 0, true, 0, "cmd Failed 09"};
-inline constexpr WriteCommand SetKeyMatrix512{"hid_0DH_SetKeyMatrix", 0x0D, {}, {{{4, 0x08}}}, 512, true, 0,
-                                              "cmd Failed 0D"};
-inline constexpr WriteCommand SetKeyOnOff{"hid_0EH_SetKeyOnOff", 0x0E, {}, {{{4, 0x15}}}, 21, true, 0,
-                                          "cmd Failed 0E"};
-inline constexpr WriteCommand SetXYSensitive{"hid_0EH_SetXYSensitive", 0x0E, {2, 3}, {}, 0, true, 0,
-                                             "cmd Failed 0E"};
-inline constexpr WriteCommand SetMacroKey192{"hid_11H_SetMacroKey", 0x11, {3}, {{{4, 0x03}}}, 192, true, 0,
-                                             "cmd Failed 11"};
-inline constexpr WriteCommand SetUserPicture{
-    "hid_12H_SetUserPicture", 0x12, {3, 5}, {{{4, 0x08}}}, 512, true, 0, "cmd Failed 12"};
-inline constexpr WriteCommand SetRecoveryData{
-    "hid_13H_SetRecoveryData", 0x13, {}, {{{2, 0xFF}}}, 0, false, 8, "cmd Failed 13"};
-inline constexpr WriteCommand SetColor{"hid_14H_SetColor", 0x14, {3, 4, 5, 6}, {}, 0, false, 8,
-                                       "cmd Failed 14"};
+inline constexpr WriteCommand SetReportRate{.slot = "hid_03H_SetReportRate",
+                                            .code = 0x03,
+                                            .arguments = {3},
+                                            .settle = true,
+                                            .pauseMs = 10,
+                                            .busyText = "cmd Failed 01"};
+inline constexpr WriteCommand SetCurrentProfile{.slot = "hid_02H_SetCurrentProfile",
+                                                .code = 0x02,
+                                                .arguments = {2},
+                                                .settle = false,
+                                                .pauseMs = 8,
+                                                .busyText = "cmd Failed 02"};
+inline constexpr WriteCommand SetKeyboardoption{.slot = "hid_01H_SetKeyboardoption",
+                                                .code = 0x01,
+                                                .arguments = {2, 3},
+                                                .settle = false,
+                                                .pauseMs = 8,
+                                                .busyText = "cmd Failed 03"};
+inline constexpr WriteCommand SetGunData{.slot = "hid_04H_SetGunData",
+                                         .code = 0x04,
+                                         .arguments = {2, 3, 4, 5, 6},
+                                         .settle = true,
+                                         .busyText = "cmd Failed 04"};
+inline constexpr WriteCommand SetControlIndicatorLight{.slot = "hid_07H_SetControlIndicatorLight",
+                                                       .code = 0x07,
+                                                       .arguments = {2, 3},
+                                                       .settle = false,
+                                                       .pauseMs = 8,
+                                                       .busyText = "cmd Failed 07"};
+inline constexpr WriteCommand SetLEDType{.slot = "hid_08H_SetLEDType",
+                                         .code = 0x08,
+                                         .arguments = {2, 3, 4, 5, 6, 7},
+                                         .settle = true,
+                                         .busyText = "cmd Failed 08"};
+inline constexpr WriteCommand SetKeyboardMode{.slot = "hid_09H_SetKeyboardMode",
+                                              .code = 0x09,
+                                              .arguments = {2},
+                                              .settle = true,
+                                              .busyText = "cmd Failed 09"};
+inline constexpr WriteCommand SetKeyMatrix512{.slot = "hid_0DH_SetKeyMatrix",
+                                              .code = 0x0D,
+                                              .constants = {ByteAt{.offset = 4, .value = 0x08}},
+                                              .bulkLength = 512,
+                                              .settle = true,
+                                              .busyText = "cmd Failed 0D"};
+inline constexpr WriteCommand SetKeyOnOff{.slot = "hid_0EH_SetKeyOnOff",
+                                          .code = 0x0E,
+                                          .constants = {ByteAt{.offset = 4, .value = 0x15}},
+                                          .bulkLength = 21,
+                                          .settle = true,
+                                          .busyText = "cmd Failed 0E"};
+inline constexpr WriteCommand SetXYSensitive{.slot = "hid_0EH_SetXYSensitive",
+                                             .code = 0x0E,
+                                             .arguments = {2, 3},
+                                             .settle = true,
+                                             .busyText = "cmd Failed 0E"};
+inline constexpr WriteCommand SetMacroKey192{.slot = "hid_11H_SetMacroKey",
+                                             .code = 0x11,
+                                             .arguments = {3},
+                                             .constants = {ByteAt{.offset = 4, .value = 0x03}},
+                                             .bulkLength = 192,
+                                             .settle = true,
+                                             .busyText = "cmd Failed 11"};
+inline constexpr WriteCommand SetUserPicture{.slot = "hid_12H_SetUserPicture",
+                                             .code = 0x12,
+                                             .arguments = {3, 5},
+                                             .constants = {ByteAt{.offset = 4, .value = 0x08}},
+                                             .bulkLength = 512,
+                                             .settle = true,
+                                             .busyText = "cmd Failed 12"};
+inline constexpr WriteCommand SetRecoveryData{.slot = "hid_13H_SetRecoveryData",
+                                              .code = 0x13,
+                                              .constants = {ByteAt{.offset = 2, .value = 0xFF}},
+                                              .settle = false,
+                                              .pauseMs = 8,
+                                              .busyText = "cmd Failed 13"};
+inline constexpr WriteCommand SetColor{.slot = "hid_14H_SetColor",
+                                       .code = 0x14,
+                                       .arguments = {3, 4, 5, 6},
+                                       .settle = false,
+                                       .pauseMs = 8,
+                                       .busyText = "cmd Failed 14"};
 
 // ---- keyboard family: reads ----
-inline constexpr ReadCommand GetFWVersion{
-    "hid_80H_GetFWVersion", 0x80, {}, {}, Prefill::EchoArguments, {}, {}, {2, 3}, 0, false, kReadBusy};
+inline constexpr ReadCommand GetFWVersion{.slot = "hid_80H_GetFWVersion",
+                                          .code = 0x80,
+                                          .prefill = Prefill::EchoArguments,
+                                          .replyOffsets = {2, 3},
+                                          .busyText = kReadBusy};
 // The rate is prefilled at byte 3 but read from byte 2, which the prefill sets to 1: a failed exchange
 // therefore reports rate 1. Devices and pages rely on that value, so it stays.
-inline constexpr ReadCommand GetReportRate{"hid_83H_GetReportRate",
-                                           0x83,
-                                           {},
-                                           {{{2, 1}}},
-                                           Prefill::EchoArguments,
-                                           {3},
-                                           {{{2, 1}}},
-                                           {2},
-                                           0,
-                                           false,
-                                           kReadBusy};
-inline constexpr ReadCommand GetCurrentProfile{
-    "hid_82H_GetCurrentProfile", 0x82, {}, {}, Prefill::EchoArguments, {2}, {}, {2}, 0, false, kReadBusy};
-inline constexpr ReadCommand GetKeyboardoption{"hid_81H_GetKeyboardoption",
-                                               0x81,
-                                               {},
-                                               {},
-                                               Prefill::EchoArguments,
-                                               {2, 3},
-                                               {},
-                                               {2, 3},
-                                               0,
-                                               false,
-                                               kReadBusy};
-inline constexpr ReadCommand GetButtonSensitivity{"hid_84H_GetButtonSensitivity",
-                                                  0x84,
-                                                  {},
-                                                  {},
-                                                  Prefill::EchoArguments,
-                                                  {2, 3, 4, 5},
-                                                  {},
-                                                  {2, 3, 4, 5},
-                                                  0,
-                                                  false,
-                                                  kReadBusy};
-inline constexpr ReadCommand GetLEDType{
-    "hid_88H_GetLEDType", 0x88, {},    {},       Prefill::EchoArguments, {3, 4, 5, 6, 7}, {},
-    {3, 4, 5, 6, 7},      0,    false, kReadBusy};
-inline constexpr ReadCommand GetKeyboardMode{
-    "hid_89H_GetKeyboardMode", 0x89, {}, {}, Prefill::EchoArguments, {2}, {}, {2}, 0, false, kReadBusy};
-inline constexpr ReadCommand GetKeyMatrix512{"hid_8DH_GetKeyMatrix",
-                                             0x8D,
-                                             {},
-                                             {},
-                                             Prefill::EchoArguments,
-                                             {},
-                                             {{{4, 0x08}}},
-                                             {},
-                                             512,
-                                             false,
-                                             kReadBusy};
-inline constexpr ReadCommand GetKeyOnOff{
-    "hid_8EH_GetKeyOnOff", 0x8E, {}, {}, Prefill::EchoArguments, {}, {{{4, 0x15}}}, {}, 21, false, kReadBusy};
-inline constexpr ReadCommand GetMacroKey192{"hid_91H_GetMacroKey",
-                                            0x91,
-                                            {3},
-                                            {},
-                                            Prefill::EchoArguments,
-                                            {},
-                                            {{{4, 0x03}}},
-                                            {},
-                                            192,
-                                            false,
-                                            kReadBusy};
-inline constexpr ReadCommand GetUserPicture{"hid_92H_GetUserPicture",
-                                            0x92,
-                                            {3},
-                                            {},
-                                            Prefill::EchoArguments,
-                                            {},
-                                            {{{4, 0x08}}},
-                                            {},
-                                            512,
-                                            false,
-                                            kReadBusy};
-inline constexpr ReadCommand GetColor{
-    "hid_94H_GetColor", 0x94, {3}, {}, Prefill::EchoArguments, {4, 5, 6}, {}, {4, 5, 6}, 0, false, kReadBusy};
+inline constexpr ReadCommand GetReportRate{.slot = "hid_83H_GetReportRate",
+                                           .code = 0x83,
+                                           .constants = {ByteAt{.offset = 2, .value = 1}},
+                                           .prefill = Prefill::EchoArguments,
+                                           .prefillOffsets = {3},
+                                           .prefillConstants = {ByteAt{.offset = 2, .value = 1}},
+                                           .replyOffsets = {2},
+                                           .busyText = kReadBusy};
+inline constexpr ReadCommand GetCurrentProfile{.slot = "hid_82H_GetCurrentProfile",
+                                               .code = 0x82,
+                                               .prefill = Prefill::EchoArguments,
+                                               .prefillOffsets = {2},
+                                               .replyOffsets = {2},
+                                               .busyText = kReadBusy};
+inline constexpr ReadCommand GetKeyboardoption{.slot = "hid_81H_GetKeyboardoption",
+                                               .code = 0x81,
+                                               .prefill = Prefill::EchoArguments,
+                                               .prefillOffsets = {2, 3},
+                                               .replyOffsets = {2, 3},
+                                               .busyText = kReadBusy};
+inline constexpr ReadCommand GetButtonSensitivity{.slot = "hid_84H_GetButtonSensitivity",
+                                                  .code = 0x84,
+                                                  .prefill = Prefill::EchoArguments,
+                                                  .prefillOffsets = {2, 3, 4, 5},
+                                                  .replyOffsets = {2, 3, 4, 5},
+                                                  .busyText = kReadBusy};
+inline constexpr ReadCommand GetLEDType{.slot = "hid_88H_GetLEDType",
+                                        .code = 0x88,
+                                        .prefill = Prefill::EchoArguments,
+                                        .prefillOffsets = {3, 4, 5, 6, 7},
+                                        .replyOffsets = {3, 4, 5, 6, 7},
+                                        .busyText = kReadBusy};
+inline constexpr ReadCommand GetKeyboardMode{.slot = "hid_89H_GetKeyboardMode",
+                                             .code = 0x89,
+                                             .prefill = Prefill::EchoArguments,
+                                             .prefillOffsets = {2},
+                                             .replyOffsets = {2},
+                                             .busyText = kReadBusy};
+inline constexpr ReadCommand GetKeyMatrix512{.slot = "hid_8DH_GetKeyMatrix",
+                                             .code = 0x8D,
+                                             .prefill = Prefill::EchoArguments,
+                                             .prefillConstants = {ByteAt{.offset = 4, .value = 0x08}},
+                                             .bulkLength = 512,
+                                             .busyText = kReadBusy};
+inline constexpr ReadCommand GetKeyOnOff{.slot = "hid_8EH_GetKeyOnOff",
+                                         .code = 0x8E,
+                                         .prefill = Prefill::EchoArguments,
+                                         .prefillConstants = {ByteAt{.offset = 4, .value = 0x15}},
+                                         .bulkLength = 21,
+                                         .busyText = kReadBusy};
+inline constexpr ReadCommand GetMacroKey192{.slot = "hid_91H_GetMacroKey",
+                                            .code = 0x91,
+                                            .arguments = {3},
+                                            .prefill = Prefill::EchoArguments,
+                                            .prefillConstants = {ByteAt{.offset = 4, .value = 0x03}},
+                                            .bulkLength = 192,
+                                            .busyText = kReadBusy};
+inline constexpr ReadCommand GetUserPicture{.slot = "hid_92H_GetUserPicture",
+                                            .code = 0x92,
+                                            .arguments = {3},
+                                            .prefill = Prefill::EchoArguments,
+                                            .prefillConstants = {ByteAt{.offset = 4, .value = 0x08}},
+                                            .bulkLength = 512,
+                                            .busyText = kReadBusy};
+inline constexpr ReadCommand GetColor{.slot = "hid_94H_GetColor",
+                                      .code = 0x94,
+                                      .arguments = {3},
+                                      .prefill = Prefill::EchoArguments,
+                                      .prefillOffsets = {4, 5, 6},
+                                      .replyOffsets = {4, 5, 6},
+                                      .busyText = kReadBusy};
 
 // Stage colours move 4 bytes for type 2 and 24 otherwise.
 constexpr int stageColorLength(std::uint8_t type)

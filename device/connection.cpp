@@ -2,6 +2,7 @@
 // DPI-stage changes made on the mouse into tray notices.
 
 #include "device_flags.h"
+#include "device_log.h"
 #include "hid_thread.h"
 
 #include <QDateTime>
@@ -35,7 +36,7 @@ void Hid_Thread::chkDeviceIsEnCode()
 {
     const int did = curDevice.load();
     QString code;
-    if (did == 0 || did == 1)
+    if (did == deviceIndex(DeviceFamily::Keyboard) || did == deviceIndex(DeviceFamily::Mouse))
         code = owner != nullptr ? owner->storedSecrecyCode(did) : QString::fromLatin1(kFactoryCode);
     const QByteArray codeBytes = code.toLatin1();
     j2::wire::loadSecrecyCode(secrecyCode, codeBytes.constData(), std::size_t(codeBytes.size()));
@@ -50,14 +51,14 @@ void Hid_Thread::chkDeviceIsEnCode()
     // With scrambling on both directions pass through the code, so only a device holding the same code
     // echoes the challenge back.
     if (answer == challenge) {
-        qDebug("Device Connect");
+        qCDebug(lcDevice, "Device Connect");
         isDeviceFound = true;
         if (owner != nullptr)
             owner->showTrayMessage(QStringLiteral("Info"), QStringLiteral("Detect Mouse"));
         startNotificationWatch(did);
         return;
     }
-    qDebug("Device Error");
+    qCDebug(lcDevice, "Device Error");
     isDeviceFound = false;
     if (code == QLatin1String(kDemoCode)) {
         isDemoMode = true;
@@ -106,7 +107,7 @@ void Hid_Thread::watchNotifications(int did)
     while (watchRunning.load()) {
         j2::hid::Device* device = openNotifyHandle(did);
         if (device == nullptr) {
-            qDebug("Device removed");
+            qCDebug(lcDevice, "Device removed");
             forgetNotifyPath(did);
             watchRunning = false;
             return;
@@ -125,7 +126,7 @@ void Hid_Thread::showNotice(const QString& text)
     if (owner != nullptr)
         owner->showTrayMessage(QStringLiteral("Info"), text);
     else
-        qDebug().noquote() << text;
+        qCDebug(lcDevice).noquote() << text;
 }
 
 void Hid_Thread::announceStage(int stage)

@@ -4,8 +4,20 @@
 #include <QString>
 #include <QtGlobal>
 
-// One device type of the device table. Its position in the list is the device index used everywhere else
-// (0 keyboard family, 1 mouse family in the shipped table).
+// The two device families. Each family's record sits at a fixed position of the device table, and that
+// position is the device index the commands, the stores and the pages pass around.
+enum class DeviceFamily
+{
+    Keyboard = 0,
+    Mouse = 1
+};
+
+constexpr int deviceIndex(DeviceFamily family)
+{
+    return static_cast<int>(family);
+}
+
+// One device type of the device table. Its position in the list is its device index (DeviceFamily).
 struct DevInfo
 {
     int type = -1; // 0 keyboard, 1 mouse

@@ -1,7 +1,7 @@
 #include "hid_thread.h"
 
-#include "backend_select.h"
 #include "device_flags.h"
+#include "device_log.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>
@@ -15,15 +15,15 @@ using j2::wire::kMaxBulkLength;
 
 namespace {
 
-constexpr int kMouseEntry = 1; // only the mouse record is looked up among the attached devices
+// Only the mouse record is looked up among the attached devices.
+constexpr int kMouseEntry = deviceIndex(DeviceFamily::Mouse);
 
 } // namespace
 
-Hid_Thread::Hid_Thread(QObject* parent) : Hid_Thread(nullptr, parent) {}
-
 Hid_Thread::Hid_Thread(std::shared_ptr<j2::hid::Backend> hidBackend, QObject* parent)
-    : QThread(parent), backend(hidBackend ? std::move(hidBackend) : j2::hid::makeDefaultBackend())
+    : QThread(parent), backend(std::move(hidBackend))
 {
+    Q_ASSERT(backend);
     watchPool.setMaxThreadCount(1);
 }
 
@@ -132,7 +132,7 @@ j2::hid::Device* Hid_Thread::openNotifyHandle(int did)
 void Hid_Thread::reportFailedOpen(const j2::hid::OpenFailure& failure)
 {
     if (!failure.reason.empty())
-        qDebug().noquote() << "open failed:" << QString::fromStdString(failure.reason);
+        qCDebug(lcDevice).noquote() << "open failed:" << QString::fromStdString(failure.reason);
     // Once per run: the notice says how to fix it, and repeating it at every device check would nag.
     if (!failure.permissionDenied || owner == nullptr || refusedOpenReported.exchange(true))
         return;
@@ -317,7 +317,7 @@ void Hid_Thread::runWrite(const j2::cmd::WriteCommand& command, std::initializer
     if (command.bulkLength != j2::cmd::kBulkFromCall)
         bulkLength = command.bulkLength;
     if (!waitDeviceFree()) {
-        qDebug().noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
+        qCDebug(lcDevice).noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
         return;
     }
     buildRequest(command.code, command.arguments, command.constants, arguments);
@@ -341,7 +341,7 @@ Hid_Thread::ReadOutcome Hid_Thread::runRead(const j2::cmd::ReadCommand& command,
     if (command.bulkLength != j2::cmd::kBulkFromCall)
         bulkLength = command.bulkLength;
     if (!waitDeviceFree()) {
-        qDebug().noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
+        qCDebug(lcDevice).noquote() << QLatin1String(command.busyText.data(), command.busyText.size());
         return ReadOutcome::Busy;
     }
     buildRequest(command.code, command.arguments, command.constants, arguments);

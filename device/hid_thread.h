@@ -52,9 +52,8 @@ public:
         "The mouse was found but cannot be opened: %1. Install the udev rule 70-j2-mouse.rules (README, "
         "\"Installing\") and plug the mouse in again.";
 
-    // Uses the backend the environment selects (the virtual mouse daemon or hidapi).
-    explicit Hid_Thread(QObject* parent = nullptr);
-    // A null backend means the default one.
+    // Talks through `backend` (never null), which the program's composition root chose: hidapi, the virtual
+    // mouse daemon's socket or an in-process virtual mouse.
     explicit Hid_Thread(std::shared_ptr<j2::hid::Backend> backend, QObject* parent = nullptr);
     ~Hid_Thread() override;
 
@@ -187,7 +186,7 @@ private:
 
     mutable QMutex listMutex; // deviceList is read by pool threads and rebuilt on the GUI thread
     QList<HidDeviceEntry> deviceList;
-    std::atomic<int> curDevice{1};
+    std::atomic<int> curDevice{deviceIndex(DeviceFamily::Mouse)};
     std::unique_ptr<j2::hid::Device> controlHandle;
     std::unique_ptr<j2::hid::Device> notifyHandle;
     std::atomic<bool> deviceFree{true};
@@ -203,7 +202,7 @@ private:
     std::array<uchar, j2::wire::kMaxBulkLength> transferBuffer{};
     // What the current exchange works with, copied when the token was claimed, so that a later handshake or
     // device switch on the GUI thread cannot change it under a running exchange.
-    int exchangeDevice = 1;
+    int exchangeDevice = deviceIndex(DeviceFamily::Mouse);
     bool exchangeEncode = false;
     j2::wire::SecrecyCode exchangeCode{};
 };

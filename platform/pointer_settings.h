@@ -17,7 +17,7 @@ struct PointerAcceleration
 
 // The system-wide pointer settings of the performance pages, in the system's own units. Changes persist for
 // the user and reach every program. Each call is false when the system refused the value or has no such
-// setting; the caller reports it.
+// setting; the caller reports it and shows what the read side says the system holds instead.
 class PointerSettings
 {
 public:
@@ -34,6 +34,10 @@ public:
     virtual bool setDoubleClickTime(unsigned milliseconds) = 0;
     // Lines scrolled per wheel notch.
     virtual bool setWheelScrollLines(unsigned lines) = 0;
+    // What the system holds now, in the setters' units; false where it cannot tell.
+    virtual bool readPointerSpeed(unsigned& speed) = 0;
+    virtual bool readDoubleClickTime(unsigned& milliseconds) = 0;
+    virtual bool readWheelScrollLines(unsigned& lines) = 0;
 };
 
 // The system's own settings: SystemParametersInfoW on Windows; the desktop's settings on Linux.

@@ -9,7 +9,7 @@ packages=(
     qml6-module-qtquick qml6-module-qtqml-workerscript qml6-module-qtquick-window qml6-module-qttest
     libhidapi-dev libudev-dev libxcb-xinput-dev
     libglib2.0-dev libx11-dev gsettings-desktop-schemas
-    xvfb trayer xdotool imagemagick x11-utils
+    xvfb trayer xdotool imagemagick x11-utils dbus-daemon
     fuse3 libfuse3-dev util-linux
     dpkg-dev desktop-file-utils
     g++-mingw-w64-x86-64-posix

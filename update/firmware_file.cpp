@@ -1,6 +1,6 @@
 #include "firmware_file.h"
+#include "update_log.h"
 
-#include <QDebug>
 #include <QFile>
 
 #include <algorithm>
@@ -43,7 +43,7 @@ FirmwareLoad refuse(FirmwareLoad load, FirmwareRefusal refusal)
 {
     // The marker is how a file says "not for you"; it is refused quietly, every fault is reported.
     if (refusal != FirmwareRefusal::RefusalMarker)
-        qDebug().noquote() << "data.bin refused:" << refusalText(refusal);
+        qCDebug(lcUpdate).noquote() << "data.bin refused:" << refusalText(refusal);
     load.refusal = refusal;
     return load;
 }
@@ -133,7 +133,7 @@ FirmwareLoad loadFirmwareFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug("Open data File fail");
+        qCDebug(lcUpdate, "Open data File fail");
         FirmwareLoad load;
         load.refusal = FirmwareRefusal::Unreadable;
         return load;

@@ -1,9 +1,10 @@
 #include "updater_hid.h"
 
+#include "bootloader_protocol.h"
 #include "settle.h"
+#include "update_log.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QThread>
 
 #include <algorithm>
@@ -23,11 +24,19 @@ struct DeviceIds
     int reportLength;
 };
 
-// The two faces of the mouse, in index order: vendor, product, usage page, usage, report length. The
-// user-mode ids are replaced by those data.bin names.
+// The two faces of the mouse, in index order: user mode, then the bootloader. The user-mode ids are replaced
+// by those data.bin names.
 constexpr std::array<DeviceIds, UpdaterHid::kDeviceCount> kDeviceTable = {{
-    {UpdaterHid::kDefaultVendorId, UpdaterHid::kDefaultProductId, 0xFF00, 0xFF00, 32}, // user mode
-    {0x04D9, 0x8022, 0xFF00, 0x0020, 64},                                              // bootloader
+    {.vendorId = UpdaterHid::kDefaultVendorId,
+     .productId = UpdaterHid::kDefaultProductId,
+     .usagePage = 0xFF00,
+     .usage = 0xFF00,
+     .reportLength = 32},
+    {.vendorId = wire::boot::kVendorId,
+     .productId = wire::boot::kProductId,
+     .usagePage = wire::boot::kUsagePage,
+     .usage = wire::boot::kUsage,
+     .reportLength = int(wire::boot::kReportSize)},
 }};
 
 // Bytes 1..6 of the secrecy code are the six characters; in the block they sit at the same positions.
@@ -51,18 +60,18 @@ UpdaterHid::UpdaterHid(std::shared_ptr<hid::Backend> hidBackend) : backend(std::
 
 void UpdaterHid::setUserModeIds(quint16 vendorId, quint16 productId)
 {
-    UpdaterDevice& userMode = devices[kUserMode];
+    UpdaterDevice& userMode = devices[std::size_t(Face::UserMode)];
     userMode.vendorId = vendorId;
     userMode.productId = productId;
     userMode.path.clear();
 }
 
-int UpdaterHid::findDeviceIndex()
+UpdaterHid::Face UpdaterHid::findDeviceIndex()
 {
-    int found = kNoDevice;
-    for (int index = 0; index < kDeviceCount; ++index)
-        if (lookUp(index))
-            found = index;
+    Face found = Face::NoDevice;
+    for (const Face face : {Face::UserMode, Face::BootLoader})
+        if (lookUp(face))
+            found = face;
     return found;
 }
 
@@ -89,9 +98,9 @@ void UpdaterHid::buildRequest(const UpdaterCommand& command)
     recvReport.fill(0);
 }
 
-bool UpdaterHid::lookUp(int index)
+bool UpdaterHid::lookUp(Face face)
 {
-    UpdaterDevice& device = devices[std::size_t(index)];
+    UpdaterDevice& device = devices[std::size_t(face)];
     device.path.clear();
     if (!backend)
         return false;
@@ -103,22 +112,22 @@ bool UpdaterHid::lookUp(int index)
     return !device.path.isEmpty();
 }
 
-hid::Device* UpdaterHid::openHandle(int index)
+hid::Device* UpdaterHid::openHandle(Face face)
 {
-    UpdaterDevice& device = devices[std::size_t(index)];
+    UpdaterDevice& device = devices[std::size_t(face)];
     if (!backend)
         return nullptr;
     handle.reset();
     // A path forgotten after an earlier failure is looked up again rather than giving up until replugging.
     if (device.path.isEmpty())
-        lookUp(index);
+        lookUp(face);
     if (!device.path.isEmpty())
         handle = backend->openPath(device.path.toStdString());
     if (!handle && !device.path.isEmpty()) {
         // One failed open must not leave the device unusable: look it up once more and try its collection
         // as it is listed now.
-        qDebug().noquote() << "open failed:" << device.path << "- looking the device up again";
-        if (lookUp(index))
+        qCDebug(lcUpdate).noquote() << "open failed:" << device.path << "- looking the device up again";
+        if (lookUp(face))
             handle = backend->openPath(device.path.toStdString());
     }
     if (!handle) {
@@ -139,11 +148,11 @@ bool UpdaterHid::finishExchange(bool result)
 
 bool UpdaterHid::sendRequest()
 {
-    if (openHandle(kUserMode) == nullptr)
+    if (openHandle(Face::UserMode) == nullptr)
         return finishExchange(false);
     if (encode)
         wire::scramble(sendReport.data() + wire::kCommandOffset, code);
-    hid::Device* device = openHandle(kUserMode);
+    hid::Device* device = openHandle(Face::UserMode);
     if (device == nullptr || device->sendFeatureReport(sendReport.data(), kFeatureReportSize) < 0)
         return finishExchange(false);
     return true;
@@ -154,7 +163,7 @@ bool UpdaterHid::exchangeRead()
     if (!sendRequest())
         return false;
     wire::FeatureReport reply{};
-    hid::Device* device = openHandle(kUserMode);
+    hid::Device* device = openHandle(Face::UserMode);
     if (device == nullptr || device->getFeatureReport(reply.data(), kFeatureReportSize) < 0)
         return finishExchange(false);
     recvReport = reply;
@@ -175,7 +184,7 @@ bool UpdaterHid::exchangeWrite(bool settle)
 bool UpdaterHid::readSecrecyCode()
 {
     if (!waitDeviceFree()) {
-        qDebug("cmd Failed 00");
+        qCDebug(lcUpdate, "cmd Failed 00");
         return false;
     }
     // The query only works in plain: a scrambling device answers a plain zero challenge with its code, but
@@ -185,10 +194,10 @@ bool UpdaterHid::readSecrecyCode()
     code.fill(0);
     buildRequest(kGetSecrecyCode);
     if (!exchangeRead()) {
-        qDebug("cmd Failed 00");
+        qCDebug(lcUpdate, "cmd Failed 00");
         return false;
     }
-    qDebug().noquote() << "data" << hexBytes(recvReport.data(), recvReport.size());
+    qCDebug(lcUpdate).noquote() << "data" << hexBytes(recvReport.data(), recvReport.size());
 
     const bool plain =
         std::all_of(recvReport.begin() + kPlainCheckFirst, recvReport.begin() + kPlainCheckLast + 1,
@@ -199,20 +208,20 @@ bool UpdaterHid::readSecrecyCode()
     wire::Block block{};
     std::copy_n(recvReport.begin() + wire::kCommandOffset, block.size(), block.begin());
     wire::removeAddendsAndRotation(block.data());
-    qDebug().noquote() << "data1" << hexBytes(block.data(), block.size());
+    qCDebug(lcUpdate).noquote() << "data1" << hexBytes(block.data(), block.size());
     std::copy(block.begin() + kCodeFirst, block.begin() + kCodeLast + 1, code.begin() + kCodeFirst);
-    qDebug().noquote() << "Secret" << hexBytes(code.data() + kCodeFirst, kCodeLast - kCodeFirst + 1);
+    qCDebug(lcUpdate).noquote() << "Secret" << hexBytes(code.data() + kCodeFirst, kCodeLast - kCodeFirst + 1);
     encode = true;
     return true;
 }
 
-bool UpdaterHid::enterBootLoader(int deviceIndex)
+bool UpdaterHid::enterBootLoader(Face present)
 {
     if (!waitDeviceFree()) {
-        qDebug("enterBootLoader fail");
+        qCDebug(lcUpdate, "enterBootLoader fail");
         return false;
     }
-    if (deviceIndex == kBootLoader) {
+    if (present == Face::BootLoader) {
         // Nothing to send, so nothing else will give the token back.
         deviceFree.store(true);
         return true;
@@ -222,7 +231,7 @@ bool UpdaterHid::enterBootLoader(int deviceIndex)
     QThread::msleep(kEntryCheckPauseMs);
 
     if (!waitDeviceFree()) {
-        qDebug("cmd Failed");
+        qCDebug(lcUpdate, "cmd Failed");
         return false;
     }
     buildRequest(kGetBootLoaderState);

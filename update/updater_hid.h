@@ -32,25 +32,32 @@ struct UpdaterDevice
 struct UpdaterCommand
 {
     std::string_view name;
-    std::uint8_t code;
-    std::array<std::uint8_t, 6> arguments;
-    bool settle; // the device stores something: pause around the write
+    std::uint8_t code = 0;
+    std::array<std::uint8_t, 6> arguments{};
+    bool settle = false; // the device stores something: pause around the write
 };
 
 // The query a device answers with its code scrambled over a zero challenge (always sent in plain).
-inline constexpr UpdaterCommand kGetSecrecyCode{"GetSecrecyCode", 0x00, {}, false};
+inline constexpr UpdaterCommand kGetSecrecyCode{.name = "GetSecrecyCode", .code = 0x00, .settle = false};
 // Switches the device into its bootloader; the argument bytes are the entry code it checks.
-inline constexpr UpdaterCommand kEnterBootLoader{
-    "EnterBootLoader", 0x0A, {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42}, true};
+inline constexpr UpdaterCommand kEnterBootLoader{.name = "EnterBootLoader",
+                                                 .code = 0x0A,
+                                                 .arguments = {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42},
+                                                 .settle = true};
 // Asks whether the entry was taken.
-inline constexpr UpdaterCommand kGetBootLoaderState{"GetBootLoaderState", 0x8A, {}, false};
+inline constexpr UpdaterCommand kGetBootLoaderState{
+    .name = "GetBootLoaderState", .code = 0x8A, .settle = false};
 
 class UpdaterHid
 {
 public:
-    static constexpr int kUserMode = 0;
-    static constexpr int kBootLoader = 1;
-    static constexpr int kNoDevice = -1;
+    // The two faces of the mouse, each also the index of its record; NoDevice when neither is attached.
+    enum class Face
+    {
+        NoDevice = -1,
+        UserMode = 0,
+        BootLoader = 1
+    };
     static constexpr int kDeviceCount = 2;
 
     // The user-mode ids until data.bin names the device.
@@ -73,17 +80,17 @@ public:
 
     // The user-mode ids from data.bin. Forgets the user-mode path: it belonged to the old ids.
     void setUserModeIds(quint16 vendorId, quint16 productId);
-    const UpdaterDevice& device(int index) const { return devices.at(std::size_t(index)); }
+    const UpdaterDevice& device(Face face) const { return devices.at(std::size_t(face)); }
 
-    // Looks for every record's collection; the index of the last one present (the bootloader wins when both
-    // are), or kNoDevice.
-    int findDeviceIndex();
+    // Looks for every record's collection; the last one present (the bootloader wins when both are), or
+    // NoDevice.
+    Face findDeviceIndex();
     // Asks the user-mode device for its code in plain. A scrambling device gives its code away in the
     // answer; from then on every report is scrambled with it. False only when the exchange failed.
     bool readSecrecyCode();
-    // Switches the device in user mode into its bootloader; true at once when `deviceIndex` says it is
-    // there already. True when the device confirmed the entry.
-    bool enterBootLoader(int deviceIndex);
+    // Switches the device in user mode into its bootloader; true at once when `present` says it is there
+    // already. True when the device confirmed the entry.
+    bool enterBootLoader(Face present);
 
     bool isEncode() const { return encode; }
     const wire::SecrecyCode& secrecyCode() const { return code; }
@@ -95,10 +102,10 @@ public:
 private:
     void buildRequest(const UpdaterCommand& command);
     // Finds the record's collection now; false (path empty) when it is not listed.
-    bool lookUp(int index);
+    bool lookUp(Face face);
     // A fresh handle on the record's collection. A failed open looks the device up again once before it
     // gives up.
-    hid::Device* openHandle(int index);
+    hid::Device* openHandle(Face face);
     bool finishExchange(bool result);
     bool sendRequest();
     bool exchangeRead();

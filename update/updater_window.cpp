@@ -1,9 +1,9 @@
 #include "updater_window.h"
 
 #include "firmware_check.h"
+#include "update_log.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,15 +24,6 @@ constexpr const char* kProgramError = "Program Error";
 constexpr const char* kVerifyError = "Verify Error";
 constexpr const char* kLockError = "Lock Error";
 
-enum State
-{
-    kNotReady = -1,
-    kIdle = 0,
-    kUserModePresent = 1,
-    kBootloaderPresent = 2,
-    kDone = 3
-};
-
 } // namespace
 
 const char* const Widget::kStatusTexts[kStatusCount] = {"Connected to the Device!",
@@ -52,7 +43,7 @@ Widget::Widget(std::shared_ptr<hid::Backend> backend, const QString& firmwarePat
     connect(this, &Widget::deviceChange, this, &Widget::deviceChangeProc);
     if (!loadFirmware(firmwarePath))
         return;
-    updateState = kIdle;
+    updateState = UpdateState::Idle;
     showStatus(kDisconnect);
     deviceIndex = hid.findDeviceIndex();
     emit deviceChange(deviceIndex);
@@ -158,7 +149,7 @@ void Widget::showStatus(Status status)
 {
     statusLabel->setText(QString::fromUtf8(kStatusTexts[status]));
     // Also on the debug output, so that a terminal or the journal follows an update.
-    qDebug().noquote() << "status:" << statusLabel->text();
+    qCDebug(lcUpdate).noquote() << "status:" << statusLabel->text();
 }
 
 void Widget::setProgress(int value)
@@ -173,9 +164,9 @@ void Widget::pause(int milliseconds)
 
 void Widget::devicesChanged()
 {
-    const int present = hid.findDeviceIndex();
-    if (present == UpdaterHid::kNoDevice) {
-        deviceIndex = UpdaterHid::kNoDevice;
+    const UpdaterHid::Face present = hid.findDeviceIndex();
+    if (present == UpdaterHid::Face::NoDevice) {
+        deviceIndex = UpdaterHid::Face::NoDevice;
         emit deviceChange(deviceIndex);
     } else if (present != deviceIndex) {
         deviceIndex = present;
@@ -183,28 +174,28 @@ void Widget::devicesChanged()
     }
 }
 
-void Widget::deviceChangeProc(int index)
+void Widget::deviceChangeProc(UpdaterHid::Face index)
 {
-    qDebug() << "Device" << index << updateState;
+    qCDebug(lcUpdate) << "Device" << int(index) << int(updateState);
     switch (updateState) {
-    case kIdle:
-        if (index == UpdaterHid::kUserMode) {
-            updateState = kUserModePresent;
+    case UpdateState::Idle:
+        if (index == UpdaterHid::Face::UserMode) {
+            updateState = UpdateState::UserModePresent;
             if (autoStart) {
                 QTimer::singleShot(kAutoStartDelayMs, Qt::PreciseTimer, this, &Widget::updateProc);
             } else {
                 updateButton->setEnabled(true);
                 showStatus(kConnected);
             }
-        } else if (index == UpdaterHid::kBootLoader) {
-            updateState = kBootloaderPresent;
+        } else if (index == UpdaterHid::Face::BootLoader) {
+            updateState = UpdateState::BootloaderPresent;
             updateButton->setEnabled(true);
             showStatus(kReadyToUpdate);
         }
         break;
-    case kUserModePresent:
-        if (index == UpdaterHid::kBootLoader) {
-            updateState = kBootloaderPresent;
+    case UpdateState::UserModePresent:
+        if (index == UpdaterHid::Face::BootLoader) {
+            updateState = UpdateState::BootloaderPresent;
             showStatus(kReadyToUpdate);
             QCoreApplication::processEvents();
             pause(kBootloaderSwitchPauseMs);
@@ -212,9 +203,9 @@ void Widget::deviceChangeProc(int index)
             updateButton->click();
         }
         break;
-    case kDone:
-        if (index == UpdaterHid::kUserMode) {
-            updateState = kIdle;
+    case UpdateState::Done:
+        if (index == UpdaterHid::Face::UserMode) {
+            updateState = UpdateState::Idle;
             autoStart = true;
         }
         break;
@@ -225,15 +216,15 @@ void Widget::deviceChangeProc(int index)
 
 void Widget::updateProc()
 {
-    if (updateState == kUserModePresent)
+    if (updateState == UpdateState::UserModePresent)
         runUserMode();
-    else if (updateState == kBootloaderPresent)
+    else if (updateState == UpdateState::BootloaderPresent)
         runBootloader();
 }
 
 void Widget::runUserMode()
 {
-    if (deviceIndex != UpdaterHid::kUserMode) {
+    if (deviceIndex != UpdaterHid::Face::UserMode) {
         QTimer::singleShot(kRetryDelayMs, Qt::PreciseTimer, this, &Widget::updateProc);
         return;
     }
@@ -259,7 +250,7 @@ void Widget::runUserMode()
     }
     pause(kEntryRetryPauseMs);
     // The user may try again: an automatic run would otherwise leave the window waiting with Update off.
-    qDebug("enterBootLoader fail");
+    qCDebug(lcUpdate, "enterBootLoader fail");
     updateButton->setEnabled(true);
     showStatus(kConnected);
 }
@@ -343,9 +334,9 @@ void Widget::runBootloader()
     pause(kSwitchToUserPauseMs);
     isp.DisConnectBootloader();
     exitButton->setEnabled(true);
-    updateState = kDone;
+    updateState = UpdateState::Done;
     retryCount = 0;
-    qDebug() << "Update Success";
+    qCDebug(lcUpdate) << "Update Success";
     showStatus(kSuccess);
     setProgress(3 * pages + 2);
 }
@@ -356,17 +347,18 @@ Widget::BootloaderOwner Widget::bootloaderOwner()
     std::uint16_t productId = 0;
     const int result = isp.GetUserProgramIds(&vendorId, &productId);
     if (result != 0) {
-        qDebug() << "cannot ask the bootloader which device it belongs to, result" << result;
+        qCDebug(lcUpdate) << "cannot ask the bootloader which device it belongs to, result" << result;
         return BootloaderOwner::Unknown;
     }
     if (vendorId == firmware.vendorId && productId == firmware.productId)
         return BootloaderOwner::FirmwareDevice;
-    qDebug().noquote() << QStringLiteral("data.bin is for %1:%2, but the bootloader belongs to %3:%4: not "
-                                         "programming it")
-                              .arg(firmware.vendorId, 4, 16, QLatin1Char('0'))
-                              .arg(firmware.productId, 4, 16, QLatin1Char('0'))
-                              .arg(vendorId, 4, 16, QLatin1Char('0'))
-                              .arg(productId, 4, 16, QLatin1Char('0'));
+    qCDebug(lcUpdate).noquote() << QStringLiteral(
+                                       "data.bin is for %1:%2, but the bootloader belongs to %3:%4: not "
+                                       "programming it")
+                                       .arg(firmware.vendorId, 4, 16, QLatin1Char('0'))
+                                       .arg(firmware.productId, 4, 16, QLatin1Char('0'))
+                                       .arg(vendorId, 4, 16, QLatin1Char('0'))
+                                       .arg(productId, 4, 16, QLatin1Char('0'));
     return BootloaderOwner::OtherDevice;
 }
 
@@ -376,13 +368,13 @@ void Widget::refuseDevice()
     exitButton->setEnabled(true);
     updateButton->setEnabled(false);
     showStatus(kFail);
-    updateState = kNotReady;
+    updateState = UpdateState::NotReady;
 }
 
 void Widget::failRun(const char* error)
 {
     if (error != nullptr)
-        qDebug() << error;
+        qCDebug(lcUpdate) << error;
     isp.DisConnectBootloader();
     ++retryCount;
     if (retryCount <= kMaxRetries) {
@@ -391,8 +383,8 @@ void Widget::failRun(const char* error)
     }
     exitButton->setEnabled(true);
     showStatus(kFail);
-    qDebug() << "Update fail";
-    updateState = kNotReady;
+    qCDebug(lcUpdate) << "Update fail";
+    updateState = UpdateState::NotReady;
 }
 
 } // namespace j2::update

@@ -42,6 +42,17 @@ public:
     };
     static const char* const kStatusTexts[kStatusCount];
 
+    // Where the flow stands.
+    enum class UpdateState
+    {
+        NotReady = -1, // data.bin refused, or the flow failed for good
+        Idle = 0,
+        UserModePresent = 1,
+        BootloaderPresent = 2,
+        Done = 3
+    };
+    Q_ENUM(UpdateState)
+
     // How long the flow waits, in milliseconds: the Windows-style pauses between device steps and the
     // timers that restart it.
     static constexpr int kAutoStartDelayMs = 3000;
@@ -60,8 +71,8 @@ public:
     ~Widget() override;
 
     // The flow's state, as the window keeps it.
-    int updateState = -1; // -1 not ready or failed, 0 idle, 1 user mode present, 2 bootloader present, 3 done
-    int deviceIndex = UpdaterHid::kNoDevice;
+    UpdateState updateState = UpdateState::NotReady;
+    UpdaterHid::Face deviceIndex = UpdaterHid::Face::NoDevice;
     bool autoStart = false;
     int retryCount = 0;
 
@@ -75,12 +86,12 @@ public:
 public slots:
     // One step of the flow; the Update button and the flow's own timers call it.
     void updateProc();
-    void deviceChangeProc(int index);
+    void deviceChangeProc(j2::update::UpdaterHid::Face index);
     // A device came or went somewhere: which of ours is present now decides between arrival and removal.
     void devicesChanged();
 
 signals:
-    void deviceChange(int deviceIndex);
+    void deviceChange(j2::update::UpdaterHid::Face deviceIndex);
 
 private:
     void buildWindow();

@@ -8,6 +8,7 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -36,6 +37,19 @@ std::optional<uint> doubleClickMilliseconds(uint pageValue)
     return uint(milliseconds);
 }
 
+// The reverse of the two above, for a value the system reports: the nearest page value.
+uint pageSpeed(uint systemSpeed)
+{
+    return systemSpeed / 2;
+}
+
+uint pageDoubleClick(uint milliseconds)
+{
+    constexpr double slowestMs = 900;
+    constexpr double stepMs = 70;
+    return uint(std::max(0L, std::lround((slowestMs - double(milliseconds)) / stepMs)));
+}
+
 // Bit 6 of the function option's first option byte swaps the scroll-wheel buttons.
 constexpr uchar kScrollSwapBit = 0x40;
 // The dials' steps 0 to 11 (default 5) and the scroll lines a notch: 1 to 100, or 1000 for one screen.
@@ -55,11 +69,29 @@ void PointerBridge::record(const QString& key, const QVariant& value)
     writeThrough(profiles.current(), key, value);
 }
 
-void PointerBridge::setCursorSpeed(uint cursorSpeed)
+void PointerBridge::restore(const QString& key, const QVariant& before, std::optional<uint> held)
 {
+    if (held) {
+        record(key, *held);
+    } else if (before.isValid()) {
+        record(key, before);
+    } else {
+        profiles.current().remove(key);
+        syncChecked(profiles.current());
+    }
+}
+
+bool PointerBridge::setCursorSpeed(uint cursorSpeed)
+{
+    const QVariant before = profiles.current().value(kCursorSpeedKey);
     record(kCursorSpeedKey, cursorSpeed);
-    if (!system.setPointerSpeed(systemPointerSpeed(cursorSpeed)))
-        qCDebug(lcView, "setCursorSpeed Failed");
+    if (system.setPointerSpeed(systemPointerSpeed(cursorSpeed)))
+        return true;
+    qCDebug(lcView, "setCursorSpeed Failed");
+    uint speed = 0;
+    restore(kCursorSpeedKey, before,
+            system.readPointerSpeed(speed) ? std::optional(pageSpeed(speed)) : std::nullopt);
+    return false;
 }
 
 uint PointerBridge::getCursorSpeed()
@@ -67,12 +99,18 @@ uint PointerBridge::getCursorSpeed()
     return uint(profiles.loadedNumber(kCursorSpeedKey, kDialRange));
 }
 
-void PointerBridge::setDoubleClickSpeed(uint speed)
+bool PointerBridge::setDoubleClickSpeed(uint speed)
 {
+    const QVariant before = profiles.current().value(kDoubleClickSpeedKey);
     record(kDoubleClickSpeedKey, speed);
     const std::optional<uint> milliseconds = doubleClickMilliseconds(speed);
-    if (!milliseconds || !system.setDoubleClickTime(*milliseconds))
-        qCDebug(lcView, "setDoubleClickSpeed Failed");
+    if (milliseconds && system.setDoubleClickTime(*milliseconds))
+        return true;
+    qCDebug(lcView, "setDoubleClickSpeed Failed");
+    uint held = 0;
+    restore(kDoubleClickSpeedKey, before,
+            system.readDoubleClickTime(held) ? std::optional(pageDoubleClick(held)) : std::nullopt);
+    return false;
 }
 
 uint PointerBridge::getDoubleClickSpeed()
@@ -80,11 +118,16 @@ uint PointerBridge::getDoubleClickSpeed()
     return uint(profiles.loadedNumber(kDoubleClickSpeedKey, kDialRange));
 }
 
-void PointerBridge::setVerticalScrollLines(uint lines)
+bool PointerBridge::setVerticalScrollLines(uint lines)
 {
+    const QVariant before = profiles.current().value(kScrollLinesKey);
     record(kScrollLinesKey, lines);
-    if (!system.setWheelScrollLines(lines))
-        qCDebug(lcView, "setVerticalScrollLines Failed");
+    if (system.setWheelScrollLines(lines))
+        return true;
+    qCDebug(lcView, "setVerticalScrollLines Failed");
+    uint held = 0;
+    restore(kScrollLinesKey, before, system.readWheelScrollLines(held) ? std::optional(held) : std::nullopt);
+    return false;
 }
 
 uint PointerBridge::getVerticalScrollLines()

@@ -7,6 +7,9 @@
 #include "pointer_settings.h"
 
 #include <QString>
+#include <QVariant>
+
+#include <optional>
 
 class Hid_Thread;
 class ProfileStore;
@@ -22,13 +25,16 @@ public:
     // None of them is owned; all must outlive the bridge.
     PointerBridge(ProfileStore& profiles, j2::platform::PointerSettings& system, Hid_Thread& hid);
 
-    // Setters record the page value first, then apply it; a refused change is logged and otherwise ignored.
+    // Setters record the page value first, then apply it. A change the system did not take is logged and
+    // false, and the profile then holds the page value of what the system reports instead (or, where it
+    // cannot tell, what the profile held before), so that the page reading back shows what is in effect
+    // rather than a change that never happened.
     // Getters read the current profile only (acceleration excepted, which the system holds).
-    void setCursorSpeed(uint cursorSpeed);
+    bool setCursorSpeed(uint cursorSpeed);
     uint getCursorSpeed();
-    void setDoubleClickSpeed(uint speed);
+    bool setDoubleClickSpeed(uint speed);
     uint getDoubleClickSpeed();
-    void setVerticalScrollLines(uint lines);
+    bool setVerticalScrollLines(uint lines);
     uint getVerticalScrollLines();
     void setAcceleration(bool acceleration);
     bool getAcceleration();
@@ -37,6 +43,8 @@ public:
 
 private:
     void record(const QString& key, const QVariant& value);
+    // After a refused change: `held` (the system's value as a page value) or else `before` goes back.
+    void restore(const QString& key, const QVariant& before, std::optional<uint> held);
 
     ProfileStore& profiles;
     j2::platform::PointerSettings& system;

@@ -1,6 +1,7 @@
 // The public face of the model: each call takes the lock, does its work through the Impl, and then, without
 // the lock, saves the state and tells plug listeners.
 
+#include "bootloader_protocol.h"
 #include "mouse_impl.h"
 
 #include <QFile>
@@ -140,13 +141,14 @@ VirtualMouse::~VirtualMouse()
 std::vector<hid::DeviceInfo> VirtualMouse::enumerate(std::uint16_t vendorId, std::uint16_t productId) const
 {
     std::lock_guard lock(impl_->mutex);
-    const std::uint16_t product = impl_->inBootloader() ? kBootloaderProductId : kProductId;
-    if (!impl_->plugged || (vendorId != 0 && vendorId != kVendorId) ||
-        (productId != 0 && productId != product))
+    const bool inBootloader = impl_->inBootloader();
+    const std::uint16_t vendor = inBootloader ? wire::boot::kVendorId : kVendorId;
+    const std::uint16_t product = inBootloader ? wire::boot::kProductId : kProductId;
+    if (!impl_->plugged || (vendorId != 0 && vendorId != vendor) || (productId != 0 && productId != product))
         return {};
-    if (impl_->inBootloader())
-        return {
-            {kBootloaderPath, kVendorId, kBootloaderProductId, kBootloaderUsagePage, kBootloaderUsage, 0}};
+    if (inBootloader)
+        return {{kBootloaderPath, wire::boot::kVendorId, wire::boot::kProductId, wire::boot::kUsagePage,
+                 wire::boot::kUsage, 0}};
     return {
         {kControlPath, kVendorId, kProductId, kControlUsagePage, kControlUsage, 0},
         {kNotifyPath, kVendorId, kProductId, kNotifyUsagePage, kNotifyUsage, 1},

@@ -28,10 +28,8 @@ constexpr std::uint16_t kPointerUsage = 0x0002;
 constexpr const char* kControlPath = "virtual-j2:control";
 constexpr const char* kNotifyPath = "virtual-j2:notify";
 constexpr const char* kPointerPath = "virtual-j2:pointer";
-// In its bootloader the mouse is another device with a single collection (docs/bootloader-protocol.md).
-constexpr std::uint16_t kBootloaderProductId = 0x8022;
-constexpr std::uint16_t kBootloaderUsagePage = 0xff00;
-constexpr std::uint16_t kBootloaderUsage = 0x0020;
+// In its bootloader the mouse is another device with a single collection, with the ids and usage pair of
+// docs/bootloader-protocol.md (wire::boot).
 constexpr const char* kBootloaderPath = "virtual-j2:bootloader";
 constexpr int kReportLength = 64;
 constexpr int kNotificationLength = 4;

@@ -1,5 +1,7 @@
 #include "hidapi_backend.h"
 
+#include "device_log.h"
+
 #include <hidapi.h>
 
 #include <cerrno>
@@ -41,11 +43,21 @@ std::string narrow(const wchar_t* text)
     return out;
 }
 
+// Every failed call is logged with hidapi's own words for it.
+void logFailure(const char* call, const wchar_t* error)
+{
+    qCWarning(lcDevice).noquote() << "hidapi:" << call << "failed:" << QString::fromStdString(narrow(error));
+}
+
 bool initialise()
 {
     static std::once_flag once;
     static bool ready = false;
-    std::call_once(once, [] { ready = hid_init() == 0; });
+    std::call_once(once, [] {
+        ready = hid_init() == 0;
+        if (!ready)
+            logFailure("hid_init", hid_error(nullptr));
+    });
     return ready;
 }
 
@@ -59,27 +71,39 @@ public:
 
     int setNonblocking(bool nonblocking) override
     {
-        return hid_set_nonblocking(handle_, nonblocking ? 1 : 0);
+        return checked("hid_set_nonblocking", hid_set_nonblocking(handle_, nonblocking ? 1 : 0));
     }
     int sendFeatureReport(const std::uint8_t* data, std::size_t length) override
     {
-        return hid_send_feature_report(handle_, data, length);
+        return checked("hid_send_feature_report", hid_send_feature_report(handle_, data, length));
     }
     int getFeatureReport(std::uint8_t* data, std::size_t length) override
     {
-        return hid_get_feature_report(handle_, data, length);
+        return checked("hid_get_feature_report", hid_get_feature_report(handle_, data, length));
     }
     int write(const std::uint8_t* data, std::size_t length) override
     {
-        return hid_write(handle_, data, length);
+        return checked("hid_write", hid_write(handle_, data, length));
     }
-    int read(std::uint8_t* data, std::size_t length) override { return hid_read(handle_, data, length); }
+    int read(std::uint8_t* data, std::size_t length) override
+    {
+        return checked("hid_read", hid_read(handle_, data, length));
+    }
     int readTimeout(std::uint8_t* data, std::size_t length, int milliseconds) override
     {
-        return hid_read_timeout(handle_, data, length, milliseconds);
+        return checked("hid_read_timeout", hid_read_timeout(handle_, data, length, milliseconds));
     }
 
 private:
+    // hidapi's result, passed on; a failure is logged with the device's own error text first, before another
+    // call on the handle replaces it.
+    int checked(const char* call, int result) const
+    {
+        if (result < 0)
+            logFailure(call, hid_error(handle_));
+        return result;
+    }
+
     hid_device* handle_;
 };
 
@@ -92,6 +116,8 @@ public:
         std::vector<DeviceInfo> found;
         if (!initialise())
             return found;
+        // An empty list is not logged: without the mouse it is the answer at every device check, and hidapi
+        // words it as an error of its own.
         hid_device_info* list = hid_enumerate(vendorId, productId);
         for (const hid_device_info* item = list; item != nullptr; item = item->next) {
             DeviceInfo info;
@@ -107,10 +133,16 @@ public:
         return found;
     }
 
+    // A caller that does not ask why an open failed still finds the reason in the log; one that asks logs it
+    // itself, with what it makes of it.
     std::unique_ptr<Device> openPath(const std::string& path) override
     {
-        OpenFailure ignored;
-        return openPath(path, ignored);
+        OpenFailure failure;
+        std::unique_ptr<Device> device = openPath(path, failure);
+        if (!device)
+            qCWarning(lcDevice).noquote()
+                << "hidapi: hid_open_path failed:" << QString::fromStdString(failure.reason);
+        return device;
     }
 
     std::unique_ptr<Device> openPath(const std::string& path, OpenFailure& failure) override

@@ -10,6 +10,12 @@
 
 namespace j2::wire::boot {
 
+// In its bootloader the mouse is a device of its own, with a single collection.
+constexpr std::uint16_t kVendorId = 0x04D9;
+constexpr std::uint16_t kProductId = 0x8022;
+constexpr std::uint16_t kUsagePage = 0xFF00;
+constexpr std::uint16_t kUsage = 0x0020;
+
 constexpr std::size_t kReportSize = 64;  // request and reply, without the report id
 constexpr std::uint8_t kReportId = 0x00; // written in front of every request
 constexpr std::uint16_t kProtocolVersion = 1;

@@ -109,6 +109,23 @@ bool MouseSettings::setDoubleClick(int milliseconds)
     return schemas->doubleClickHolder().write(kDoubleClick, g_variant_new_int32(milliseconds));
 }
 
+bool MouseSettings::readSpeed(double& speed)
+{
+    if (!schemas->mouse.has(kSpeed))
+        return false;
+    speed = g_settings_get_double(schemas->mouse.settings, kSpeed);
+    return true;
+}
+
+bool MouseSettings::readDoubleClick(int& milliseconds)
+{
+    const Schema& holder = schemas->doubleClickHolder();
+    if (!holder.has(kDoubleClick))
+        return false;
+    milliseconds = g_settings_get_int(holder.settings, kDoubleClick);
+    return true;
+}
+
 bool MouseSettings::readAccelerated(bool& accelerated)
 {
     const Schema& mouse = schemas->mouse;

@@ -25,7 +25,9 @@ public:
 
     // -1 (slowest) to 1 (fastest), 0 the desktop's default.
     bool setSpeed(double speed);
+    bool readSpeed(double& speed);
     bool setDoubleClick(int milliseconds);
+    bool readDoubleClick(int& milliseconds);
     // Acceleration is on unless the profile is "flat" (the device's default profile accelerates too).
     bool readAccelerated(bool& accelerated);
     bool setAccelerated(bool accelerated);

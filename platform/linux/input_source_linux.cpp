@@ -1,9 +1,9 @@
 #include "input_source.h"
 
+#include "platform_log.h"
 #include "window_input_source.h"
 #include "xinput2_source.h"
 
-#include <QDebug>
 #include <QGuiApplication>
 
 namespace j2::platform {
@@ -28,8 +28,8 @@ public:
             return true;
         const QString reason =
             wayland ? QStringLiteral("Wayland") : QString::fromStdString(desktop->failure());
-        qDebug().noquote() << "input: no global key and mouse events (" + reason +
-                                  "); keys and buttons are heard only in the program's own window";
+        qCDebug(lcPlatform).noquote() << "input: no global key and mouse events (" + reason +
+                                             "); keys and buttons are heard only in the program's own window";
         window->install();
         return false;
     }

@@ -1,6 +1,6 @@
 #include "device_change_monitor.h"
+#include "platform_log.h"
 
-#include <QDebug>
 #include <QSocketNotifier>
 
 #include <libudev.h>
@@ -22,7 +22,7 @@ public:
         if (monitor == nullptr ||
             udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
             udev_monitor_enable_receiving(monitor) < 0) {
-            qDebug("device change monitor: udev is not available");
+            qCDebug(lcPlatform, "device change monitor: udev is not available");
             return;
         }
         notifier = new QSocketNotifier(udev_monitor_get_fd(monitor), QSocketNotifier::Read, this);

@@ -1,8 +1,8 @@
 #include "xinput2_source.h"
 
 #include "evdev_input.h"
+#include "platform_log.h"
 
-#include <QDebug>
 #include <QSocketNotifier>
 
 #include <xcb/xcb.h>
@@ -120,7 +120,7 @@ private:
         }
         // A lost server would keep the socket readable for ever.
         if (xcb_connection_has_error(connection) != 0) {
-            qDebug("input: the X server went away; no more global key and mouse events");
+            qCDebug(lcPlatform, "input: the X server went away; no more global key and mouse events");
             notifier->setEnabled(false);
         }
     }

@@ -1,9 +1,9 @@
 #include "device_change_monitor.h"
+#include "platform_log.h"
 #include "win32_device_change.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <QDebug>
 
 #include <windows.h>
 
@@ -44,7 +44,7 @@ DeviceChangeMonitor* makeSystemDeviceChangeMonitor(QObject* parent)
 void watchHidInterfaces(DeviceChangeMonitor*, quintptr windowHandle)
 {
     if (!j2::win32::registerHidInterfaceNotifications(reinterpret_cast<void*>(windowHandle)))
-        qWarning("device change monitor: HID interface notifications refused");
+        qCWarning(lcPlatform, "device change monitor: HID interface notifications refused");
 }
 
 } // namespace j2::platform

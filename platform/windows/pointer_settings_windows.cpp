@@ -27,6 +27,12 @@ public:
         return j2::win32::setDoubleClickTime(milliseconds);
     }
     bool setWheelScrollLines(unsigned lines) override { return j2::win32::setWheelScrollLines(lines); }
+    bool readPointerSpeed(unsigned& speed) override { return j2::win32::getMouseSpeed(speed); }
+    bool readDoubleClickTime(unsigned& milliseconds) override
+    {
+        return j2::win32::getDoubleClickTime(milliseconds);
+    }
+    bool readWheelScrollLines(unsigned& lines) override { return j2::win32::getWheelScrollLines(lines); }
 };
 
 } // namespace

@@ -49,4 +49,28 @@ bool setWheelScrollLines(unsigned lines)
     return SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines, nullptr, kPersistAndBroadcast) != FALSE;
 }
 
+bool getMouseSpeed(unsigned& speed)
+{
+    int value = 0;
+    if (SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &value, 0) == FALSE || value < 0)
+        return false;
+    speed = unsigned(value);
+    return true;
+}
+
+bool getDoubleClickTime(unsigned& milliseconds)
+{
+    milliseconds = GetDoubleClickTime();
+    return true;
+}
+
+bool getWheelScrollLines(unsigned& lines)
+{
+    UINT value = 0;
+    if (SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &value, 0) == FALSE)
+        return false;
+    lines = value;
+    return true;
+}
+
 } // namespace j2::win32

@@ -12,5 +12,9 @@ bool setMouseParameters(const int (&values)[3]);
 bool setMouseSpeed(unsigned speed);
 bool setDoubleClickTime(unsigned milliseconds);
 bool setWheelScrollLines(unsigned lines);
+// The current values (SPI_GETMOUSESPEED, GetDoubleClickTime, SPI_GETWHEELSCROLLLINES).
+bool getMouseSpeed(unsigned& speed);
+bool getDoubleClickTime(unsigned& milliseconds);
+bool getWheelScrollLines(unsigned& lines);
 
 } // namespace j2::win32

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using j2::update::UpdaterHid;
 using j2::update::Widget;
 
 Q_DECLARE_METATYPE(j2::vm::BootloaderStep)
@@ -162,7 +163,7 @@ private slots:
             writeFirmware(file);
         startMouse();
         startUpdater();
-        QCOMPARE(window->updateState, -1);
+        QCOMPARE(window->updateState, Widget::UpdateState::NotReady);
         QVERIFY(!window->updateEnabled());
         QCOMPARE(window->statusText(), QStringLiteral("Error:"));
         if (!title.isEmpty())
@@ -177,7 +178,7 @@ private slots:
         startMouse(options);
         startUpdater();
         QCOMPARE(window->windowTitle(), QStringLiteral("Update"));
-        QCOMPARE(window->updateState, 2);
+        QCOMPARE(window->updateState, Widget::UpdateState::BootloaderPresent);
         QCOMPARE(window->statusText(), QStringLiteral("Ready To Update!"));
         QVERIFY(window->updateEnabled());
         QCOMPARE(window->progressMaximum(), 3 * kPages + 2);
@@ -186,11 +187,11 @@ private slots:
         button(QStringLiteral("Update"))->click();
         QCOMPARE(window->statusText(), QStringLiteral("Update Success!"));
         QCOMPARE(window->progress(), 3 * kPages + 2);
-        QCOMPARE(window->updateState, 3);
+        QCOMPARE(window->updateState, Widget::UpdateState::Done);
         QCOMPARE(flashIn(*mouse), flashOf(image));
         QVERIFY(mouse->state().firmware.locked);
         // The mouse comes back in user mode: the flow waits for the next one.
-        QTRY_COMPARE(window->updateState, 0);
+        QTRY_COMPARE(window->updateState, Widget::UpdateState::Idle);
         QVERIFY(window->autoStart);
         QVERIFY(window->exitEnabled());
     }
@@ -214,7 +215,7 @@ private slots:
         options.secrecyCode = "918273";
         startMouse(options);
         startUpdater();
-        QCOMPARE(window->updateState, 1);
+        QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
         QVERIFY(window->updateEnabled());
 
@@ -225,7 +226,7 @@ private slots:
         QCOMPARE(window->progress(), 3 * kPages + 2);
         QCOMPARE(flashIn(*mouse), flashOf(image));
         QCOMPARE(mouse->checksumErrors(), 0);
-        QTRY_COMPARE(window->updateState, 0);
+        QTRY_COMPARE(window->updateState, Widget::UpdateState::Idle);
     }
 
     void unplugAndReplugInUserModeChangesNothing()
@@ -233,13 +234,13 @@ private slots:
         writeGoodFirmware();
         startMouse();
         startUpdater();
-        QCOMPARE(window->updateState, 1);
+        QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         mouse->unplug();
-        QTRY_COMPARE(window->deviceIndex, -1);
-        QCOMPARE(window->updateState, 1);
+        QTRY_COMPARE(window->deviceIndex, UpdaterHid::Face::NoDevice);
+        QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         mouse->plug();
-        QTRY_COMPARE(window->deviceIndex, 0);
-        QCOMPARE(window->updateState, 1);
+        QTRY_COMPARE(window->deviceIndex, UpdaterHid::Face::UserMode);
+        QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
         QVERIFY(!mouse->state().firmware.bootloaderMode);
     }
@@ -260,7 +261,7 @@ private slots:
         QVERIFY(!window->exitEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(window->statusText(), QStringLiteral("Update Fail!"), kRunTimeoutMs);
         QVERIFY(clock.elapsed() >= 2 * Widget::kRetryDelayMs);
-        QCOMPARE(window->updateState, -1);
+        QCOMPARE(window->updateState, Widget::UpdateState::NotReady);
         QCOMPARE(window->retryCount, 3);
         QVERIFY(window->exitEnabled());
         QVERIFY(!window->updateEnabled());
@@ -292,7 +293,7 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg, error.toLatin1().constData());
         button(QStringLiteral("Update"))->click();
         QCOMPARE(window->retryCount, 1);
-        QCOMPARE(window->updateState, 2);
+        QCOMPARE(window->updateState, Widget::UpdateState::BootloaderPresent);
         QVERIFY(window->statusText() != QStringLiteral("Update Success!"));
         QVERIFY(!mouse->state().firmware.locked);
         QVERIFY(mouse->state().firmware.bootloaderMode);
@@ -312,7 +313,7 @@ private slots:
         button(QStringLiteral("Update"))->click();
         QVERIFY(!window->updateEnabled());
         QVERIFY(window->exitEnabled());
-        QCOMPARE(window->updateState, -1);
+        QCOMPARE(window->updateState, Widget::UpdateState::NotReady);
         QCOMPARE(flashIn(*mouse), before);
         QCOMPARE(window->retryCount, 0);
     }
@@ -376,11 +377,11 @@ private slots:
         startMouse(options);
         startUpdater();
         button(QStringLiteral("Update"))->click();
-        QTRY_COMPARE(window->updateState, 0);
+        QTRY_COMPARE(window->updateState, Widget::UpdateState::Idle);
         QVERIFY(window->autoStart);
 
         mouse->unplug();
-        QTRY_COMPARE(window->deviceIndex, -1);
+        QTRY_COMPARE(window->deviceIndex, UpdaterHid::Face::NoDevice);
         // Another mouse: the old firmware again.
         j2::vm::DeviceState fresh = mouse->state();
         fresh.firmware = j2::vm::FirmwareState::factory();
@@ -390,7 +391,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         mouse->plug();
-        QTRY_COMPARE(window->updateState, 1);
+        QTRY_COMPARE(window->updateState, Widget::UpdateState::UserModePresent);
         QVERIFY(!window->updateEnabled());
         mouse->failNextOpens(failedOpens);
         if (failedOpens == 0) {
@@ -401,7 +402,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(window->updateEnabled(), kRunTimeoutMs);
             QVERIFY(clock.elapsed() >= Widget::kAutoStartDelayMs - 100);
             QCOMPARE(window->statusText(), QStringLiteral("Connected to the Device!"));
-            QCOMPARE(window->updateState, 1);
+            QCOMPARE(window->updateState, Widget::UpdateState::UserModePresent);
             mouse->clearFaults();
             button(QStringLiteral("Update"))->click();
         }

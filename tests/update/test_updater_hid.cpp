@@ -27,7 +27,7 @@ struct Rig
     void findMouse()
     {
         hid.setUserModeIds(kMouseVendorId, kMouseProductId);
-        QCOMPARE(hid.findDeviceIndex(), UpdaterHid::kUserMode);
+        QCOMPARE(hid.findDeviceIndex(), UpdaterHid::Face::UserMode);
     }
     std::vector<j2::vm::WireEntry> featureReports() const
     {
@@ -84,20 +84,21 @@ private slots:
         QTest::addColumn<bool>("plugged");
         QTest::addColumn<bool>("idsFromFile");
         QTest::addColumn<int>("productId");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("no device") << false << true << int(kMouseProductId) << UpdaterHid::kNoDevice;
+        QTest::addColumn<UpdaterHid::Face>("expected");
+        QTest::newRow("no device") << false << true << int(kMouseProductId) << UpdaterHid::Face::NoDevice;
         // Before data.bin is read the record names another product than the virtual mouse.
-        QTest::newRow("built-in ids") << true << false << 0 << UpdaterHid::kNoDevice;
+        QTest::newRow("built-in ids") << true << false << 0 << UpdaterHid::Face::NoDevice;
         QTest::newRow("user mode, ids from data.bin")
-            << true << true << int(kMouseProductId) << UpdaterHid::kUserMode;
-        QTest::newRow("data.bin names another product") << true << true << 0xA101 << UpdaterHid::kNoDevice;
+            << true << true << int(kMouseProductId) << UpdaterHid::Face::UserMode;
+        QTest::newRow("data.bin names another product")
+            << true << true << 0xA101 << UpdaterHid::Face::NoDevice;
     }
     void findDeviceIndex()
     {
         QFETCH(bool, plugged);
         QFETCH(bool, idsFromFile);
         QFETCH(int, productId);
-        QFETCH(int, expected);
+        QFETCH(UpdaterHid::Face, expected);
         Rig rig;
         if (!plugged)
             rig.mouse->unplug();
@@ -105,9 +106,10 @@ private slots:
             rig.hid.setUserModeIds(kMouseVendorId, quint16(productId));
         QCOMPARE(rig.hid.findDeviceIndex(), expected);
         // The control collection, never the notification or pointer collection of the same device.
-        QCOMPARE(rig.hid.device(UpdaterHid::kUserMode).path,
-                 expected == UpdaterHid::kUserMode ? QString::fromLatin1(j2::vm::kControlPath) : QString());
-        QVERIFY(rig.hid.device(UpdaterHid::kBootLoader).path.isEmpty());
+        QCOMPARE(rig.hid.device(UpdaterHid::Face::UserMode).path,
+                 expected == UpdaterHid::Face::UserMode ? QString::fromLatin1(j2::vm::kControlPath)
+                                                        : QString());
+        QVERIFY(rig.hid.device(UpdaterHid::Face::BootLoader).path.isEmpty());
     }
 
     void newIdsForgetTheOldPath()
@@ -115,7 +117,7 @@ private slots:
         Rig rig;
         rig.findMouse();
         rig.hid.setUserModeIds(kMouseVendorId, 0xA101);
-        QVERIFY(rig.hid.device(UpdaterHid::kUserMode).path.isEmpty());
+        QVERIFY(rig.hid.device(UpdaterHid::Face::UserMode).path.isEmpty());
         QVERIFY(!rig.hid.readSecrecyCode());
         QVERIFY(rig.mouse->wireLog().empty());
     }
@@ -148,7 +150,7 @@ private slots:
 
         // Later commands travel scrambled with that code, and the device reads them as they were built.
         rig.mouse->clearWireLog();
-        rig.hid.enterBootLoader(UpdaterHid::kUserMode);
+        rig.hid.enterBootLoader(UpdaterHid::Face::UserMode);
         const auto sets = [&] {
             std::vector<j2::vm::WireEntry> found;
             for (const j2::vm::WireEntry& entry : rig.featureReports())
@@ -175,11 +177,11 @@ private slots:
         rig.mouse->plug();
         rig.mouse->failNextOpens(1);
         QVERIFY(rig.hid.readSecrecyCode());
-        QCOMPARE(rig.hid.device(UpdaterHid::kUserMode).path, QString::fromLatin1(j2::vm::kControlPath));
+        QCOMPARE(rig.hid.device(UpdaterHid::Face::UserMode).path, QString::fromLatin1(j2::vm::kControlPath));
         // ...but a device that will not open at all counts as gone.
         rig.mouse->failNextOpens(2);
         QVERIFY(!rig.hid.readSecrecyCode());
-        QVERIFY(rig.hid.device(UpdaterHid::kUserMode).path.isEmpty());
+        QVERIFY(rig.hid.device(UpdaterHid::Face::UserMode).path.isEmpty());
         QVERIFY(rig.hid.deviceIsFree());
     }
 
@@ -189,20 +191,20 @@ private slots:
     {
         Rig rig(scrambling("260417"));
         rig.findMouse();
-        QVERIFY(!rig.hid.enterBootLoader(UpdaterHid::kUserMode));
+        QVERIFY(!rig.hid.enterBootLoader(UpdaterHid::Face::UserMode));
         const auto reports = rig.featureReports();
         QCOMPARE(reports.size(), std::size_t(3)); // 0A, 8A and the reply that says "not armed"
         QCOMPARE(reports[2].kind, std::string("feature-get"));
         QVERIFY(rig.hid.deviceIsFree());
         QTest::qWait(1200); // longer than an armed mouse takes to switch
-        QCOMPARE(rig.hid.findDeviceIndex(), UpdaterHid::kUserMode);
+        QCOMPARE(rig.hid.findDeviceIndex(), UpdaterHid::Face::UserMode);
     }
 
     void alreadyInBootloader()
     {
         Rig rig;
         rig.findMouse();
-        QVERIFY(rig.hid.enterBootLoader(UpdaterHid::kBootLoader));
+        QVERIFY(rig.hid.enterBootLoader(UpdaterHid::Face::BootLoader));
         QVERIFY(rig.mouse->wireLog().empty());
         QVERIFY(rig.hid.deviceIsFree());
     }
@@ -215,7 +217,7 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg, "enterBootLoader fail");
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!rig.hid.enterBootLoader(UpdaterHid::kUserMode));
+        QVERIFY(!rig.hid.enterBootLoader(UpdaterHid::Face::UserMode));
         // The wait is bounded: 255 rounds of 8 ms.
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(rig.mouse->wireLog().empty());
@@ -240,7 +242,7 @@ private slots:
         QCOMPARE(code == j2::wire::SecrecyCode{}, !encode);
         rig.mouse->clearWireLog();
 
-        const bool entered = rig.hid.enterBootLoader(UpdaterHid::kUserMode);
+        const bool entered = rig.hid.enterBootLoader(UpdaterHid::Face::UserMode);
         QVERIFY(rig.hid.deviceIsFree());
 
         // 0A with the entry code, the settle pause, 30 ms, then the 8A check and its reply.
@@ -259,9 +261,9 @@ private slots:
 
         QVERIFY(entered);
         // The device re-enumerates as the bootloader shortly after it answered the check.
-        QTRY_COMPARE_WITH_TIMEOUT(rig.hid.findDeviceIndex(), UpdaterHid::kBootLoader, 3000);
-        QVERIFY(rig.hid.device(UpdaterHid::kBootLoader).path.size() > 0);
-        QVERIFY(rig.hid.device(UpdaterHid::kUserMode).path.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.hid.findDeviceIndex(), UpdaterHid::Face::BootLoader, 3000);
+        QVERIFY(rig.hid.device(UpdaterHid::Face::BootLoader).path.size() > 0);
+        QVERIFY(rig.hid.device(UpdaterHid::Face::UserMode).path.isEmpty());
     }
 };
 

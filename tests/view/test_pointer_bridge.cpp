@@ -18,7 +18,8 @@ Q_DECLARE_METATYPE(PointerAcceleration)
 
 namespace {
 
-// Records every call in the system's units and refuses the actions named in `refused`.
+// Records every call in the system's units and refuses the actions named in `refused`. It reports a pointer
+// speed of 14 and a double-click time of 460 ms, and cannot tell its wheel lines.
 class RecordingPointerSettings final : public j2::platform::PointerSettings
 {
 public:
@@ -51,6 +52,17 @@ public:
         return answer(QStringLiteral("double-click"), milliseconds);
     }
     bool setWheelScrollLines(unsigned lines) override { return answer(QStringLiteral("lines"), lines); }
+    bool readPointerSpeed(unsigned& speed) override
+    {
+        speed = 14;
+        return true;
+    }
+    bool readDoubleClickTime(unsigned& milliseconds) override
+    {
+        milliseconds = 460;
+        return true;
+    }
+    bool readWheelScrollLines(unsigned&) override { return false; }
 
 private:
     bool answer(const QString& action, unsigned value)
@@ -71,7 +83,7 @@ void recordDebug(QtMsgType type, const QMessageLogContext&, const QString& messa
 // One page setting: its setter, its getter and its key in the profile.
 struct PageSetting
 {
-    std::function<void(PointerBridge&, uint)> set;
+    std::function<bool(PointerBridge&, uint)> set;
     std::function<uint(PointerBridge&)> get;
     QString key;
 };
@@ -138,28 +150,39 @@ private slots:
         QTest::addColumn<QString>("refuse");
         QTest::addColumn<QStringList>("expectedCalls");
         QTest::addColumn<QStringList>("expectedLog");
+        // What the profile holds afterwards (absent: invalid) and the page reads back.
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<uint>("shown");
         const QStringList quiet;
-        QTest::newRow("speed 0 is the slowest") << "cursor" << 0u << "" << QStringList{"speed 1"} << quiet;
-        QTest::newRow("speed 5 is the default") << "cursor" << 5u << "" << QStringList{"speed 10"} << quiet;
-        QTest::newRow("speed 10 is the fastest") << "cursor" << 10u << "" << QStringList{"speed 20"} << quiet;
-        QTest::newRow("speed 11 refused")
-            << "cursor" << 11u << "speed" << QStringList{"speed 22"} << QStringList{"setCursorSpeed Failed"};
+        QTest::newRow("speed 0 is the slowest")
+            << "cursor" << 0u << "" << QStringList{"speed 1"} << quiet << QVariant("0") << 0u;
+        QTest::newRow("speed 5 is the default")
+            << "cursor" << 5u << "" << QStringList{"speed 10"} << quiet << QVariant("5") << 5u;
+        QTest::newRow("speed 10 is the fastest")
+            << "cursor" << 10u << "" << QStringList{"speed 20"} << quiet << QVariant("10") << 10u;
+        // A refused value gives way to the system's: speed 14 is page value 7.
+        QTest::newRow("speed 11 refused") << "cursor" << 11u << "speed" << QStringList{"speed 22"}
+                                          << QStringList{"setCursorSpeed Failed"} << QVariant("7") << 7u;
         QTest::newRow("double-click 0")
-            << "double-click" << 0u << "" << QStringList{"double-click 900"} << quiet;
-        QTest::newRow("double-click 10")
-            << "double-click" << 10u << "" << QStringList{"double-click 200"} << quiet;
-        QTest::newRow("double-click 11")
-            << "double-click" << 11u << "" << QStringList{"double-click 130"} << quiet;
+            << "double-click" << 0u << "" << QStringList{"double-click 900"} << quiet << QVariant("0") << 0u;
+        QTest::newRow("double-click 10") << "double-click" << 10u << "" << QStringList{"double-click 200"}
+                                         << quiet << QVariant("10") << 10u;
+        QTest::newRow("double-click 11") << "double-click" << 11u << "" << QStringList{"double-click 130"}
+                                         << quiet << QVariant("11") << 11u;
+        // 460 ms is nearest to page value 6 (480 ms).
         QTest::newRow("double-click refused")
             << "double-click" << 3u << "double-click" << QStringList{"double-click 690"}
-            << QStringList{"setDoubleClickSpeed Failed"};
+            << QStringList{"setDoubleClickSpeed Failed"} << QVariant("6") << 6u;
         // No time is left from 13 on: nothing reaches the system.
-        QTest::newRow("double-click 13")
-            << "double-click" << 13u << "" << QStringList{} << QStringList{"setDoubleClickSpeed Failed"};
-        QTest::newRow("lines 1") << "lines" << 1u << "" << QStringList{"lines 1"} << quiet;
-        QTest::newRow("one screen") << "lines" << 1000u << "" << QStringList{"lines 1000"} << quiet;
-        QTest::newRow("lines refused") << "lines" << 3u << "lines" << QStringList{"lines 3"}
-                                       << QStringList{"setVerticalScrollLines Failed"};
+        QTest::newRow("double-click 13") << "double-click" << 13u << "" << QStringList{}
+                                         << QStringList{"setDoubleClickSpeed Failed"} << QVariant("6") << 6u;
+        QTest::newRow("lines 1") << "lines" << 1u << "" << QStringList{"lines 1"} << quiet << QVariant("1")
+                                 << 1u;
+        QTest::newRow("one screen") << "lines" << 1000u << "" << QStringList{"lines 1000"} << quiet
+                                    << QVariant("1000") << 1000u;
+        // A system that cannot tell leaves the profile as it was: here without the key, so the default shows.
+        QTest::newRow("lines refused") << "lines" << 7u << "lines" << QStringList{"lines 7"}
+                                       << QStringList{"setVerticalScrollLines Failed"} << QVariant() << 3u;
     }
     void pageValueReachesTheSystemAndTheProfile()
     {
@@ -168,17 +191,27 @@ private slots:
         QFETCH(QString, refuse);
         QFETCH(QStringList, expectedCalls);
         QFETCH(QStringList, expectedLog);
+        QFETCH(QVariant, stored);
+        QFETCH(uint, shown);
         if (!refuse.isEmpty())
             system.refused.insert(refuse);
         const PageSetting page = pageSetting(setting);
 
-        page.set(*bridge, pageValue);
+        QCOMPARE(page.set(*bridge, pageValue), expectedLog.isEmpty());
 
         QCOMPARE(system.calls, expectedCalls);
         QCOMPARE(debugLog, expectedLog);
-        // The page value is kept even when the system refused it; the page is shown it within its dial.
-        QCOMPARE(onDisk(page.key), QVariant(QString::number(pageValue)));
-        QCOMPARE(page.get(*bridge), setting == QLatin1String("lines") ? pageValue : std::min(pageValue, 11u));
+        QCOMPARE(onDisk(page.key), stored);
+        QCOMPARE(page.get(*bridge), shown);
+    }
+
+    void refusedChangeKeepsWhatTheProfileHeld()
+    {
+        QVERIFY(bridge->setVerticalScrollLines(42));
+        system.refused.insert(QStringLiteral("lines"));
+        QVERIFY(!bridge->setVerticalScrollLines(1000));
+        QCOMPARE(onDisk(PointerBridge::kScrollLinesKey), QVariant("42"));
+        QCOMPARE(bridge->getVerticalScrollLines(), 42u);
     }
 
     void gettersReadTheCurrentProfileOnly()

@@ -4,6 +4,7 @@
 #include "isp_library.h"
 
 #include "bootloader_link.h"
+#include "bootloader_protocol.h"
 #include "flash_image.h"
 #include "isp_protocol.h"
 
@@ -100,8 +101,8 @@ int IspLibrary::GetMCUInfo(DeviceInfo* info)
     info->flashSize = kFlashSize;
     info->checksumBlock = kChecksumBlock;
     info->erasedValue = kErasedByte;
-    info->vendorId = kBootloaderVendorId;
-    info->productId = kBootloaderProductId;
+    info->vendorId = wire::boot::kVendorId;
+    info->productId = wire::boot::kProductId;
     info->protocolVersion = protocol::kProtocolVersion;
     return 1;
 }
@@ -132,10 +133,10 @@ int IspLibrary::ConnectToBootloader()
         return kNoDevice;
     std::unique_ptr<hid::Device> device;
     for (const hid::DeviceInfo& found :
-         impl_->backend->enumerate(kBootloaderVendorId, kBootloaderProductId)) {
+         impl_->backend->enumerate(wire::boot::kVendorId, wire::boot::kProductId)) {
         // A device may list several collections; only this usage pair is the bootloader's.
-        if (found.vendorId != kBootloaderVendorId || found.productId != kBootloaderProductId ||
-            found.usagePage != kBootloaderUsagePage || found.usage != kBootloaderUsage)
+        if (found.vendorId != wire::boot::kVendorId || found.productId != wire::boot::kProductId ||
+            found.usagePage != wire::boot::kUsagePage || found.usage != wire::boot::kUsage)
             continue;
         device = impl_->backend->openPath(found.path);
         if (device)

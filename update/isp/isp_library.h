@@ -43,11 +43,7 @@ static_assert(offsetof(DeviceInfo, productId) == 28);
 static_assert(offsetof(DeviceInfo, protocolVersion) == 32);
 static_assert(sizeof(DeviceInfo) == 36);
 
-// The target, as the library knows it.
-constexpr std::uint16_t kBootloaderVendorId = 0x04D9;
-constexpr std::uint16_t kBootloaderProductId = 0x8022;
-constexpr std::uint16_t kBootloaderUsagePage = 0xFF00;
-constexpr std::uint16_t kBootloaderUsage = 0x0020;
+// The target, as the library knows it (its USB identity is the bootloader protocol's).
 constexpr std::uint32_t kPageSize = 512;
 constexpr std::uint32_t kPageCount = 128;
 constexpr std::uint32_t kFlashSize = kPageSize * kPageCount;

@@ -1,5 +1,6 @@
 #include "report_descriptor.h"
 
+#include "bootloader_protocol.h"
 #include "report.h"
 #include "virtual_mouse.h"
 
@@ -82,7 +83,7 @@ std::vector<std::uint8_t> userModeDescriptor()
 std::vector<std::uint8_t> bootloaderDescriptor()
 {
     std::vector<std::uint8_t> out;
-    putCollection(out, {kBootloaderUsagePage, kBootloaderUsage, kReportLength, kReportLength, 0});
+    putCollection(out, {wire::boot::kUsagePage, wire::boot::kUsage, kReportLength, kReportLength, 0});
     return out;
 }
 

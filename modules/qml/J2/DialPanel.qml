@@ -19,8 +19,10 @@ Frame {
             saveData()
     }
 
+    // The desktop may not take the value (no such setting there): the dial then shows what it holds.
     function saveData() {
         store(value)
+        value = load()
     }
 
     Dial {

@@ -15,16 +15,22 @@ Frame {
     signal clickScrollRate()
 
     function init(isSendData) {
-        lines = ui_View.getVerticalScrollLines()
-        oneScreen = Performance.isOneScreen(lines)
-        if (!oneScreen)
-            field.text = String(lines)
+        showStored()
         if (isSendData)
             saveData()
     }
 
+    // The desktop may not take the value (no such setting there): the panel then shows what it holds.
     function saveData() {
         ui_View.setVerticalScrollLines(lines)
+        showStored()
+    }
+
+    function showStored() {
+        lines = ui_View.getVerticalScrollLines()
+        oneScreen = Performance.isOneScreen(lines)
+        if (!oneScreen)
+            field.text = String(lines)
     }
 
     // The field's number, tidied: an empty or too small value becomes 1.

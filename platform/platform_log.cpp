@@ -1,0 +1,3 @@
+#include "platform_log.h"
+
+Q_LOGGING_CATEGORY(lcPlatform, "j2.platform")

@@ -1,0 +1,3 @@
+#include "update_log.h"
+
+Q_LOGGING_CATEGORY(lcUpdate, "j2.update")
