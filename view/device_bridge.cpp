@@ -6,10 +6,10 @@
 
 #include "app_config.h"
 #include "hid_thread.h"
-#include "logging.h"
 #include "message_list.h"
 #include "profile_store.h"
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 #include <QMessageBox>

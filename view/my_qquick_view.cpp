@@ -3,10 +3,10 @@
 #include "device_flags.h"
 #include "hid_thread.h"
 #include "key_names.h"
-#include "logging.h"
 #include "message_list.h"
 #include "qml_values.h"
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "pointer_bridge.h"
 
 #include "hid_thread.h"
-#include "logging.h"
 #include "profile_store.h"
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 

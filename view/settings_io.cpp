@@ -1,6 +1,6 @@
 #include "settings_io.h"
 
-#include "logging.h"
+#include "view_log.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "settings_root.h"
 
-#include "logging.h"
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 #include <QDir>
