@@ -38,12 +38,9 @@ DevInfoList mouseTable()
     return {DevInfo{}, mouse};
 }
 
-QVariantList numbers(std::initializer_list<int> values)
+QList<int> numbers(std::initializer_list<int> values)
 {
-    QVariantList list;
-    for (int value : values)
-        list.append(value);
-    return list;
+    return QList<int>(values);
 }
 
 // The delays the protocol asks for: 128 ms after a settled write's request and again after its bulk phase,
@@ -89,12 +86,12 @@ int main(int argc, char** argv)
                      folder.filePath(QStringLiteral("apConfigD.bin")));
     DeviceBridge bridge(hid, profiles, config);
     for (uint block = 0; block < 5; ++block)
-        bridge.ui_8CH_ReadProfile(block);
+        bridge.readProfileBlock(block);
     mouse.clearWireLog();
 
-    QVariantList keys;
+    QList<int> keys;
     for (int button = 0; button < 32; ++button)
-        keys += profiles.getKeydefine(button);
+        keys += profiles.getKeydefine(QString::number(button));
 
     // The GUI thread's heartbeat: the longest gap between two ticks is the longest stall.
     QElapsedTimer heartbeat;
@@ -117,17 +114,17 @@ int main(int argc, char** argv)
         ticker.start();
         QElapsedTimer wall;
         wall.start();
-        bridge.ui_0DH_SetKeyMatrix(keys);
-        bridge.ui_SetXYSensitive(4, 4);
-        bridge.ui_SetDPISet(7, numbers({7, 15, 31, 47, 63, 127, 215, 5}),
+        bridge.setKeyTable(keys);
+        bridge.setXySensitivity(4, 4);
+        bridge.setDpiStages(numbers({7, 15, 31, 47, 63, 127, 215, 5}),
                             numbers({400, 800, 1600, 2400, 3200, 6400, 10800, 250}));
-        bridge.ui_SetDPISelect(numbers({1, 1, 1, 1, 1, 1, 1, 0}));
-        bridge.ui_setAngleSnap(0, 2);
-        bridge.ui_SetRGBLedEffect(3, 5, 3, numbers({3, 4, 3}));
-        bridge.ui_10H_SetLED8StageColor(0, numbers({255, 0,   0,   0,   0, 255, 0, 255, 0,   255, 255, 0, 0,
-                                                    255, 255, 255, 110, 0, 255, 0, 255, 255, 255, 255}));
-        bridge.ui_03H_SetReportRate(1);
-        bridge.ui_02H_SetKeyMatrixNo(0);
+        bridge.setSelectableStages(numbers({1, 1, 1, 1, 1, 1, 1, 0}));
+        bridge.setAngleSnap(0, 2);
+        bridge.setLightEffect(3, 5, 3, numbers({3, 4, 3}));
+        bridge.setStageColours(0, numbers({255, 0,   0,   0,   0,   255, 0,   255, 0,   255, 255, 0,
+                                           0,   255, 255, 255, 110, 0,   255, 0,   255, 255, 255, 255}));
+        bridge.setReportRate(1);
+        bridge.setDeviceKeyTableNumber(0);
         hid.waitForPendingWrite();
         wallMs = double(wall.nsecsElapsed()) / 1e6;
         ticker.stop();

@@ -15,7 +15,8 @@ fi
 bash scripts/install-deps.sh
 
 build=build-fuzz
-cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DJ2_WARNINGS_AS_ERRORS=ON
 cmake --build "$build" -j "$(nproc)"
 
 mkdir -p "$build/crashes"

@@ -7,6 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+# J2_WARNINGS_AS_ERRORS keeps what the folder was configured with: off in a packager's fresh build, so that a
+# newer compiler's new warnings do not stop it; on where scripts/test.sh (CI) built the folder first.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target configurator j2-virtual-mouse update make-data-bin j2_artwork
 rm -f build/j2-configurator_*.deb

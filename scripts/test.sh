@@ -22,7 +22,9 @@ export TSAN_OPTIONS="suppressions=$suppressions/tsan.supp:die_after_fork=0${TSAN
 
 build=build
 [ -z "$sanitize" ] || build="build-${sanitize//,/-}"
+# Our own builds stop at any warning; a packager's build (the default) does not.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJ2_SANITIZE="$sanitize" \
+      -DJ2_WARNINGS_AS_ERRORS=ON \
       -DJ2_BUILD_BENCH="$([ -z "$sanitize" ] && echo ON || echo OFF)"
 cmake --build "$build" -j "$(nproc)"
 # The scene must pass qmllint without a warning.

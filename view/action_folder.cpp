@@ -28,19 +28,19 @@ QString lineText(const QVariant& value)
 
 } // namespace
 
-ActionFolder::ActionFolder(const QString& folderPath, const QString& group, const QVariant& absent)
+ActionFolder::ActionFolder(const QString& folderPath, const QString& group, const QString& absent)
     : folder(folderPath), lineGroup(group), absentLine(absent)
 {}
 
-std::optional<QString> ActionFolder::existingFile(const QVariant& name) const
+std::optional<QString> ActionFolder::existingFile(const QString& name) const
 {
-    std::optional<QString> file = libraryEntryPath(folder, name.toString());
+    std::optional<QString> file = libraryEntryPath(folder, name);
     if (file && QFile::exists(*file))
         return file;
     return std::nullopt;
 }
 
-std::unique_ptr<QSettings> ActionFolder::openExisting(const QVariant& name) const
+std::unique_ptr<QSettings> ActionFolder::openExisting(const QString& name) const
 {
     const std::optional<QString> file = existingFile(name);
     if (!file)
@@ -48,20 +48,20 @@ std::unique_ptr<QSettings> ActionFolder::openExisting(const QVariant& name) cons
     return std::make_unique<QSettings>(*file, QSettings::IniFormat);
 }
 
-bool ActionFolder::create(const QVariant& name, const QVariant& index) const
+bool ActionFolder::create(const QString& name, uint index) const
 {
-    const std::optional<QString> file = libraryEntryPath(folder, name.toString());
+    const std::optional<QString> file = libraryEntryPath(folder, name);
     if (!file)
         return false;
     QSettings settings(*file, QSettings::IniFormat);
-    settings.setValue(kIndexKey, index.toUInt());
+    settings.setValue(kIndexKey, index);
     settings.setValue(kTotalKey, 0);
     settings.setValue(kRepeatKey, 1);
     settings.setValue(kTypeKey, -1);
     return syncChecked(settings);
 }
 
-bool ActionFolder::save(const QVariant& name, const QStringList& lines, const QVariant& repeat) const
+bool ActionFolder::save(const QString& name, const QStringList& lines, int repeat) const
 {
     const std::unique_ptr<QSettings> settings = openExisting(name);
     if (!settings)
@@ -74,7 +74,7 @@ bool ActionFolder::save(const QVariant& name, const QStringList& lines, const QV
     return syncChecked(*settings);
 }
 
-QStringList ActionFolder::load(const QVariant& name) const
+QStringList ActionFolder::load(const QString& name) const
 {
     const std::unique_ptr<QSettings> settings = openExisting(name);
     if (!settings)
@@ -88,34 +88,33 @@ QStringList ActionFolder::load(const QVariant& name) const
     return lines;
 }
 
-QVariant ActionFolder::configValue(const QVariant& name, const QString& key) const
+int ActionFolder::configValue(const QString& name, const QString& key) const
 {
     const std::unique_ptr<QSettings> settings = openExisting(name);
-    return settings ? settings->value(key, 0) : QVariant(0);
+    return settings ? settings->value(key, 0).toInt() : 0;
 }
 
-void ActionFolder::setConfigValue(const QVariant& name, const QString& key, const QVariant& value) const
+void ActionFolder::setConfigValue(const QString& name, const QString& key, int value) const
 {
     if (const std::unique_ptr<QSettings> settings = openExisting(name))
         writeThrough(*settings, key, value);
 }
 
-bool ActionFolder::remove(const QVariant& name) const
+bool ActionFolder::remove(const QString& name) const
 {
     const std::optional<QString> file = existingFile(name);
     return file && QFile::remove(*file);
 }
 
-bool ActionFolder::rename(const QVariant& oldName, const QVariant& newName) const
+bool ActionFolder::rename(const QString& oldName, const QString& newName) const
 {
     const std::optional<QString> from = existingFile(oldName);
-    const std::optional<QString> to = libraryEntryPath(folder, newName.toString());
+    const std::optional<QString> to = libraryEntryPath(folder, newName);
     return from && to && QFile::rename(*from, *to);
 }
 
-QStringList keysUsingEntry(ProfileStore& profiles, const QString& group, const QVariant& entryName)
+QStringList keysUsingEntry(ProfileStore& profiles, const QString& group, const QString& wanted)
 {
-    const QString wanted = entryName.toString();
     QStringList keys{QStringLiteral("Name")};
     for (int index = 0; index < kShownProfiles; ++index) {
         QSettings& profile = profiles.slot(index);

@@ -41,7 +41,7 @@ QVariant AppConfig::valueOrFactory(const QString& key) const
     return QSettings(factoryPath, QSettings::IniFormat).value(key);
 }
 
-void AppConfig::saveApConfig(const QVariantList& apConfigs)
+void AppConfig::saveApConfig(const QStringList& apConfigs)
 {
     handle().setValue(kTotalKey, int(apConfigs.size()));
     // Entries an earlier, longer list left behind stay in the file; the total tells readers where to stop.
@@ -50,32 +50,36 @@ void AppConfig::saveApConfig(const QVariantList& apConfigs)
     syncChecked(*settings);
 }
 
-QVariantList AppConfig::loadApConfig() const
+QStringList AppConfig::loadApConfig() const
 {
-    QVariantList entries;
+    QStringList entries;
     for (int i = 0; i < settings->value(kTotalKey, 0).toInt(); ++i)
-        entries.append(settings->value(kListPrefix + QString::number(i), 0));
+        entries.append(settings->value(kListPrefix + QString::number(i), 0).toString());
     return entries;
 }
 
-QVariantList AppConfig::loadDeviceApConfig() const
+int AppConfig::colorMaxStage() const
 {
-    return {settings->value(kColorMaxStageKey, kDefaultColorMaxStage).toInt()};
+    return settings->value(kColorMaxStageKey, kDefaultColorMaxStage).toInt();
 }
 
-QVariant AppConfig::getLang() const
+std::optional<QString> AppConfig::language() const
 {
-    return valueOrFactory(kLanguageKey);
+    const QVariant stored = valueOrFactory(kLanguageKey);
+    if (!stored.isValid())
+        return std::nullopt;
+    // A name written with a comma reads back as a list; the pages always saw it joined with commas.
+    return stored.toStringList().join(QLatin1Char(','));
 }
 
-QVariant AppConfig::getProfile() const
+int AppConfig::profileNumber() const
 {
-    return settings->value(kProfileKey, 0);
+    return settings->value(kProfileKey, 0).toInt();
 }
 
-void AppConfig::setProfile(const QVariant& profileNo)
+void AppConfig::setProfileNumber(uint profileNo)
 {
-    writeThrough(handle(), kProfileKey, profileNo.toUInt());
+    writeThrough(handle(), kProfileKey, profileNo);
 }
 
 QSettings& AppConfig::handle()

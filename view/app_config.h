@@ -8,9 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <QVariantList>
 
 #include <memory>
+#include <optional>
 
 class AppConfig
 {
@@ -21,12 +21,16 @@ public:
 
     explicit AppConfig(const QString& path = kDefaultPath, const QString& factoryPath = kFactoryPath);
 
-    void saveApConfig(const QVariantList& apConfigs);
-    QVariantList loadApConfig() const;
-    QVariantList loadDeviceApConfig() const;
-    QVariant getLang() const;
-    QVariant getProfile() const;
-    void setProfile(const QVariant& profileNo);
+    // The pages' free numbered list; its meaning is theirs.
+    void saveApConfig(const QStringList& apConfigs);
+    QStringList loadApConfig() const;
+    // How many colour stages the mouse family has.
+    int colorMaxStage() const;
+    // The interface language's name; nothing when neither file names one.
+    std::optional<QString> language() const;
+    // The mouse family's last selected profile, 0-based.
+    int profileNumber() const;
+    void setProfileNumber(uint profileNo);
     void resetApconfig();
 
     QStringList productNames() const;

@@ -9,6 +9,7 @@
 #include "message_list.h"
 #include "profile_store.h"
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 #include <QMessageBox>
@@ -49,11 +50,11 @@ QSettings& DeviceBridge::currentProfile()
 
 // ---- profile blocks ----
 
-void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
+void DeviceBridge::readProfileBlock(uint profileNo)
 {
     // The device has blocks 0-7 only, and so has the image; another number would read past it.
     if (!isBlockNumber(profileNo)) {
-        qDebug() << "ui_8CH_ReadProfile: no profile block" << profileNo;
+        qCDebug(lcView) << "ui_8CH_ReadProfile: no profile block" << profileNo;
         return;
     }
     // A read can fail once in a while (a busy token, a lost report); a second try costs little.
@@ -63,8 +64,8 @@ void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
     unread[profileNo] = !read;
     if (read)
         return;
-    qWarning().noquote() << "profile block" << profileNo
-                         << "could not be read from the mouse: it will not be written back";
+    qCWarning(lcView).noquote() << "profile block" << profileNo
+                                << "could not be read from the mouse: it will not be written back";
     if (!unreadNoticeShown) {
         unreadNoticeShown = true;
         hid.showNotice(
@@ -74,14 +75,15 @@ void DeviceBridge::ui_8CH_ReadProfile(uint profileNo)
     }
 }
 
-void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
+void DeviceBridge::writeProfileBlock(uint profileNo)
 {
     if (!isBlockNumber(profileNo)) {
-        qDebug() << "ui_0CH_SetProfile: no profile block" << profileNo;
+        qCDebug(lcView) << "ui_0CH_SetProfile: no profile block" << profileNo;
         return;
     }
     if (unread[profileNo]) {
-        qDebug() << "ui_0CH_SetProfile: block" << profileNo << "was not read from the mouse, not written";
+        qCDebug(lcView) << "ui_0CH_SetProfile: block" << profileNo
+                        << "was not read from the mouse, not written";
         return;
     }
     const ProfileBlock& bytes = block(int(profileNo));
@@ -90,46 +92,46 @@ void DeviceBridge::ui_0CH_SetProfile(uint profileNo)
     hid.hid_0CH_setProfile(bytes.data(), uchar(profileNo));
 }
 
-void DeviceBridge::ui_CheckProfileEnable()
+void DeviceBridge::markProfilesEnabled()
 {
     ProfileBlock& first = block(0);
     // Without the mouse's own block 0, setting the marker would write zeros over everything else in it.
     if (unread[0] || first[profile_block::kEnabledMarker] == profile_block::kEnabled)
         return;
     first[profile_block::kEnabledMarker] = profile_block::kEnabled;
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
 void DeviceBridge::writePageBlocks()
 {
     for (int profileNo = 0; profileNo < profile_block::kPageBlocks; ++profileNo)
-        ui_0CH_SetProfile(uint(profileNo));
+        writeProfileBlock(uint(profileNo));
 }
 
 // ---- application profile ----
 
-void DeviceBridge::ui_02H_SetCurrentProfile(int profile)
+void DeviceBridge::selectProfile(int profile)
 {
     if (profile == profiles.currentProfile())
         return;
     // The store has ten profile files; remembering a number it refuses would start the next run on a
     // profile that does not exist.
     if (profile < 0 || profile >= ProfileStore::kSlots) {
-        qDebug() << "ui_02H_SetCurrentProfile: no profile" << profile;
+        qCDebug(lcView) << "ui_02H_SetCurrentProfile: no profile" << profile;
         return;
     }
     profiles.setCurrentProfile(profile);
-    config.setProfile(profile);
+    config.setProfileNumber(uint(profile));
 }
 
-void DeviceBridge::ui_02H_SetKeyMatrixNo(uchar keyMatrixNo)
+void DeviceBridge::setDeviceKeyTableNumber(uchar keyMatrixNo)
 {
     hid.hid_02H_SetCurrentProfile(keyMatrixNo);
 }
 
 // ---- report rate, both families ----
 
-void DeviceBridge::ui_03H_SetReportRate(uchar rate)
+void DeviceBridge::setReportRate(uchar rate)
 {
     // The mouse's rate is read back from the profile, the keyboard's from the device.
     if (hid.currentDevice() == kMouseEntry)
@@ -137,7 +139,7 @@ void DeviceBridge::ui_03H_SetReportRate(uchar rate)
     hid.hid_03H_SetReportRate(rate);
 }
 
-int DeviceBridge::ui_83H_GetReportRate()
+int DeviceBridge::reportRate()
 {
     switch (hid.currentDevice()) {
     case kKeyboardEntry: {
@@ -155,7 +157,7 @@ int DeviceBridge::ui_83H_GetReportRate()
 
 // ---- questions ----
 
-bool DeviceBridge::getMsgAns_FoolProofing()
+bool DeviceBridge::confirmChange()
 {
     if (!hooks.askOkCancel)
         return false;
@@ -176,9 +178,9 @@ std::function<bool(const QString& title, const QString& text)> makeQtOkCancelQue
 
 namespace bridge_values {
 
-uchar byteAt(const QVariantList& values, int index)
+uchar byteAt(const QList<int>& values, int index)
 {
-    return index < values.size() ? uchar(values.at(index).toInt() & 0xFF) : uchar(0);
+    return index < values.size() ? uchar(values.at(index) & 0xFF) : uchar(0);
 }
 
 QVariantList intList(const uchar* bytes, int count)
@@ -190,11 +192,21 @@ QVariantList intList(const uchar* bytes, int count)
     return values;
 }
 
-QVariantList storedUIntList(const QSettings& settings, const QString& key)
+QVariantList intList(const QList<int>& values)
 {
-    QVariantList values = storedList(settings, key);
-    for (QVariant& value : values)
-        value = value.toUInt();
+    QVariantList stored;
+    stored.reserve(values.size());
+    for (const int value : values)
+        stored.append(value);
+    return stored;
+}
+
+QList<uint> storedUIntList(const QSettings& settings, const QString& key)
+{
+    QList<uint> values;
+    const QVariantList stored = storedList(settings, key);
+    for (const QVariant& value : stored)
+        values.append(value.toUInt());
     return values;
 }
 

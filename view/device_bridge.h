@@ -5,9 +5,10 @@
 // but bytes of the device's profile blocks; the bridge keeps an image of those blocks, patches the bytes a
 // setting owns and rewrites whole blocks, so every byte it does not own goes back exactly as it was read.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <QVariantList>
 #include <QtGlobal>
 
@@ -99,70 +100,83 @@ public:
     // ---- mouse family: profile blocks ----
     // A read that fails is tried once more; a block that still could not be read is never written back,
     // since the image holds nothing of what the mouse has there (one tray notice says so).
-    void ui_8CH_ReadProfile(uint profileNo);
-    void ui_0CH_SetProfile(uint profileNo);
-    void ui_CheckProfileEnable();
+    void readProfileBlock(uint profileNo);
+    void writeProfileBlock(uint profileNo);
+    void markProfilesEnabled();
 
     // ---- mouse family: sensor ----
-    void ui_0BH_SetCurrentDPIStage(uchar dpiStage);
-    int ui_8BH_GetCurrentDPIStage();
-    void ui_SetDPISet(uchar dpiStage, const QVariantList& src16, const QVariantList& valueForIndex);
-    QVariantList ui_91H_GetDPISet();
-    void ui_SetDPISelect(const QVariantList& valueForIndex);
-    QVariantList ui_91H_GetDPISelect();
-    uchar ui_91H_SyncDPI();
-    void ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue);
-    QVariantList ui_GetAngleSnap();
-    void ui_SetXYSensitive(const QVariant& par0, const QVariant& par1);
-    int getSensorType();
+    void setDpiStage(uchar dpiStage);
+    // The mouse's current stage; 0, without asking it, while the window is hidden.
+    int dpiStage();
+    // The eight stage codes go into block 0; the page's DPI values are recorded and become the notices'.
+    void setDpiStages(const QList<int>& stageCodes, const QList<int>& pageDpiValues);
+    QList<int> storedDpiValues();
+    // One flag per stage: non-zero when the DPI button can select it.
+    void setSelectableStages(const QList<int>& stageFlags);
+    QList<int> selectableStages();
+    // The number of stages the mouse uses; 8 when it does not answer.
+    uchar deviceStageCount();
+    void setAngleSnap(uchar isAngleSnap, uchar gestrueValue);
+    // Angle snapping (0 or 1) and the gesture correction step (0-4), as the page shows them.
+    struct AngleSnap
+    {
+        int angleSnap;
+        int gestureStep;
+    };
+    AngleSnap storedAngleSnap();
+    void setXySensitivity(uchar xSensitivity, uchar ySensitivity);
+    int sensorType();
 
     // ---- mouse family: lighting ----
-    void ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, const QVariantList& configs);
-    QVariantList ui_8DH_GetRGBLedEffect();
-    void ui_10H_SetLED8StageColor(uchar type, const QVariantList& src24);
-    QVariantList ui_90H_GetLED8StageColor(uchar type);
-    bool chkIsLogoLedWork();
+    // `configs` are the page's own three values, recorded for the page alone.
+    void setLightEffect(uchar effect, uchar option1, uchar option2, const QList<int>& configs);
+    QList<uint> storedLightEffect();
+    // R, G, B of the eight stages (low bytes), recorded as colour set `type`.
+    void setStageColours(uchar type, const QList<int>& src24);
+    QList<uint> storedStageColours(uchar type);
+    bool isLogoLedWorking();
 
     // ---- mouse family: buttons and profiles ----
-    void ui_0DH_SetKeyMatrix(const QVariantList& src128);
-    void ui_0DH_SetGunKeyMatrix(const QVariantList& src128, const QVariant& keyMatrixIndex);
-    QVariantList ui_92H_GetKeyMatrix();
-    void ui_02H_SetCurrentProfile(int profile);
-    void ui_02H_SetKeyMatrixNo(uchar keyMatrixNo);
-    bool getMsgAns_FoolProofing();
+    // 32 button definitions of four values each, recorded as given and sent as low bytes.
+    void setKeyTable(const QList<int>& src128);
+    void setGunKeyTable(const QList<int>& src128, uint keyMatrixIndex);
+    QByteArray deviceKeyTable();
+    void selectProfile(int profile);
+    void setDeviceKeyTableNumber(uchar keyMatrixNo);
+    // Asks the user before a setting that changes how the mouse's buttons behave; true for OK.
+    bool confirmChange();
 
     // ---- both families ----
-    void ui_03H_SetReportRate(uchar rate);
-    int ui_83H_GetReportRate();
+    void setReportRate(uchar rate);
+    int reportRate();
 
     // ---- keyboard family ----
-    void ui_01H_SetKeyboardoption(uchar byte1, uchar byte2);
-    void ui_04H_SetGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4);
-    void ui_07H_SetControlIndicatorLight(uchar effect, uchar frequenty);
-    void ui_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
-                           uchar direction);
-    void ui_09H_SetKeyboardMode(uchar mode);
-    void ui_0EH_SetKeyOnOff(const QVariantList& src21);
-    void ui_12H_SetUserPicture(uchar index, uchar option, const QVariantList& src512);
-    void ui_13H_SetRecoveryData();
-    void ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, uchar bValue);
-    QString ui_80H_GetFWVersion();
-    QVariantList ui_81H_GetKeyboardoption();
-    int ui_82H_GetCurrentProfile();
-    QVariantList ui_84H_GetButtonSensitivity();
-    QVariantList ui_88H_GetLEDType();
-    int ui_89H_GetKeyboardMode();
-    QVariantList ui_8DH_GetKeyMatrix();
-    QVariantList ui_8EH_GetKeyOnOff();
-    QVariantList ui_92H_GetUserPicture(uchar index);
-    QVariantList ui_94H_GetColor(uchar index);
+    void setKeyboardOption(uchar byte1, uchar byte2);
+    void setGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4);
+    void setIndicatorLight(uchar effect, uchar frequenty);
+    void setLedType(uchar option, uchar effect, uchar speed, uchar light, uchar color, uchar direction);
+    void setKeyboardMode(uchar mode);
+    void setKeysEnabled(const QByteArray& src21);
+    void setUserPicture(uchar index, uchar option, const QList<int>& src512);
+    void restoreFactoryData();
+    void setColour(uchar index, uchar rValue, uchar gValue, uchar bValue);
+    QString firmwareVersion();
+    QByteArray keyboardOption();
+    int deviceProfile();
+    QByteArray buttonSensitivity();
+    QList<int> storedLedType();
+    int keyboardMode();
+    QByteArray keyboardKeyMatrix();
+    QByteArray keysEnabled();
+    QList<int> storedUserPicture(uchar index);
+    QList<int> storedColour(uchar index);
 
 private:
     QSettings& currentProfile();
     ProfileBlock& block(int profileNo) { return image[std::size_t(profileNo)]; }
     // Writes blocks 0-4 in order, each waiting for the one before.
     void writePageBlocks();
-    void sendKeyTable(const QVariantList& src128, const QString& keyPrefix, uchar indexAddOne);
+    void sendKeyTable(const QList<int>& src128, const QString& keyPrefix, uchar indexAddOne);
 
     Hid_Thread& hid;
     ProfileStore& profiles;
@@ -181,19 +195,25 @@ std::function<bool(const QString& title, const QString& text)> makeQtOkCancelQue
 // ---- helpers shared by the bridge's files ----
 namespace bridge_values {
 
-// Element `index` of a page list as a device byte: `toInt`, low byte; a missing element is 0.
-uchar byteAt(const QVariantList& values, int index);
+// Element `index` of a page list as a device byte: its low byte; a missing element is 0.
+uchar byteAt(const QList<int>& values, int index);
 // The first `count` elements as device bytes, missing ones 0, further ones ignored.
-template <std::size_t N> std::array<uchar, N> bytesOf(const QVariantList& values)
+template <std::size_t N> std::array<uchar, N> bytesOf(const QList<int>& values)
 {
     std::array<uchar, N> bytes{};
     for (std::size_t i = 0; i < N; ++i)
         bytes[i] = byteAt(values, int(i));
     return bytes;
 }
-// Bytes as a list of ints for QML and the profile file.
+// Numbers as the list the profile file keeps.
 QVariantList intList(const uchar* bytes, int count);
+QVariantList intList(const QList<int>& values);
+// A device buffer as the bytes it holds.
+template <std::size_t N> QByteArray byteArrayOf(const std::array<uchar, N>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(N));
+}
 // A stored list with every element converted with `toUInt`.
-QVariantList storedUIntList(const QSettings& settings, const QString& key);
+QList<uint> storedUIntList(const QSettings& settings, const QString& key);
 
 } // namespace bridge_values

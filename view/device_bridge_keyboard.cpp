@@ -10,6 +10,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 using namespace bridge_values;
 
 namespace {
@@ -32,58 +34,67 @@ QVariantList ints(std::initializer_list<uchar> values)
     return list;
 }
 
+QByteArray bytes(std::initializer_list<uchar> values)
+{
+    QByteArray list;
+    for (const uchar value : values)
+        list.append(char(value));
+    return list;
+}
+
 } // namespace
 
 // ---- writes ----
 
-void DeviceBridge::ui_01H_SetKeyboardoption(uchar byte1, uchar byte2)
+void DeviceBridge::setKeyboardOption(uchar byte1, uchar byte2)
 {
     hid.hid_01H_SetKeyboardoption(byte1, byte2);
 }
 
-void DeviceBridge::ui_04H_SetGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4)
+void DeviceBridge::setGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4)
 {
     hid.hid_04H_SetGunData(par0, par1, par2, par3, par4);
 }
 
-void DeviceBridge::ui_07H_SetControlIndicatorLight(uchar effect, uchar frequenty)
+void DeviceBridge::setIndicatorLight(uchar effect, uchar frequenty)
 {
     hid.hid_07H_SetControlIndicatorLight(effect, frequenty);
 }
 
-void DeviceBridge::ui_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
-                                     uchar direction)
+void DeviceBridge::setLedType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
+                              uchar direction)
 {
     writeThrough(currentProfile(), kLedTypeKey, ints({effect, speed, light, color, direction}));
     hid.hid_08H_SetLEDType(option, effect, speed, light, color, direction);
 }
 
-void DeviceBridge::ui_09H_SetKeyboardMode(uchar mode)
+void DeviceBridge::setKeyboardMode(uchar mode)
 {
     hid.hid_09H_SetKeyboardMode(mode);
 }
 
-void DeviceBridge::ui_0EH_SetKeyOnOff(const QVariantList& src21)
+void DeviceBridge::setKeysEnabled(const QByteArray& src21)
 {
-    const auto bytes = bytesOf<kKeyOnOffBytes>(src21);
-    hid.hid_0EH_SetKeyOnOff(bytes.data());
+    std::array<uchar, kKeyOnOffBytes> onOff{};
+    std::copy_n(src21.cbegin(), std::min<qsizetype>(src21.size(), kKeyOnOffBytes), onOff.begin());
+    hid.hid_0EH_SetKeyOnOff(onOff.data());
 }
 
-void DeviceBridge::ui_12H_SetUserPicture(uchar index, uchar option, const QVariantList& src512)
+void DeviceBridge::setUserPicture(uchar index, uchar option, const QList<int>& src512)
 {
-    writeThrough(currentProfile(), kUserPicturePrefix + QString::number(index), src512);
+    writeThrough(currentProfile(), kUserPicturePrefix + QString::number(index), intList(src512));
     if (option == kRecordOnlyPicture)
         return;
-    const auto bytes = bytesOf<kUserPictureBytes>(src512);
-    hid.hid_12H_SetUserPicture(index, option, bytes.data());
+    const auto picture = bytesOf<kUserPictureBytes>(src512);
+    hid.hid_12H_SetUserPicture(index, option, picture.data());
 }
 
-void DeviceBridge::ui_13H_SetRecoveryData()
+void DeviceBridge::restoreFactoryData()
 {
     hid.hid_13H_SetRecoveryData();
 }
 
-void DeviceBridge::ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, uchar bValue)
+void DeviceBridge::setColour(uchar index, uchar rValue, uchar gValue, uchar bValue)
 {
     writeThrough(currentProfile(), kColourPrefix + QString::number(index), ints({rValue, gValue, bValue}));
     hid.hid_14H_SetColor(index, rValue, gValue, bValue);
@@ -91,70 +102,70 @@ void DeviceBridge::ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, ucha
 
 // ---- reads ----
 
-QString DeviceBridge::ui_80H_GetFWVersion()
+QString DeviceBridge::firmwareVersion()
 {
     QString version; // stays empty when the device is busy
     hid.hid_80H_GetFWVersion(version);
     return version;
 }
 
-QVariantList DeviceBridge::ui_81H_GetKeyboardoption()
+QByteArray DeviceBridge::keyboardOption()
 {
     uchar byte1 = 0;
     uchar byte2 = 0;
     hid.hid_81H_GetKeyboardoption(byte1, byte2);
-    return ints({byte1, byte2});
+    return bytes({byte1, byte2});
 }
 
-int DeviceBridge::ui_82H_GetCurrentProfile()
+int DeviceBridge::deviceProfile()
 {
     uchar profile = 0;
     hid.hid_82H_GetCurrentProfile(profile);
     return profile;
 }
 
-QVariantList DeviceBridge::ui_84H_GetButtonSensitivity()
+QByteArray DeviceBridge::buttonSensitivity()
 {
     uchar sens1 = 0;
     uchar sens2 = 0;
     uchar sens3 = 0;
     uchar sens4 = 0;
     hid.hid_84H_GetButtonSensitivity(sens1, sens2, sens3, sens4);
-    return ints({sens1, sens2, sens3, sens4});
+    return bytes({sens1, sens2, sens3, sens4});
 }
 
-QVariantList DeviceBridge::ui_88H_GetLEDType()
+QList<int> DeviceBridge::storedLedType()
 {
-    return storedList(currentProfile(), kLedTypeKey);
+    return storedNumbers(currentProfile(), kLedTypeKey);
 }
 
-int DeviceBridge::ui_89H_GetKeyboardMode()
+int DeviceBridge::keyboardMode()
 {
     uchar mode = 0;
     hid.hid_89H_GetKeyboardMode(mode);
     return mode;
 }
 
-QVariantList DeviceBridge::ui_8DH_GetKeyMatrix()
+QByteArray DeviceBridge::keyboardKeyMatrix()
 {
-    std::array<uchar, kKeyMatrixBytes> bytes{};
-    hid.hid_8DH_GetKeyMatrix(bytes.data());
-    return intList(bytes.data(), kKeyMatrixBytes);
+    std::array<uchar, kKeyMatrixBytes> matrix{};
+    hid.hid_8DH_GetKeyMatrix(matrix.data());
+    return byteArrayOf(matrix);
 }
 
-QVariantList DeviceBridge::ui_8EH_GetKeyOnOff()
+QByteArray DeviceBridge::keysEnabled()
 {
-    std::array<uchar, kKeyOnOffBytes> bytes{};
-    hid.hid_8EH_GetKeyOnOff(bytes.data());
-    return intList(bytes.data(), kKeyOnOffBytes);
+    std::array<uchar, kKeyOnOffBytes> onOff{};
+    hid.hid_8EH_GetKeyOnOff(onOff.data());
+    return byteArrayOf(onOff);
 }
 
-QVariantList DeviceBridge::ui_92H_GetUserPicture(uchar index)
+QList<int> DeviceBridge::storedUserPicture(uchar index)
 {
-    return storedList(currentProfile(), kUserPicturePrefix + QString::number(index));
+    return storedNumbers(currentProfile(), kUserPicturePrefix + QString::number(index));
 }
 
-QVariantList DeviceBridge::ui_94H_GetColor(uchar index)
+QList<int> DeviceBridge::storedColour(uchar index)
 {
-    return storedList(currentProfile(), kColourPrefix + QString::number(index));
+    return storedNumbers(currentProfile(), kColourPrefix + QString::number(index));
 }

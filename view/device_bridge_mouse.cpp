@@ -49,11 +49,11 @@ constexpr uchar kNoFunctionType = 0x00;
 constexpr uchar kNoMaxStageAnswer = 8;
 constexpr uchar kLogoLedInstruction = 0;
 
-void refreshDpiValues(const QVariantList& values)
+void refreshDpiValues(const QList<int>& values)
 {
     for (std::size_t i = 0; i < dpiValues.size(); ++i) {
         const int index = int(i);
-        dpiValues[i].store(index < values.size() ? values.at(index).toUInt() : 0u);
+        dpiValues[i].store(index < values.size() ? uint(values.at(index)) : 0u);
     }
 }
 
@@ -61,13 +61,13 @@ void refreshDpiValues(const QVariantList& values)
 
 // ---- sensor ----
 
-void DeviceBridge::ui_0BH_SetCurrentDPIStage(uchar dpiStage)
+void DeviceBridge::setDpiStage(uchar dpiStage)
 {
     writeThrough(currentProfile(), kStageKey, int(dpiStage));
     hid.hid_0BH_SetCurrentDPIStage(dpiStage);
 }
 
-int DeviceBridge::ui_8BH_GetCurrentDPIStage()
+int DeviceBridge::dpiStage()
 {
     // Nothing shows the stage while the window is hidden, so the device is not troubled with the question.
     if (hooks.isViewVisible && !hooks.isViewVisible())
@@ -77,17 +77,16 @@ int DeviceBridge::ui_8BH_GetCurrentDPIStage()
     return stage;
 }
 
-void DeviceBridge::ui_SetDPISet(uchar /*dpiStage*/, const QVariantList& src16,
-                                const QVariantList& valueForIndex)
+void DeviceBridge::setDpiStages(const QList<int>& src16, const QList<int>& valueForIndex)
 {
-    // The stage count is not sent: the block carries all eight stages, and the mask says which are in use.
-    writeThrough(currentProfile(), kDpiKey, valueForIndex);
+    // No stage count: the block carries all eight stages, and the mask says which are in use.
+    writeThrough(currentProfile(), kDpiKey, intList(valueForIndex));
     refreshDpiValues(valueForIndex);
 
     ProfileBlock& first = block(0);
     first[pb::kDpiHalved] = 0;
     for (int stage = 0; stage < pb::kDpiStages; ++stage) {
-        unsigned code = stage < src16.size() ? src16.at(stage).toUInt() : 0u;
+        unsigned code = stage < src16.size() ? unsigned(src16.at(stage)) : 0u;
         if (code > pb::kLargestWholeDpiCode) {
             first[pb::kDpiHalved] = uchar(first[pb::kDpiHalved] | (1u << stage));
             code >>= 1;
@@ -95,24 +94,24 @@ void DeviceBridge::ui_SetDPISet(uchar /*dpiStage*/, const QVariantList& src16,
         first[std::size_t(pb::kDpiCodes + stage)] = uchar(code & 0xFF);
         first[std::size_t(pb::kDpiCodesCopy + stage)] = uchar(code & 0xFF);
     }
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
-QVariantList DeviceBridge::ui_91H_GetDPISet()
+QList<int> DeviceBridge::storedDpiValues()
 {
     // Seven stages of the page's slider range, then the fixed eighth entry the page always stores.
-    QVariantList values = profiles.loadedNumbers(kDpiKey, pb::kDpiStages - 1, kDpiRange);
+    QList<int> values = profiles.loadedNumbers(kDpiKey, pb::kDpiStages - 1, kDpiRange);
     values.append(kEighthDpiEntry);
     refreshDpiValues(values);
     return values;
 }
 
-void DeviceBridge::ui_SetDPISelect(const QVariantList& valueForIndex)
+void DeviceBridge::setSelectableStages(const QList<int>& valueForIndex)
 {
-    writeThrough(currentProfile(), kDpiSelectKey, valueForIndex);
+    writeThrough(currentProfile(), kDpiSelectKey, intList(valueForIndex));
     uchar mask = 0;
     for (int stage = 0; stage < pb::kDpiStages && stage < valueForIndex.size(); ++stage)
-        if (valueForIndex.at(stage).toInt() != 0)
+        if (valueForIndex.at(stage) != 0)
             mask = uchar(mask | (1u << stage));
     // Blocks 5-7 get the mask too, for a caller that later writes them by number.
     for (ProfileBlock& each : image)
@@ -120,19 +119,19 @@ void DeviceBridge::ui_SetDPISelect(const QVariantList& valueForIndex)
     writePageBlocks();
 }
 
-QVariantList DeviceBridge::ui_91H_GetDPISelect()
+QList<int> DeviceBridge::selectableStages()
 {
     return profiles.loadedNumbers(kDpiSelectKey, pb::kDpiStages, kStageFlagRange);
 }
 
-uchar DeviceBridge::ui_91H_SyncDPI()
+uchar DeviceBridge::deviceStageCount()
 {
     uchar maxStage = 0;
     std::array<uchar, pb::kDpiStages> ignored{};
     return hid.hid_91H_GetDPISet(maxStage, ignored.data()) ? maxStage : kNoMaxStageAnswer;
 }
 
-void DeviceBridge::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
+void DeviceBridge::setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
 {
     QSettings& profile = currentProfile();
     profile.setValue(kAngleSnapKey, int(isAngleSnap));
@@ -145,20 +144,18 @@ void DeviceBridge::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
     // A step the table does not have keeps the correction the block already holds.
     if (gestrueValue < kGestureCorrectionCodes.size())
         first[pb::kGestureCorrection] = kGestureCorrectionCodes[gestrueValue];
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
-QVariantList DeviceBridge::ui_GetAngleSnap()
+DeviceBridge::AngleSnap DeviceBridge::storedAngleSnap()
 {
     return {profiles.loadedNumber(kAngleSnapKey, kAngleSnapRange),
             profiles.loadedNumber(kGestureKey, kGestureRange)};
 }
 
-void DeviceBridge::ui_SetXYSensitive(const QVariant& par0, const QVariant& par1)
+void DeviceBridge::setXySensitivity(uchar x, uchar y)
 {
     // The page records the steps itself; the device takes the values in every profile alike.
-    const auto x = uchar(par0.toUInt() & 0xFF);
-    const auto y = uchar(par1.toUInt() & 0xFF);
     for (int profileNo = 0; profileNo < pb::kPageBlocks; ++profileNo) {
         block(profileNo)[pb::kXSensitivity] = x;
         block(profileNo)[pb::kYSensitivity] = y;
@@ -166,7 +163,7 @@ void DeviceBridge::ui_SetXYSensitive(const QVariant& par0, const QVariant& par1)
     writePageBlocks();
 }
 
-int DeviceBridge::getSensorType()
+int DeviceBridge::sensorType()
 {
     uchar type = 0;
     uchar option1 = 0;
@@ -177,10 +174,10 @@ int DeviceBridge::getSensorType()
 
 // ---- lighting ----
 
-void DeviceBridge::ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, const QVariantList& configs)
+void DeviceBridge::setLightEffect(uchar effect, uchar option1, uchar option2, const QList<int>& configs)
 {
     // The page records its own three values, which it maps before sending.
-    writeThrough(currentProfile(), kLedEffectKey, configs);
+    writeThrough(currentProfile(), kLedEffectKey, intList(configs));
     ProfileBlock& first = block(0);
     first[pb::kLedEffect] = effect;
     first[pb::kLedOption1] = option1;
@@ -188,30 +185,30 @@ void DeviceBridge::ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2
     first[pb::kLedEffectCopy] = uchar(effect | pb::kLedEffectCopyFlag);
     first[pb::kLedOption1Copy] = option1;
     first[pb::kLedOption2Copy] = option2;
-    ui_0CH_SetProfile(0);
+    writeProfileBlock(0);
 }
 
-QVariantList DeviceBridge::ui_8DH_GetRGBLedEffect()
+QList<uint> DeviceBridge::storedLightEffect()
 {
     return storedUIntList(currentProfile(), kLedEffectKey);
 }
 
-void DeviceBridge::ui_10H_SetLED8StageColor(uchar type, const QVariantList& src24)
+void DeviceBridge::setStageColours(uchar type, const QList<int>& src24)
 {
     // The type names only the colour set in the profile; the device has one set per block.
-    writeThrough(currentProfile(), kStageColourPrefix + QString::number(type), src24);
+    writeThrough(currentProfile(), kStageColourPrefix + QString::number(type), intList(src24));
     const auto colours = bytesOf<pb::kStageColoursLength>(src24);
     for (int profileNo = 0; profileNo < pb::kPageBlocks; ++profileNo)
         std::copy(colours.begin(), colours.end(), block(profileNo).begin() + pb::kStageColours);
     writePageBlocks();
 }
 
-QVariantList DeviceBridge::ui_90H_GetLED8StageColor(uchar type)
+QList<uint> DeviceBridge::storedStageColours(uchar type)
 {
     return storedUIntList(currentProfile(), kStageColourPrefix + QString::number(type));
 }
 
-bool DeviceBridge::chkIsLogoLedWork()
+bool DeviceBridge::isLogoLedWorking()
 {
     uchar option1 = 0;
     uchar option2 = 0;
@@ -221,13 +218,13 @@ bool DeviceBridge::chkIsLogoLedWork()
 
 // ---- key tables ----
 
-void DeviceBridge::sendKeyTable(const QVariantList& src128, const QString& keyPrefix, uchar indexAddOne)
+void DeviceBridge::sendKeyTable(const QList<int>& src128, const QString& keyPrefix, uchar indexAddOne)
 {
     QSettings& profile = currentProfile();
     for (int button = 0; button < kKeyTableButtons; ++button) {
         QVariantList entry;
         for (int i = button * kKeyEntryBytes; i < (button + 1) * kKeyEntryBytes; ++i)
-            entry.append(i < src128.size() ? src128.at(i) : QVariant(0));
+            entry.append(i < src128.size() ? src128.at(i) : 0);
         profile.setValue(keyPrefix + QString::number(button), entry);
     }
     syncChecked(profile);
@@ -239,21 +236,20 @@ void DeviceBridge::sendKeyTable(const QVariantList& src128, const QString& keyPr
     hid.hid_0DH_SetKeyMatrix(bytes.data(), indexAddOne);
 }
 
-void DeviceBridge::ui_0DH_SetKeyMatrix(const QVariantList& src128)
+void DeviceBridge::setKeyTable(const QList<int>& src128)
 {
     sendKeyTable(src128, kButtonPrefix, 0);
 }
 
-void DeviceBridge::ui_0DH_SetGunKeyMatrix(const QVariantList& src128, const QVariant& keyMatrixIndex)
+void DeviceBridge::setGunKeyTable(const QList<int>& src128, uint table)
 {
-    const uint table = keyMatrixIndex.toUInt();
     sendKeyTable(src128, kGunTablePrefix + QString::number(table) + QLatin1Char('/'),
                  uchar((table + 1) & 0xFF));
 }
 
-QVariantList DeviceBridge::ui_92H_GetKeyMatrix()
+QByteArray DeviceBridge::deviceKeyTable()
 {
     std::array<uchar, kKeyMatrixReadBytes> bytes{};
     hid.hid_92H_GetKeyMatrix(bytes.data());
-    return intList(bytes.data(), kKeyMatrixReadBytes);
+    return byteArrayOf(bytes);
 }

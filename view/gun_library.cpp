@@ -6,17 +6,30 @@
 
 namespace {
 
-constexpr int kGunSlots = 3;
-constexpr int kParameters = 5;
-// Where the old name sits in a modify request: [name, five parameters, old name].
-constexpr int kOldNameEntry = 1 + kParameters;
 // The gun a released slot falls back to, and the key of a slot bound to none.
 constexpr uint kFallbackGun = 2;
 constexpr int kNoKey = -1;
 
-QString gunDataKey(const QVariant& name)
+QString gunDataKey(const QString& name)
 {
-    return QStringLiteral("gunData/") + name.toString();
+    return QStringLiteral("gunData/") + name;
+}
+
+// The parameters as the list the file keeps.
+QVariantList storedParameters(const QList<int>& values)
+{
+    QVariantList stored;
+    for (const int value : values.mid(0, GunLibrary::kParameters))
+        stored.append(value);
+    return stored;
+}
+
+// A slot's number, or nothing where the profile keeps none (or text that is not a number).
+std::optional<int> slotNumber(const QSettings& profile, const QString& key)
+{
+    bool ok = false;
+    const int number = profile.value(key, QString()).toString().toInt(&ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
 }
 
 QString selectGunKey(int slot)
@@ -37,57 +50,55 @@ QString selectGunTypeKey(int slot)
 } // namespace
 
 GunLibrary::GunLibrary(ProfileStore& profileStore, const QString& gunFolder)
-    : profiles(profileStore), gunFiles(gunFolder, QStringLiteral("gun"), QVariant()),
+    : profiles(profileStore), gunFiles(gunFolder, QStringLiteral("gun"), QString()),
       gunDataPath(gunFolder + QStringLiteral("/gunData.bin"))
 {}
 
 // ---- gun files ----
 
-QVariant GunLibrary::createGunIni(const QVariant& name, const QVariant& gunIndex)
+bool GunLibrary::createGunIni(const QString& name, uint gunIndex)
 {
     return gunFiles.create(name, gunIndex);
 }
 
-// The encoded bytes go to the device only; the library keeps the lines they were made from.
-QVariant GunLibrary::saveGunIni(const QVariant& name, const QStringList& lines, const QVariantList&,
-                                const QVariant& repeat)
+bool GunLibrary::saveGunIni(const QString& name, const QStringList& lines, int repeat)
 {
     return gunFiles.save(name, lines, repeat);
 }
 
-QStringList GunLibrary::loadGunIni(const QVariant& name) const
+QStringList GunLibrary::loadGunIni(const QString& name) const
 {
     return gunFiles.load(name);
 }
 
-QVariant GunLibrary::loadGunType(const QVariant& name) const
+int GunLibrary::loadGunType(const QString& name) const
 {
     return gunFiles.configValue(name, ActionFolder::kTypeKey);
 }
 
-QVariant GunLibrary::loadGunIndex(const QVariant& name) const
+int GunLibrary::loadGunIndex(const QString& name) const
 {
     return gunFiles.configValue(name, ActionFolder::kIndexKey);
 }
 
-void GunLibrary::setGunIndex(const QVariant& name, const QVariant& gunIndex)
+void GunLibrary::setGunIndex(const QString& name, int gunIndex)
 {
     gunFiles.setConfigValue(name, ActionFolder::kIndexKey, gunIndex);
 }
 
-QVariant GunLibrary::deleteGunIni(const QVariant& name)
+bool GunLibrary::deleteGunIni(const QString& name)
 {
     return gunFiles.remove(name);
 }
 
-QVariant GunLibrary::modifyGunName(const QVariant& oldname, const QVariant& newname)
+bool GunLibrary::modifyGunName(const QString& oldname, const QString& newname)
 {
     return gunFiles.rename(oldname, newname);
 }
 
-QStringList GunLibrary::isGunUse(const QVariant& macroName)
+QStringList GunLibrary::isGunUse(const QString& gunName)
 {
-    return keysUsingEntry(profiles, QStringLiteral("gun"), macroName);
+    return keysUsingEntry(profiles, QStringLiteral("gun"), gunName);
 }
 
 // ---- gun parameters ----
@@ -99,39 +110,41 @@ std::unique_ptr<QSettings> GunLibrary::openGunData() const
     return std::make_unique<QSettings>(gunDataPath, QSettings::IniFormat);
 }
 
-void GunLibrary::saveGundata(const QVariantList& src6)
+void GunLibrary::saveGundata(const GunParameters& gun)
 {
-    if (src6.size() < 1 + kParameters)
-        return;
     if (const std::unique_ptr<QSettings> settings = openGunData()) {
-        settings->setValue(gunDataKey(src6.at(0)), src6.mid(1, kParameters));
+        settings->setValue(gunDataKey(gun.name), storedParameters(gun.values));
         syncChecked(*settings);
     }
 }
 
-void GunLibrary::modifyGundata(const QVariant& modifyType, const QVariantList& src6)
+void GunLibrary::removeGundata(const QString& name)
 {
-    const int type = modifyType.toInt();
-    // A partial rename would drop the old record and store holes in the new one.
-    const qsizetype needed = type == 1 ? kOldNameEntry + 1 : 1;
-    if ((type != 0 && type != 1) || src6.size() < needed)
-        return;
-    const std::unique_ptr<QSettings> settings = openGunData();
-    if (!settings)
-        return;
-    if (type == 0) {
-        settings->remove(gunDataKey(src6.at(0)));
-    } else {
-        settings->remove(gunDataKey(src6.at(kOldNameEntry)));
-        settings->setValue(gunDataKey(src6.at(0)), src6.mid(1, kParameters));
+    if (const std::unique_ptr<QSettings> settings = openGunData()) {
+        settings->remove(gunDataKey(name));
+        syncChecked(*settings);
     }
-    syncChecked(*settings);
 }
 
-QVariantList GunLibrary::getGunData(const QVariant& name) const
+void GunLibrary::renameGundata(const QString& oldName, const GunParameters& gun)
+{
+    if (const std::unique_ptr<QSettings> settings = openGunData()) {
+        settings->remove(gunDataKey(oldName));
+        settings->setValue(gunDataKey(gun.name), storedParameters(gun.values));
+        syncChecked(*settings);
+    }
+}
+
+QList<int> GunLibrary::getGunData(const QString& name) const
 {
     const std::unique_ptr<QSettings> settings = openGunData();
-    return settings ? settings->value(gunDataKey(name), 0).toList() : QVariantList();
+    QList<int> values;
+    if (!settings)
+        return values;
+    const QVariantList stored = settings->value(gunDataKey(name), 0).toList();
+    for (const QVariant& value : stored)
+        values.append(value.toInt());
+    return values;
 }
 
 QStringList GunLibrary::getGunDataKey() const
@@ -145,51 +158,38 @@ QStringList GunLibrary::getGunDataKey() const
 
 // ---- gun slots ----
 
-QVariantList GunLibrary::getselectGun()
+std::array<GunSlot, GunLibrary::kGunSlots> GunLibrary::selectedGuns()
 {
     const QSettings& profile = profiles.current();
-    QVariantList guns;
+    std::array<GunSlot, kGunSlots> gunSlots;
     for (int slot = 0; slot < kGunSlots; ++slot)
-        guns.append(profile.value(selectGunKey(slot), QString()));
-    return guns;
+        gunSlots[std::size_t(slot)] = {slotNumber(profile, selectGunKey(slot)),
+                                       slotNumber(profile, selectGunKeyKey(slot)),
+                                       slotNumber(profile, selectGunTypeKey(slot))};
+    return gunSlots;
 }
 
-void GunLibrary::setSelectGun(const QVariantList& gunData)
+void GunLibrary::setSelectGun(const std::array<int, kGunSlots>& guns)
 {
-    if (gunData.size() < kGunSlots)
-        return;
     QSettings& profile = profiles.current();
     for (int slot = 0; slot < kGunSlots; ++slot)
-        profile.setValue(selectGunKey(slot), gunData.at(slot));
+        profile.setValue(selectGunKey(slot), guns[std::size_t(slot)]);
     syncChecked(profile);
 }
 
-QVariantList GunLibrary::getselectGunKey()
+void GunLibrary::setSelectGunKey(const std::array<int, kGunSlots>& keys,
+                                 const std::array<int, kGunSlots>& keyTypes)
 {
-    const QSettings& profile = profiles.current();
-    QVariantList keys;
-    for (int slot = 0; slot < kGunSlots; ++slot)
-        keys.append(profile.value(selectGunKeyKey(slot), QString()));
-    for (int slot = 0; slot < kGunSlots; ++slot)
-        keys.append(profile.value(selectGunTypeKey(slot), QString()));
-    return keys;
-}
-
-void GunLibrary::setSelectGunKey(const QVariantList& gunData)
-{
-    if (gunData.size() < 2 * kGunSlots)
-        return;
     QSettings& profile = profiles.current();
     for (int slot = 0; slot < kGunSlots; ++slot) {
-        profile.setValue(selectGunKeyKey(slot), gunData.at(slot));
-        profile.setValue(selectGunTypeKey(slot), gunData.at(kGunSlots + slot));
+        profile.setValue(selectGunKeyKey(slot), keys[std::size_t(slot)]);
+        profile.setValue(selectGunTypeKey(slot), keyTypes[std::size_t(slot)]);
     }
     syncChecked(profile);
 }
 
-void GunLibrary::upDateDeleteGun(const QVariant& gunData)
+void GunLibrary::upDateDeleteGun(uint deleted)
 {
-    const uint deleted = gunData.toUInt();
     for (int index = 0; index < kShownProfiles; ++index) {
         // The gun page rewrites the current profile's slots itself.
         if (index == profiles.currentProfile())

@@ -7,13 +7,29 @@
 #include "macro_library.h"
 #include "profile_store.h"
 
+#include <QList>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
-#include <QVariantList>
 
+#include <array>
 #include <memory>
+#include <optional>
+
+// A gun's five parameters in gunData.bin, as the gun page passes them.
+struct GunParameters
+{
+    QString name;
+    QList<int> values;
+};
+
+// One of a profile's three gun slots. Each value is absent where the profile has none (or no number).
+struct GunSlot
+{
+    std::optional<int> gun;
+    std::optional<int> key;
+    std::optional<int> keyType;
+};
 
 class GunLibrary
 {
@@ -22,36 +38,36 @@ public:
 
     explicit GunLibrary(ProfileStore& profiles, const QString& gunFolder = kDefaultFolder);
 
+    static constexpr int kGunSlots = 3;
+    static constexpr int kParameters = 5;
+
     // ---- gun files ----
-    QVariant createGunIni(const QVariant& name, const QVariant& gunIndex);
-    QVariant saveGunIni(const QVariant& name, const QStringList& macros, const QVariantList& macroData,
-                        const QVariant& repeat);
-    QStringList loadGunIni(const QVariant& name) const;
-    QVariant loadGunType(const QVariant& name) const;
-    QVariant loadGunIndex(const QVariant& name) const;
-    void setGunIndex(const QVariant& name, const QVariant& gunIndex);
-    QVariant deleteGunIni(const QVariant& name);
-    QVariant modifyGunName(const QVariant& oldname, const QVariant& newname);
-    QStringList isGunUse(const QVariant& macroName);
+    bool createGunIni(const QString& name, uint gunIndex);
+    // The lines and the repeat count replace those of an existing gun file; false when there is none.
+    bool saveGunIni(const QString& name, const QStringList& macros, int repeat);
+    QStringList loadGunIni(const QString& name) const;
+    int loadGunType(const QString& name) const;
+    int loadGunIndex(const QString& name) const;
+    void setGunIndex(const QString& name, int gunIndex);
+    bool deleteGunIni(const QString& name);
+    bool modifyGunName(const QString& oldname, const QString& newname);
+    QStringList isGunUse(const QString& gunName);
 
     // ---- gun parameters (only while gunData.bin is installed) ----
-    // [name, five parameters]; a shorter list writes nothing.
-    void saveGundata(const QVariantList& src6);
-    // Type 0 removes src6[0]; type 1 renames src6[6] to src6[0] with the parameters src6[1..5] and writes
-    // nothing unless all seven entries are there.
-    void modifyGundata(const QVariant& modifyType, const QVariantList& src6);
-    QVariantList getGunData(const QVariant& name) const;
+    void saveGundata(const GunParameters& gun);
+    void removeGundata(const QString& name);
+    // The record of `oldName` goes; `gun` takes its place under its own name.
+    void renameGundata(const QString& oldName, const GunParameters& gun);
+    // Empty when the gun has no record.
+    QList<int> getGunData(const QString& name) const;
     QStringList getGunDataKey() const;
 
     // ---- gun slots of the current profile ----
-    QVariantList getselectGun();
-    // Three gun numbers; a shorter list writes nothing.
-    void setSelectGun(const QVariantList& gunData);
-    QVariantList getselectGunKey();
-    // Three keys and three key types; a shorter list writes nothing.
-    void setSelectGunKey(const QVariantList& gunData);
+    std::array<GunSlot, kGunSlots> selectedGuns();
+    void setSelectGun(const std::array<int, kGunSlots>& guns);
+    void setSelectGunKey(const std::array<int, kGunSlots>& keys, const std::array<int, kGunSlots>& keyTypes);
     // Releases the slots of the other shown profiles that used the deleted gun.
-    void upDateDeleteGun(const QVariant& gunData);
+    void upDateDeleteGun(uint deletedGun);
 
     QString gunDataFile() const { return gunDataPath; }
 

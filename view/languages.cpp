@@ -107,9 +107,8 @@ Languages::Languages(const QString& i18nFolder, FileDialogs* fileDialogs, QStrin
       noticeTexts(kDpiNoticeTexts, kBuiltInDpiNoticeText)
 {}
 
-QStringList Languages::getGlobalStrings(const QVariant& type, const QString& langCode)
+QStringList Languages::getGlobalStrings(uint tableType, const QString& langCode)
 {
-    const uint tableType = type.toUInt();
     // Outside the known types the group is empty, so "/total" and "/<i>" name keys outside any group.
     const QString group = tableType < kTableGroups.size() ? kTableGroups[tableType] : QString();
     const QSettings file(QDir(folder).filePath(langCode + QStringLiteral(".ini")), QSettings::IniFormat);
@@ -139,9 +138,9 @@ QStringList Languages::getProductLayoutStrings_J2(const QString& langCode) const
     return strings;
 }
 
-QVariantMap Languages::chkLanguages() const
+QMap<QString, QString> Languages::chkLanguages() const
 {
-    QVariantMap languages;
+    QMap<QString, QString> languages;
     // Sorted by name, so that of two files with the same display name the later one wins.
     const QStringList files = QDir(folder).entryList({kCodedFilePrefix + QStringLiteral("*.ini")},
                                                      QDir::AllEntries, QDir::Name | QDir::IgnoreCase);

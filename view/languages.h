@@ -7,10 +7,9 @@
 
 #include "file_dialogs.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
-#include <QVariantMap>
 
 #include <functional>
 
@@ -34,11 +33,11 @@ public:
 
     // The string table `type` (0 main .. 6 other) of the language file `langCode`; an unknown type reads
     // the keys outside any group. Type 6 also replaces the DPI notice texts, as many as the table holds.
-    QStringList getGlobalStrings(const QVariant& type, const QString& langCode);
+    QStringList getGlobalStrings(uint type, const QString& langCode);
     // Always sixteen strings, empty where the file or key is missing.
     QStringList getProductLayoutStrings_J2(const QString& langCode) const;
     // Display name ("ENGLISH", "CHINESE (Simp)", "GERMAN (AUSTRIA)") to code, for every coded file.
-    QVariantMap chkLanguages() const;
+    QMap<QString, QString> chkLanguages() const;
     // A readable picture chosen by the user, or an empty string.
     QString getCustomFilePath() const;
 

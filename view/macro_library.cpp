@@ -9,91 +9,86 @@
 #include <algorithm>
 
 MacroLibrary::MacroLibrary(ProfileStore& profileStore, FileDialogs* fileDialogs, const QString& macroFolder)
-    : profiles(profileStore), dialogs(fileDialogs), macroFiles(macroFolder, QStringLiteral("macro"), 0)
+    : profiles(profileStore), dialogs(fileDialogs),
+      macroFiles(macroFolder, QStringLiteral("macro"), QStringLiteral("0"))
 {}
 
-QVariant MacroLibrary::createMacroIni(const QVariant& name, const QVariant& macroIndex)
+bool MacroLibrary::createMacroIni(const QString& name, uint macroIndex)
 {
     return macroFiles.create(name, macroIndex);
 }
 
-// The encoded bytes go to the device only; the library keeps the lines they were made from.
-QVariant MacroLibrary::saveMacroIni(const QVariant& name, const QStringList& lines, const QVariantList&,
-                                    const QVariant& repeat)
+bool MacroLibrary::saveMacroIni(const QString& name, const QStringList& lines, int repeat)
 {
     return macroFiles.save(name, lines, repeat);
 }
 
-QStringList MacroLibrary::loadMacroIni(const QVariant& name) const
+QStringList MacroLibrary::loadMacroIni(const QString& name) const
 {
     return macroFiles.load(name);
 }
 
-QVariant MacroLibrary::loadMacroType(const QVariant& name) const
+int MacroLibrary::loadMacroType(const QString& name) const
 {
     return macroFiles.configValue(name, ActionFolder::kTypeKey);
 }
 
-QVariant MacroLibrary::loadMacroIndex(const QVariant& name) const
+int MacroLibrary::loadMacroIndex(const QString& name) const
 {
     return macroFiles.configValue(name, ActionFolder::kIndexKey);
 }
 
-void MacroLibrary::setMacroIndex(const QVariant& name, const QVariant& macroIndex)
+void MacroLibrary::setMacroIndex(const QString& name, int macroIndex)
 {
     macroFiles.setConfigValue(name, ActionFolder::kIndexKey, macroIndex);
 }
 
-void MacroLibrary::setMacroType(const QVariant& name, const QVariant& macroType)
+void MacroLibrary::setMacroType(const QString& name, int macroType)
 {
     macroFiles.setConfigValue(name, ActionFolder::kTypeKey, macroType);
 }
 
-QVariantList MacroLibrary::loadMacroIniConfig(const QVariant& name) const
+std::optional<MacroConfig> MacroLibrary::loadMacroIniConfig(const QString& name) const
 {
     const std::unique_ptr<QSettings> settings = macroFiles.openExisting(name);
     if (!settings)
-        return {};
+        return std::nullopt;
     const int repeat = settings->value(ActionFolder::kRepeatKey, 1).toInt();
     // The stored number belongs to the device type the macro was configured for; another device's number
     // means nothing here.
     if (settings->value(ActionFolder::kTypeKey, -1).toInt() != profiles.deviceIndex())
-        return {-1, repeat};
-    return {settings->value(ActionFolder::kIndexKey, -1).toInt(), repeat};
+        return MacroConfig{-1, repeat};
+    return MacroConfig{settings->value(ActionFolder::kIndexKey, -1).toInt(), repeat};
 }
 
-void MacroLibrary::setMacroIniConfig(const QVariant& name, const QVariantList& config)
+void MacroLibrary::setMacroIniConfig(const QString& name, const MacroConfig& config)
 {
-    // [index, repeat]; a shorter list is not a configuration and must not be read past.
-    if (config.size() < 2)
-        return;
     const std::unique_ptr<QSettings> settings = macroFiles.openExisting(name);
     if (!settings)
         return;
-    settings->setValue(ActionFolder::kIndexKey, config.at(0));
-    settings->setValue(ActionFolder::kRepeatKey, config.at(1));
+    settings->setValue(ActionFolder::kIndexKey, config.index);
+    settings->setValue(ActionFolder::kRepeatKey, config.repeat);
     settings->setValue(ActionFolder::kTypeKey, uint(profiles.deviceIndex()));
     syncChecked(*settings);
 }
 
-QVariant MacroLibrary::deleteMacroIni(const QVariant& name)
+bool MacroLibrary::deleteMacroIni(const QString& name)
 {
     return macroFiles.remove(name);
 }
 
-QVariant MacroLibrary::modifyMacroName(const QVariant& oldname, const QVariant& newname)
+bool MacroLibrary::modifyMacroName(const QString& oldname, const QString& newname)
 {
     // The file moves first: if the move fails (a file of the new name already exists), macro keys rewritten
     // beforehand would name that other macro.
     if (!macroFiles.rename(oldname, newname))
         return false;
-    const QString oldText = oldname.toString();
     for (int index = 0; index < kShownProfiles; ++index) {
         QSettings& profile = profiles.slot(index);
         profile.beginGroup(QStringLiteral("macro"));
         const QStringList keys = profile.allKeys();
         for (const QString& key : keys) {
-            if (profile.value(key).toString() == oldText)
+            if (profile.value(key).toString() == oldname)
                 profile.setValue(key, newname);
         }
         profile.endGroup();
@@ -102,17 +97,17 @@ QVariant MacroLibrary::modifyMacroName(const QVariant& oldname, const QVariant& 
     return true;
 }
 
-void MacroLibrary::renameMacroIniFile(const QVariant& oldName, const QVariant& newName)
+void MacroLibrary::renameMacroIniFile(const QString& oldName, const QString& newName)
 {
     macroFiles.rename(oldName, newName);
 }
 
-QStringList MacroLibrary::isMacroUse(const QVariant& macroName)
+QStringList MacroLibrary::isMacroUse(const QString& macroName)
 {
     return keysUsingEntry(profiles, QStringLiteral("macro"), macroName);
 }
 
-QVariant MacroLibrary::loadMacroIniFromFile(const QVariant& name)
+QString MacroLibrary::loadMacroIniFromFile(const QString& name)
 {
     const QString notImported = QStringLiteral(" ");
     if (!dialogs)
@@ -128,7 +123,7 @@ QVariant MacroLibrary::loadMacroIniFromFile(const QVariant& name)
     return chosen;
 }
 
-void MacroLibrary::saveMacroIniToFile(const QVariant& name)
+void MacroLibrary::saveMacroIniToFile(const QString& name)
 {
     const std::optional<QString> file = macroFiles.existingFile(name);
     if (!file || !dialogs)

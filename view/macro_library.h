@@ -11,11 +11,16 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
-#include <QVariantList>
 
 #include <memory>
 #include <optional>
+
+// What the macro page keeps of a macro besides its lines: the macro's number and its repeat count.
+struct MacroConfig
+{
+    int index = -1;
+    int repeat = 1;
+};
 
 class MacroLibrary
 {
@@ -25,24 +30,25 @@ public:
     // `dialogs` answers import and export (not owned; null acts as cancelled).
     MacroLibrary(ProfileStore& profiles, FileDialogs* dialogs, const QString& macroFolder = kDefaultFolder);
 
-    QVariant createMacroIni(const QVariant& name, const QVariant& macroIndex);
-    QVariant saveMacroIni(const QVariant& name, const QStringList& macros, const QVariantList& macroData,
-                          const QVariant& repeat);
-    QStringList loadMacroIni(const QVariant& name) const;
-    QVariant loadMacroType(const QVariant& name) const;
-    QVariant loadMacroIndex(const QVariant& name) const;
-    void setMacroIndex(const QVariant& name, const QVariant& macroIndex);
-    void setMacroType(const QVariant& name, const QVariant& macroType);
-    QVariantList loadMacroIniConfig(const QVariant& name) const;
-    void setMacroIniConfig(const QVariant& name, const QVariantList& config);
-    QVariant deleteMacroIni(const QVariant& name);
-    QVariant modifyMacroName(const QVariant& oldname, const QVariant& newname);
-    void renameMacroIniFile(const QVariant& oldName, const QVariant& newName);
-    QStringList isMacroUse(const QVariant& macroName);
+    bool createMacroIni(const QString& name, uint macroIndex);
+    // The lines and the repeat count replace those of an existing macro file; false when there is none.
+    bool saveMacroIni(const QString& name, const QStringList& macros, int repeat);
+    QStringList loadMacroIni(const QString& name) const;
+    int loadMacroType(const QString& name) const;
+    int loadMacroIndex(const QString& name) const;
+    void setMacroIndex(const QString& name, int macroIndex);
+    void setMacroType(const QString& name, int macroType);
+    // Nothing for a missing file; the index is -1 when the macro was configured for another device type.
+    std::optional<MacroConfig> loadMacroIniConfig(const QString& name) const;
+    void setMacroIniConfig(const QString& name, const MacroConfig& config);
+    bool deleteMacroIni(const QString& name);
+    bool modifyMacroName(const QString& oldname, const QString& newname);
+    void renameMacroIniFile(const QString& oldName, const QString& newName);
+    QStringList isMacroUse(const QString& macroName);
 
     // Import: " " unless a chosen ".mc" file replaced the existing macro, then the chosen path.
-    QVariant loadMacroIniFromFile(const QVariant& name);
-    void saveMacroIniToFile(const QVariant& name);
+    QString loadMacroIniFromFile(const QString& name);
+    void saveMacroIniToFile(const QString& name);
 
 private:
     ProfileStore& profiles;

@@ -9,22 +9,11 @@
 
 namespace {
 
-// Position of the repeat count in what MacroLibrary::loadMacroIniConfig returns.
-constexpr qsizetype kConfigRepeat = 1;
 constexpr int kDefaultRepeat = 1;
 
-uchar slotNumber(const QVariant& value)
+template <std::size_t N> QByteArray asBytes(const std::array<uchar, N>& block)
 {
-    return uchar(value.toUInt() & 0xFF);
-}
-
-template <std::size_t N> QVariantList asInts(const std::array<uchar, N>& bytes)
-{
-    QVariantList list;
-    list.reserve(qsizetype(N));
-    for (uchar byte : bytes)
-        list.append(int(byte));
-    return list;
+    return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(N));
 }
 
 template <std::size_t N> std::array<uchar, N> zeroFilled(const QList<uchar>& stream)
@@ -41,27 +30,24 @@ MacroSender::MacroSender(Hid_Thread& hidThread, MacroLibrary& macroLibrary, File
     : hid(hidThread), library(macroLibrary), dialogs(fileDialogs), messages(std::move(messageList))
 {}
 
-void MacroSender::sendPageBytes(const QVariantList& bytes, uchar slot)
+void MacroSender::sendPageBytes(const QByteArray& bytes, uchar slot)
 {
     std::array<uchar, macro_stream::kSlotBytes> block{};
     const qsizetype count = std::min<qsizetype>(bytes.size(), macro_stream::kSlotBytes);
-    for (qsizetype i = 0; i < count; ++i)
-        block[std::size_t(i)] = uchar(bytes[i].toInt() & 0xFF);
+    std::copy_n(bytes.cbegin(), count, block.begin());
     hid.hid_0FH_SetMacroKey(slot, block.data());
 }
 
-bool MacroSender::sendMacroData(const QVariantList& macroData, const QVariant& macroIndex)
+void MacroSender::sendMacroData(const QByteArray& macroData, uint macroIndex)
 {
-    sendPageBytes(macroData, uchar((macroIndex.toUInt() + 1) & 0xFF));
-    return true;
+    sendPageBytes(macroData, uchar((macroIndex + 1) & 0xFF));
 }
 
-bool MacroSender::sendGunData(const QVariantList& gunData, const QVariant& gunIndex)
+void MacroSender::sendGunData(const QByteArray& gunData, uint gunIndex)
 {
-    const uchar index = slotNumber(gunIndex);
+    const auto index = uchar(gunIndex & 0xFF);
     if (index < kGunSlots)
         sendPageBytes(gunData, uchar(index + 1));
-    return true;
 }
 
 QList<uchar> MacroSender::macroIncode(const QStringList& macros) const
@@ -70,7 +56,7 @@ QList<uchar> MacroSender::macroIncode(const QStringList& macros) const
 }
 
 // A macro longer than its slot loses its last records, never half of one, and keeps its end marker.
-QList<uchar> MacroSender::fittedMacro(const QVariant& name, int slotBytes, const QString& title,
+QList<uchar> MacroSender::fittedMacro(const QString& name, int slotBytes, const QString& title,
                                       const QString& text)
 {
     const macro_stream::StreamPieces pieces =
@@ -80,38 +66,38 @@ QList<uchar> MacroSender::fittedMacro(const QVariant& name, int slotBytes, const
     return macro_stream::fitToSlot(pieces, slotBytes);
 }
 
-void MacroSender::ui_0FH_SetMacroKey(const QVariant& macroId, const QVariant& name)
+void MacroSender::sendStoredMacro(uchar macroId, const QString& name)
 {
     QList<uchar> stream = fittedMacro(name, macro_stream::kSlotBytes, dialogText("MACRO"),
                                       dialogText("Out of memory,\nsome command line has been cut."));
-    const QVariantList config = library.loadMacroIniConfig(name);
-    const int repeat = config.size() > kConfigRepeat ? config[kConfigRepeat].toInt() : kDefaultRepeat;
+    const std::optional<MacroConfig> config = library.loadMacroIniConfig(name);
+    const int repeat = config ? config->repeat : kDefaultRepeat;
     stream[0] = uchar((repeat >> 8) & 0xFF);
     stream[1] = uchar(repeat & 0xFF);
     const auto block = zeroFilled<macro_stream::kSlotBytes>(stream);
-    hid.hid_0FH_SetMacroKey(slotNumber(macroId), block.data());
+    hid.hid_0FH_SetMacroKey(macroId, block.data());
 }
 
-void MacroSender::ui_11H_SetMacroKey(const QVariant& macroId, const QVariant& name)
+void MacroSender::sendStoredKeyboardMacro(uchar macroId, const QString& name)
 {
     const QList<uchar> stream =
         fittedMacro(name, macro_stream::kKeyboardSlotBytes, messageAt(messages, message_list::kMacroCutTitle),
                     messageAt(messages, message_list::kMacroCutText));
     const auto block = zeroFilled<macro_stream::kKeyboardSlotBytes>(stream);
-    hid.hid_11H_SetMacroKey(slotNumber(macroId), block.data());
+    hid.hid_11H_SetMacroKey(macroId, block.data());
 }
 
 // The buffers start zero-filled: a read the device did not answer leaves them so.
-QVariantList MacroSender::ui_93H_GetMacroKey(uchar macroId)
+QByteArray MacroSender::readMacroSlot(uchar macroId)
 {
     std::array<uchar, macro_stream::kSlotBytes> block{};
     hid.hid_93H_GetMacroKey(macroId, block.data());
-    return asInts(block);
+    return asBytes(block);
 }
 
-QVariantList MacroSender::ui_91H_GetMacroKey(uchar macroId)
+QByteArray MacroSender::readKeyboardMacroSlot(uchar macroId)
 {
     std::array<uchar, macro_stream::kKeyboardSlotBytes> block{};
     hid.hid_91H_GetMacroKey(macroId, block.data());
-    return asInts(block);
+    return asBytes(block);
 }

@@ -8,10 +8,10 @@
 #include "hid_thread.h"
 #include "macro_library.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QStringList>
-#include <QVariant>
-#include <QVariantList>
 
 class MacroSender
 {
@@ -23,23 +23,23 @@ public:
     // view's message list, whose entries word the keyboard-family warning.
     MacroSender(Hid_Thread& hid, MacroLibrary& library, FileDialogs* dialogs, QStringList messages = {});
 
-    // The page's bytes (each element's low byte, at most one slot's worth) into slot macroIndex + 1.
-    bool sendMacroData(const QVariantList& macroData, const QVariant& macroIndex);
-    // As sendMacroData for gunIndex 0-11; any other index sends nothing.
-    bool sendGunData(const QVariantList& gunData, const QVariant& gunIndex);
+    // The page's bytes (at most one slot's worth) into slot macroIndex + 1 (taken as a byte).
+    void sendMacroData(const QByteArray& macroData, uint macroIndex);
+    // As sendMacroData for gunIndex 0-11 (its low byte); any other index sends nothing.
+    void sendGunData(const QByteArray& gunData, uint gunIndex);
     // The text-line encoder for the device family currently selected.
     QList<uchar> macroIncode(const QStringList& macros) const;
     // The stored macro `name`, encoded, with its own repeat count, into mouse slot macroId.
-    void ui_0FH_SetMacroKey(const QVariant& macroId, const QVariant& name);
+    void sendStoredMacro(uchar macroId, const QString& name);
     // The stored macro `name`, encoded, into keyboard slot macroId (192 bytes; the repeat count stays 1).
-    void ui_11H_SetMacroKey(const QVariant& macroId, const QVariant& name);
+    void sendStoredKeyboardMacro(uchar macroId, const QString& name);
     // The slot's bytes as the device holds them, or zeros when it did not answer.
-    QVariantList ui_93H_GetMacroKey(uchar macroId);
-    QVariantList ui_91H_GetMacroKey(uchar macroId);
+    QByteArray readMacroSlot(uchar macroId);
+    QByteArray readKeyboardMacroSlot(uchar macroId);
 
 private:
-    void sendPageBytes(const QVariantList& bytes, uchar slot);
-    QList<uchar> fittedMacro(const QVariant& name, int slotBytes, const QString& title, const QString& text);
+    void sendPageBytes(const QByteArray& bytes, uchar slot);
+    QList<uchar> fittedMacro(const QString& name, int slotBytes, const QString& title, const QString& text);
 
     Hid_Thread& hid;
     MacroLibrary& library;

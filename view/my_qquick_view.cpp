@@ -4,7 +4,9 @@
 #include "hid_thread.h"
 #include "key_names.h"
 #include "message_list.h"
+#include "qml_values.h"
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 #include <QDir>
@@ -29,6 +31,8 @@ constexpr int kUpdaterStartDelayMs = 500;
 constexpr int kKeyboardFamily = 0;
 
 } // namespace
+
+using namespace qml_values;
 
 myQQuickView::myQQuickView(QWidget* parent) : myQQuickView(StoreLocations(), parent) {}
 
@@ -143,39 +147,43 @@ void myQQuickView::openUpdateExe()
     if (device != nullptr)
         device->stopNotificationWatch();
     const QString updater = QDir(locations.factory).absoluteFilePath(kUpdater);
-    qDebug() << "notification watch stopped, starting" << updater;
+    qCDebug(lcView) << "notification watch stopped, starting" << updater;
     QThread::msleep(kUpdaterStartDelayMs);
     // Detached: the updater must outlive us, since quitting in the middle of programming would leave the
     // mouse half written. It runs in the program folder, where the firmware file ships.
     if (!QProcess::startDetached(updater, {}, QDir(locations.factory).absolutePath()))
-        qDebug() << "cannot start" << updater;
+        qCDebug(lcView) << "cannot start" << updater;
 }
 
 // ---- application configuration ----
 
 void myQQuickView::saveApConfig(QVariantList apConfigs)
 {
-    config->saveApConfig(apConfigs);
+    QStringList entries;
+    for (const QVariant& entry : apConfigs)
+        entries.append(entry.toString());
+    config->saveApConfig(entries);
 }
 QVariant myQQuickView::getLang()
 {
-    return config->getLang();
+    const std::optional<QString> language = config->language();
+    return language ? QVariant(*language) : QVariant();
 }
 QVariantList myQQuickView::loadApConfig()
 {
-    return config->loadApConfig();
+    return texts(config->loadApConfig());
 }
 QVariantList myQQuickView::loadDeviceApConfig()
 {
-    return config->loadDeviceApConfig();
+    return {config->colorMaxStage()};
 }
 QVariant myQQuickView::getProfile()
 {
-    return config->getProfile();
+    return config->profileNumber();
 }
 void myQQuickView::setProfile(QVariant profileNo)
 {
-    config->setProfile(profileNo);
+    config->setProfileNumber(profileNo.toUInt());
 }
 void myQQuickView::resetApconfig()
 {
@@ -186,7 +194,7 @@ void myQQuickView::resetApconfig()
 
 QVariantList myQQuickView::loadDefaultProfile(uchar uiPageId)
 {
-    return profiles->loadDefaultProfile(uiPageId);
+    return numbers(profiles->loadDefaultProfile(uiPageId));
 }
 bool myQQuickView::loadProfile(int profile)
 {
@@ -206,31 +214,31 @@ void myQQuickView::copyProfile(int destprofile, int srcprofile)
 }
 QVariantList myQQuickView::getKeydefine(QVariant matrixId)
 {
-    return profiles->getKeydefine(matrixId);
+    return numbers(profiles->getKeydefine(matrixId.toString()));
 }
 QVariantList myQQuickView::getGunKeydefine(QVariant keyMatrixIndex, QVariant matrixId)
 {
-    return profiles->getGunKeydefine(keyMatrixIndex, matrixId);
+    return numbers(profiles->getGunKeydefine(keyMatrixIndex.toUInt(), matrixId.toString()));
 }
 void myQQuickView::changeMacroFileIndex(QVariant macroIndex)
 {
-    profiles->changeMacroFileIndex(macroIndex);
+    profiles->changeMacroFileIndex(macroIndex.toUInt());
 }
 void myQQuickView::changeMacroFileType(QVariant macroIndex, QVariant macroType)
 {
-    profiles->changeMacroFileType(macroIndex, macroType);
+    profiles->changeMacroFileType(macroIndex.toUInt(), macroType.toInt());
 }
 QVariant myQQuickView::getXYSensitive(QVariant index)
 {
-    return profiles->getXYSensitive(index);
+    return profiles->getXYSensitive(index.toString());
 }
 void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
 {
-    profiles->setXYSensitive(index, xyData);
+    profiles->setXYSensitive(index.toString(), xyData.toInt());
 }
 void myQQuickView::setMacroKey(int index, QVariant macroName)
 {
-    profiles->setMacroKey(index, macroName);
+    profiles->setMacroKey(index, macroName.toString());
 }
 QVariant myQQuickView::getMacroKey(int index)
 {
@@ -241,124 +249,137 @@ QVariant myQQuickView::getMacroKey(int index)
 
 QVariant myQQuickView::loadMacroIniFromFile(QVariant name)
 {
-    return macros->loadMacroIniFromFile(name);
+    return macros->loadMacroIniFromFile(name.toString());
 }
 void myQQuickView::saveMacroIniToFile(QVariant name)
 {
-    macros->saveMacroIniToFile(name);
+    macros->saveMacroIniToFile(name.toString());
 }
 void myQQuickView::renameMacroIniFile(QVariant oldName, QVariant newName)
 {
-    macros->renameMacroIniFile(oldName, newName);
+    macros->renameMacroIniFile(oldName.toString(), newName.toString());
 }
 QVariant myQQuickView::createMacroIni(QVariant name, QVariant macroIndex)
 {
-    return macros->createMacroIni(name, macroIndex);
+    return macros->createMacroIni(name.toString(), macroIndex.toUInt());
 }
 QVariant myQQuickView::updataNameList(QVariant type, QStringList nameList)
 {
-    return names.updataNameList(type, nameList);
+    return names.updataNameList(type.toInt(), nameList);
 }
 QVariant myQQuickView::modifyMacroName(QVariant oldname, QVariant newname)
 {
-    return macros->modifyMacroName(oldname, newname);
+    return macros->modifyMacroName(oldname.toString(), newname.toString());
 }
 QStringList myQQuickView::isMacroUse(QVariant macroName)
 {
-    return macros->isMacroUse(macroName);
+    return macros->isMacroUse(macroName.toString());
 }
 QVariant myQQuickView::deleteMacroIni(QVariant name)
 {
-    return macros->deleteMacroIni(name);
+    return macros->deleteMacroIni(name.toString());
 }
 QVariantList myQQuickView::getNameList(QVariant type)
 {
-    return names.getNameList(type);
+    return texts(names.getNameList(type.toInt()));
 }
-QVariant myQQuickView::saveMacroIni(QVariant name, QStringList macroLines, QVariantList macroData,
-                                    QVariant repeat)
+// The encoded bytes go to the device only; the library keeps the lines they were made from.
+QVariant myQQuickView::saveMacroIni(QVariant name, QStringList macroLines, QVariantList, QVariant repeat)
 {
-    return macros->saveMacroIni(name, macroLines, macroData, repeat);
+    return macros->saveMacroIni(name.toString(), macroLines, repeat.toInt());
 }
 QStringList myQQuickView::loadMacroIni(QVariant name)
 {
-    return macros->loadMacroIni(name);
+    return macros->loadMacroIni(name.toString());
 }
 QVariant myQQuickView::loadMacroType(QVariant name)
 {
-    return macros->loadMacroType(name);
+    return macros->loadMacroType(name.toString());
 }
 QVariant myQQuickView::loadMacroIndex(QVariant name)
 {
-    return macros->loadMacroIndex(name);
+    return macros->loadMacroIndex(name.toString());
 }
 QVariantList myQQuickView::loadMacroIniConfig(QVariant name)
 {
-    return macros->loadMacroIniConfig(name);
+    const std::optional<MacroConfig> stored = macros->loadMacroIniConfig(name.toString());
+    return stored ? QVariantList{stored->index, stored->repeat} : QVariantList{};
 }
 void myQQuickView::setMacroIniConfig(QVariant name, QVariantList macroConfig)
 {
-    macros->setMacroIniConfig(name, macroConfig);
+    // [index, repeat]; a shorter list is not a configuration and must not be read past.
+    if (macroConfig.size() < 2)
+        return;
+    macros->setMacroIniConfig(name.toString(), {macroConfig.at(0).toInt(), macroConfig.at(1).toInt()});
 }
 void myQQuickView::setMacroIndex(QVariant name, QVariant macroIndex)
 {
-    macros->setMacroIndex(name, macroIndex);
+    macros->setMacroIndex(name.toString(), macroIndex.toInt());
 }
 void myQQuickView::setMacroType(QVariant name, QVariant macroType)
 {
-    macros->setMacroType(name, macroType);
+    macros->setMacroType(name.toString(), macroType.toInt());
 }
 
 // ---- gun library ----
 
 QVariant myQQuickView::createGunIni(QVariant name, QVariant gunIndex)
 {
-    return guns->createGunIni(name, gunIndex);
+    return guns->createGunIni(name.toString(), gunIndex.toUInt());
 }
 QVariant myQQuickView::modifyGunName(QVariant oldname, QVariant newname)
 {
-    return guns->modifyGunName(oldname, newname);
+    return guns->modifyGunName(oldname.toString(), newname.toString());
 }
 QStringList myQQuickView::isGunUse(QVariant macroName)
 {
-    return guns->isGunUse(macroName);
+    return guns->isGunUse(macroName.toString());
 }
 QVariant myQQuickView::deleteGunIni(QVariant name)
 {
-    return guns->deleteGunIni(name);
+    return guns->deleteGunIni(name.toString());
 }
-QVariant myQQuickView::saveGunIni(QVariant name, QStringList macroLines, QVariantList macroData,
-                                  QVariant repeat)
+QVariant myQQuickView::saveGunIni(QVariant name, QStringList macroLines, QVariantList, QVariant repeat)
 {
-    return guns->saveGunIni(name, macroLines, macroData, repeat);
+    return guns->saveGunIni(name.toString(), macroLines, repeat.toInt());
 }
 QStringList myQQuickView::loadGunIni(QVariant name)
 {
-    return guns->loadGunIni(name);
+    return guns->loadGunIni(name.toString());
 }
 QVariant myQQuickView::loadGunType(QVariant name)
 {
-    return guns->loadGunType(name);
+    return guns->loadGunType(name.toString());
 }
 QVariant myQQuickView::loadGunIndex(QVariant name)
 {
-    return guns->loadGunIndex(name);
+    return guns->loadGunIndex(name.toString());
 }
 void myQQuickView::setGunIndex(QVariant name, QVariant gunIndex)
 {
-    guns->setGunIndex(name, gunIndex);
+    guns->setGunIndex(name.toString(), gunIndex.toInt());
 }
+// [name, five parameters]; a shorter list writes nothing.
 void myQQuickView::saveGundata(QVariantList src6)
 {
-    guns->saveGundata(src6);
+    if (src6.size() >= 1 + GunLibrary::kParameters)
+        guns->saveGundata({src6.at(0).toString(), ints(src6.mid(1, GunLibrary::kParameters))});
 }
+// Type 0 removes src6[0]; type 1 renames src6[6] to src6[0] with the parameters src6[1..5] and writes nothing
+// unless all seven entries are there (a partial rename would drop the old record and store holes in the new).
 void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
 {
-    guns->modifyGundata(modifyType, src6);
+    constexpr int kOldNameEntry = 1 + GunLibrary::kParameters;
+    const int type = modifyType.toInt();
+    if (type == 0 && !src6.isEmpty())
+        guns->removeGundata(src6.at(0).toString());
+    else if (type == 1 && src6.size() > kOldNameEntry)
+        guns->renameGundata(src6.at(kOldNameEntry).toString(),
+                            {src6.at(0).toString(), ints(src6.mid(1, GunLibrary::kParameters))});
 }
 QVariantList myQQuickView::getGunData(QVariant name)
 {
-    return guns->getGunData(name);
+    return numbers(guns->getGunData(name.toString()));
 }
 QStringList myQQuickView::getGunDataKey()
 {
@@ -366,23 +387,38 @@ QStringList myQQuickView::getGunDataKey()
 }
 QVariantList myQQuickView::getselectGun()
 {
-    return guns->getselectGun();
+    QVariantList selected;
+    for (const GunSlot& slot : guns->selectedGuns())
+        selected.append(numberOrEmptyText(slot.gun));
+    return selected;
 }
+// Three gun numbers; a shorter list writes nothing.
 void myQQuickView::setSelectGun(QVariantList gunData)
 {
-    guns->setSelectGun(gunData);
+    if (gunData.size() >= GunLibrary::kGunSlots)
+        guns->setSelectGun({gunData.at(0).toInt(), gunData.at(1).toInt(), gunData.at(2).toInt()});
 }
 void myQQuickView::upDateDeleteGun(QVariant gunData)
 {
-    guns->upDateDeleteGun(gunData);
+    guns->upDateDeleteGun(gunData.toUInt());
 }
 QVariantList myQQuickView::getselectGunKey()
 {
-    return guns->getselectGunKey();
+    const auto gunSlots = guns->selectedGuns();
+    QVariantList keys;
+    for (const GunSlot& slot : gunSlots)
+        keys.append(numberOrEmptyText(slot.key));
+    for (const GunSlot& slot : gunSlots)
+        keys.append(numberOrEmptyText(slot.keyType));
+    return keys;
 }
+// Three keys and three key types; a shorter list writes nothing.
 void myQQuickView::setSelectGunKey(QVariantList gunData)
 {
-    guns->setSelectGunKey(gunData);
+    if (gunData.size() < 2 * GunLibrary::kGunSlots)
+        return;
+    guns->setSelectGunKey({gunData.at(0).toInt(), gunData.at(1).toInt(), gunData.at(2).toInt()},
+                          {gunData.at(3).toInt(), gunData.at(4).toInt(), gunData.at(5).toInt()});
 }
 
 // ---- languages ----
@@ -393,11 +429,15 @@ QString myQQuickView::getCustomFilePath()
 }
 QVariantMap myQQuickView::chkLanguages()
 {
-    return languages->chkLanguages();
+    QVariantMap codes;
+    const QMap<QString, QString> found = languages->chkLanguages();
+    for (auto language = found.cbegin(); language != found.cend(); ++language)
+        codes.insert(language.key(), language.value());
+    return codes;
 }
 QStringList myQQuickView::getGlobalStrings(QVariant type, QString langCode)
 {
-    return languages->getGlobalStrings(type, langCode);
+    return languages->getGlobalStrings(type.toUInt(), langCode);
 }
 QStringList myQQuickView::getProductLayoutStrings_J2(QString langCode)
 {

@@ -2,7 +2,8 @@
 
 // The one object the QML scene reaches the program through ("ui_View"). Every slot is a thin call into a
 // module that knows nothing of QML; the slot list, its order and its parameter names are the scene's
-// interface.
+// interface. The slots are also the one place where the scene's QVariants become the modules' typed values
+// and back (qml_values.h): nothing below this object takes a QVariant from the scene.
 
 #include "app_config.h"
 #include "device_bridge.h"

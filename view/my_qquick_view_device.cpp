@@ -4,15 +4,25 @@
 
 #include "my_qquick_view.h"
 
+#include "qml_values.h"
+
+using namespace qml_values;
+
 // ---- macro transfer ----
 
 bool myQQuickView::sendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    return sender && sender->sendMacroData(macroData, macroIndex);
+    if (!sender)
+        return false;
+    sender->sendMacroData(lowBytes(macroData), macroIndex.toUInt());
+    return true;
 }
 bool myQQuickView::sendGunData(QVariantList gunData, QVariant gunIndex)
 {
-    return sender && sender->sendGunData(gunData, gunIndex);
+    if (!sender)
+        return false;
+    sender->sendGunData(lowBytes(gunData), gunIndex.toUInt());
+    return true;
 }
 QList<uchar> myQQuickView::macroIncode(QStringList macroLines)
 {
@@ -21,20 +31,20 @@ QList<uchar> myQQuickView::macroIncode(QStringList macroLines)
 void myQQuickView::ui_11H_SetMacroKey(QVariant macroId, QVariant name)
 {
     if (sender)
-        sender->ui_11H_SetMacroKey(macroId, name);
+        sender->sendStoredKeyboardMacro(lowByte(macroId), name.toString());
 }
 void myQQuickView::ui_0FH_SetMacroKey(QVariant macroId, QVariant name)
 {
     if (sender)
-        sender->ui_0FH_SetMacroKey(macroId, name);
+        sender->sendStoredMacro(lowByte(macroId), name.toString());
 }
 QVariantList myQQuickView::ui_91H_GetMacroKey(uchar macroId)
 {
-    return sender ? sender->ui_91H_GetMacroKey(macroId) : QVariantList{};
+    return sender ? numbers(sender->readKeyboardMacroSlot(macroId)) : QVariantList{};
 }
 QVariantList myQQuickView::ui_93H_GetMacroKey(uchar macroId)
 {
-    return sender ? sender->ui_93H_GetMacroKey(macroId) : QVariantList{};
+    return sender ? numbers(sender->readMacroSlot(macroId)) : QVariantList{};
 }
 
 // ---- keyboard family ----
@@ -42,214 +52,218 @@ QVariantList myQQuickView::ui_93H_GetMacroKey(uchar macroId)
 void myQQuickView::ui_03H_SetReportRate(uchar rate)
 {
     if (bridge)
-        bridge->ui_03H_SetReportRate(rate);
+        bridge->setReportRate(rate);
 }
 void myQQuickView::ui_02H_SetCurrentProfile(int profile)
 {
     if (bridge)
-        bridge->ui_02H_SetCurrentProfile(profile);
+        bridge->selectProfile(profile);
 }
 void myQQuickView::ui_01H_SetKeyboardoption(uchar byte1, uchar byte2)
 {
     if (bridge)
-        bridge->ui_01H_SetKeyboardoption(byte1, byte2);
+        bridge->setKeyboardOption(byte1, byte2);
 }
 void myQQuickView::ui_04H_SetGunData(uchar par0, uchar par1, uchar par2, uchar par3, uchar par4)
 {
     if (bridge)
-        bridge->ui_04H_SetGunData(par0, par1, par2, par3, par4);
+        bridge->setGunData(par0, par1, par2, par3, par4);
 }
 void myQQuickView::ui_07H_SetControlIndicatorLight(uchar effect, uchar frequenty)
 {
     if (bridge)
-        bridge->ui_07H_SetControlIndicatorLight(effect, frequenty);
+        bridge->setIndicatorLight(effect, frequenty);
 }
 void myQQuickView::ui_08H_SetLEDType(uchar option, uchar effect, uchar speed, uchar light, uchar color,
                                      uchar direction)
 {
     if (bridge)
-        bridge->ui_08H_SetLEDType(option, effect, speed, light, color, direction);
+        bridge->setLedType(option, effect, speed, light, color, direction);
 }
 void myQQuickView::ui_09H_SetKeyboardMode(uchar mode)
 {
     if (bridge)
-        bridge->ui_09H_SetKeyboardMode(mode);
+        bridge->setKeyboardMode(mode);
 }
 void myQQuickView::ui_0EH_SetKeyOnOff(QVariantList src21)
 {
     if (bridge)
-        bridge->ui_0EH_SetKeyOnOff(src21);
+        bridge->setKeysEnabled(lowBytes(src21));
 }
 void myQQuickView::ui_12H_SetUserPicture(uchar index, uchar option, QVariantList src512)
 {
     if (bridge)
-        bridge->ui_12H_SetUserPicture(index, option, src512);
+        bridge->setUserPicture(index, option, ints(src512));
 }
 void myQQuickView::ui_13H_SetRecoveryData()
 {
     if (bridge)
-        bridge->ui_13H_SetRecoveryData();
+        bridge->restoreFactoryData();
 }
 void myQQuickView::ui_14H_SetColor(uchar index, uchar rValue, uchar gValue, uchar bValue)
 {
     if (bridge)
-        bridge->ui_14H_SetColor(index, rValue, gValue, bValue);
+        bridge->setColour(index, rValue, gValue, bValue);
 }
 QString myQQuickView::ui_80H_GetFWVersion()
 {
-    return bridge ? bridge->ui_80H_GetFWVersion() : QString();
+    return bridge ? bridge->firmwareVersion() : QString();
 }
 int myQQuickView::ui_83H_GetReportRate()
 {
-    return bridge ? bridge->ui_83H_GetReportRate() : 0;
+    return bridge ? bridge->reportRate() : 0;
 }
 int myQQuickView::ui_82H_GetCurrentProfile()
 {
-    return bridge ? bridge->ui_82H_GetCurrentProfile() : 0;
+    return bridge ? bridge->deviceProfile() : 0;
 }
 QVariantList myQQuickView::ui_81H_GetKeyboardoption()
 {
-    return bridge ? bridge->ui_81H_GetKeyboardoption() : QVariantList{};
+    return bridge ? numbers(bridge->keyboardOption()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_84H_GetButtonSensitivity()
 {
-    return bridge ? bridge->ui_84H_GetButtonSensitivity() : QVariantList{};
+    return bridge ? numbers(bridge->buttonSensitivity()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_88H_GetLEDType()
 {
-    return bridge ? bridge->ui_88H_GetLEDType() : QVariantList{};
+    return bridge ? numbers(bridge->storedLedType()) : QVariantList{};
 }
 int myQQuickView::ui_89H_GetKeyboardMode()
 {
-    return bridge ? bridge->ui_89H_GetKeyboardMode() : 0;
+    return bridge ? bridge->keyboardMode() : 0;
 }
 QVariantList myQQuickView::ui_8DH_GetKeyMatrix()
 {
-    return bridge ? bridge->ui_8DH_GetKeyMatrix() : QVariantList{};
+    return bridge ? numbers(bridge->keyboardKeyMatrix()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_8EH_GetKeyOnOff()
 {
-    return bridge ? bridge->ui_8EH_GetKeyOnOff() : QVariantList{};
+    return bridge ? numbers(bridge->keysEnabled()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_92H_GetUserPicture(uchar index)
 {
-    return bridge ? bridge->ui_92H_GetUserPicture(index) : QVariantList{};
+    return bridge ? numbers(bridge->storedUserPicture(index)) : QVariantList{};
 }
 QVariantList myQQuickView::ui_94H_GetColor(uchar index)
 {
-    return bridge ? bridge->ui_94H_GetColor(index) : QVariantList{};
+    return bridge ? numbers(bridge->storedColour(index)) : QVariantList{};
 }
 
 // ---- mouse family ----
 
 int myQQuickView::getSensorType()
 {
-    return bridge ? bridge->getSensorType() : 0;
+    return bridge ? bridge->sensorType() : 0;
 }
 bool myQQuickView::chkIsLogoLedWork()
 {
-    return bridge && bridge->chkIsLogoLedWork();
+    return bridge && bridge->isLogoLedWorking();
 }
 bool myQQuickView::getMsgAns_FoolProofing()
 {
-    return bridge && bridge->getMsgAns_FoolProofing();
+    return bridge && bridge->confirmChange();
 }
 void myQQuickView::ui_0BH_SetCurrentDPIStage(uchar dpiStage)
 {
     if (bridge)
-        bridge->ui_0BH_SetCurrentDPIStage(dpiStage);
+        bridge->setDpiStage(dpiStage);
 }
-void myQQuickView::ui_SetDPISet(uchar dpiStage, QVariantList src16, QVariantList valueForIndex)
+// The stage count is not sent: the block carries all eight stages, and the mask says which are in use.
+void myQQuickView::ui_SetDPISet(uchar, QVariantList src16, QVariantList valueForIndex)
 {
     if (bridge)
-        bridge->ui_SetDPISet(dpiStage, src16, valueForIndex);
+        bridge->setDpiStages(ints(src16), ints(valueForIndex));
 }
 void myQQuickView::ui_SetDPISelect(QVariantList valueForIndex)
 {
     if (bridge)
-        bridge->ui_SetDPISelect(valueForIndex);
+        bridge->setSelectableStages(ints(valueForIndex));
 }
 void myQQuickView::ui_setAngleSnap(uchar isAngleSnap, uchar gestrueValue)
 {
     if (bridge)
-        bridge->ui_setAngleSnap(isAngleSnap, gestrueValue);
+        bridge->setAngleSnap(isAngleSnap, gestrueValue);
 }
 void myQQuickView::ui_SetRGBLedEffect(uchar effect, uchar option1, uchar option2, QVariantList configs)
 {
     if (bridge)
-        bridge->ui_SetRGBLedEffect(effect, option1, option2, configs);
+        bridge->setLightEffect(effect, option1, option2, ints(configs));
 }
 void myQQuickView::ui_10H_SetLED8StageColor(uchar type, QVariantList src24)
 {
     if (bridge)
-        bridge->ui_10H_SetLED8StageColor(type, src24);
+        bridge->setStageColours(type, ints(src24));
 }
 void myQQuickView::ui_SetXYSensitive(QVariant par0, QVariant par1)
 {
     if (bridge)
-        bridge->ui_SetXYSensitive(par0, par1);
+        bridge->setXySensitivity(lowByte(par0), lowByte(par1));
 }
 void myQQuickView::ui_0DH_SetKeyMatrix(QVariantList src128)
 {
     if (bridge)
-        bridge->ui_0DH_SetKeyMatrix(src128);
+        bridge->setKeyTable(ints(src128));
 }
 void myQQuickView::ui_0DH_SetGunKeyMatrix(QVariantList src128, QVariant keyMatrixIndex)
 {
     if (bridge)
-        bridge->ui_0DH_SetGunKeyMatrix(src128, keyMatrixIndex);
+        bridge->setGunKeyTable(ints(src128), keyMatrixIndex.toUInt());
 }
 void myQQuickView::ui_0CH_SetProfile(uint profileNo)
 {
     if (bridge)
-        bridge->ui_0CH_SetProfile(profileNo);
+        bridge->writeProfileBlock(profileNo);
 }
 void myQQuickView::ui_CheckProfileEnable()
 {
     if (bridge)
-        bridge->ui_CheckProfileEnable();
+        bridge->markProfilesEnabled();
 }
 void myQQuickView::ui_02H_SetKeyMatrixNo(uchar keyMatrixNo)
 {
     if (bridge)
-        bridge->ui_02H_SetKeyMatrixNo(keyMatrixNo);
+        bridge->setDeviceKeyTableNumber(keyMatrixNo);
 }
 int myQQuickView::ui_8BH_GetCurrentDPIStage()
 {
-    return bridge ? bridge->ui_8BH_GetCurrentDPIStage() : 0;
+    return bridge ? bridge->dpiStage() : 0;
 }
 void myQQuickView::ui_8CH_ReadProfile(uint profileNo)
 {
     if (bridge)
-        bridge->ui_8CH_ReadProfile(profileNo);
+        bridge->readProfileBlock(profileNo);
 }
 uchar myQQuickView::ui_91H_SyncDPI()
 {
-    return bridge ? bridge->ui_91H_SyncDPI() : uchar(8);
+    return bridge ? bridge->deviceStageCount() : uchar(8);
 }
 QVariantList myQQuickView::ui_91H_GetDPISet()
 {
-    return bridge ? bridge->ui_91H_GetDPISet() : QVariantList{};
+    return bridge ? numbers(bridge->storedDpiValues()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_91H_GetDPISelect()
 {
-    return bridge ? bridge->ui_91H_GetDPISelect() : QVariantList{};
+    return bridge ? numbers(bridge->selectableStages()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_GetAngleSnap()
 {
-    return bridge ? bridge->ui_GetAngleSnap() : QVariantList{};
+    if (!bridge)
+        return {};
+    const DeviceBridge::AngleSnap stored = bridge->storedAngleSnap();
+    return {stored.angleSnap, stored.gestureStep};
 }
 QVariantList myQQuickView::ui_8DH_GetRGBLedEffect()
 {
-    return bridge ? bridge->ui_8DH_GetRGBLedEffect() : QVariantList{};
+    return bridge ? numbers(bridge->storedLightEffect()) : QVariantList{};
 }
 QVariantList myQQuickView::ui_90H_GetLED8StageColor(uchar type)
 {
-    return bridge ? bridge->ui_90H_GetLED8StageColor(type) : QVariantList{};
+    return bridge ? numbers(bridge->storedStageColours(type)) : QVariantList{};
 }
 QVariantList myQQuickView::ui_92H_GetKeyMatrix()
 {
-    return bridge ? bridge->ui_92H_GetKeyMatrix() : QVariantList{};
+    return bridge ? numbers(bridge->deviceKeyTable()) : QVariantList{};
 }
 
 // ---- desktop pointer settings ----

@@ -8,9 +8,9 @@
 
 namespace {
 
-std::optional<QString> keyOfType(const QVariant& type)
+std::optional<QString> keyOfType(int type)
 {
-    switch (type.toUInt()) {
+    switch (type) {
     case 0:
         return QStringLiteral("macro/macroName");
     case 1:
@@ -28,7 +28,7 @@ std::optional<QString> keyOfType(const QVariant& type)
 
 NameList::NameList(const QString& settingFolder) : file(settingFolder + QStringLiteral("/name.bin")) {}
 
-QVariant NameList::updataNameList(const QVariant& type, QStringList nameList) const
+bool NameList::updataNameList(int type, QStringList nameList) const
 {
     const std::optional<QString> key = keyOfType(type);
     if (!key)
@@ -44,11 +44,15 @@ QVariant NameList::updataNameList(const QVariant& type, QStringList nameList) co
     return true;
 }
 
-QVariantList NameList::getNameList(const QVariant& type) const
+QStringList NameList::getNameList(int type) const
 {
     const std::optional<QString> key = keyOfType(type);
     if (!key)
         return {};
     const QSettings settings(file, QSettings::IniFormat);
-    return settings.value(*key, 0).toList();
+    QStringList names;
+    const QVariantList stored = settings.value(*key, 0).toList();
+    for (const QVariant& name : stored)
+        names.append(name.toString());
+    return names;
 }

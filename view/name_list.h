@@ -5,8 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <QVariant>
-#include <QVariantList>
 
 class NameList
 {
@@ -19,8 +17,9 @@ public:
     explicit NameList(const QString& settingFolder = kDefaultFolder);
 
     // Types 0 macros, 1 guns, 2 profiles, 3 gun selection; any other type writes nothing. Always true.
-    QVariant updataNameList(const QVariant& type, QStringList nameList) const;
-    QVariantList getNameList(const QVariant& type) const;
+    bool updataNameList(int type, QStringList nameList) const;
+    // The names as stored; empty for an unknown type, an absent key or a value that is not a list.
+    QStringList getNameList(int type) const;
 
     QString fileName() const { return file; }
 

@@ -3,6 +3,7 @@
 #include "hid_thread.h"
 #include "profile_store.h"
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 
@@ -86,7 +87,7 @@ bool PointerBridge::setCursorSpeed(uint cursorSpeed)
     record(kCursorSpeedKey, cursorSpeed);
     if (system.setPointerSpeed(systemPointerSpeed(cursorSpeed)))
         return true;
-    qDebug("setCursorSpeed Failed");
+    qCDebug(lcView, "setCursorSpeed Failed");
     uint speed = 0;
     restore(kCursorSpeedKey, before,
             system.readPointerSpeed(speed) ? std::optional(pageSpeed(speed)) : std::nullopt);
@@ -105,7 +106,7 @@ bool PointerBridge::setDoubleClickSpeed(uint speed)
     const std::optional<uint> milliseconds = doubleClickMilliseconds(speed);
     if (milliseconds && system.setDoubleClickTime(*milliseconds))
         return true;
-    qDebug("setDoubleClickSpeed Failed");
+    qCDebug(lcView, "setDoubleClickSpeed Failed");
     uint held = 0;
     restore(kDoubleClickSpeedKey, before,
             system.readDoubleClickTime(held) ? std::optional(pageDoubleClick(held)) : std::nullopt);
@@ -123,7 +124,7 @@ bool PointerBridge::setVerticalScrollLines(uint lines)
     record(kScrollLinesKey, lines);
     if (system.setWheelScrollLines(lines))
         return true;
-    qDebug("setVerticalScrollLines Failed");
+    qCDebug(lcView, "setVerticalScrollLines Failed");
     uint held = 0;
     restore(kScrollLinesKey, before, system.readWheelScrollLines(held) ? std::optional(held) : std::nullopt);
     return false;
@@ -141,19 +142,19 @@ void PointerBridge::setAcceleration(bool acceleration)
     // The thresholds go back as the system reported them; only the level is ours to change.
     j2::platform::PointerAcceleration current;
     if (!system.readAcceleration(current)) {
-        qDebug("setAcceleration Failed");
+        qCDebug(lcView, "setAcceleration Failed");
         return;
     }
     current.level = acceleration ? 1 : 0;
     if (!system.writeAcceleration(current))
-        qDebug("setAcceleration Failed");
+        qCDebug(lcView, "setAcceleration Failed");
 }
 
 bool PointerBridge::getAcceleration()
 {
     j2::platform::PointerAcceleration current;
     if (!system.readAcceleration(current)) {
-        qDebug("getAcceleration Failed");
+        qCDebug(lcView, "getAcceleration Failed");
         return false;
     }
     return current.level != 0;

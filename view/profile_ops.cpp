@@ -84,9 +84,9 @@ template <typename Change> void rewriteMacroDefinitions(ProfileStore& store, Cha
     }
 }
 
-void appendList(QVariantList& values, const QSettings& settings, const QString& key)
+void appendList(QList<int>& values, const QSettings& settings, const QString& key)
 {
-    values.append(storedList(settings, key));
+    values.append(storedNumbers(settings, key));
 }
 
 bool isSlotIndex(int index)
@@ -96,50 +96,49 @@ bool isSlotIndex(int index)
 
 } // namespace
 
-QVariantList ProfileStore::getKeydefine(const QVariant& matrixId)
+QList<int> ProfileStore::getKeydefine(const QString& matrixId)
 {
     switch (deviceIndex()) {
     case 1:
-        return storedList(current(), kButtonPrefix + matrixId.toString());
+        return storedNumbers(current(), kButtonPrefix + matrixId);
     case 0:
-        return storedList(current(), kKeyboardButtonPrefix + matrixId.toString());
+        return storedNumbers(current(), kKeyboardButtonPrefix + matrixId);
     default:
         return {};
     }
 }
 
-QVariantList ProfileStore::getGunKeydefine(const QVariant& keyMatrixIndex, const QVariant& matrixId)
+QList<int> ProfileStore::getGunKeydefine(uint keyMatrixIndex, const QString& matrixId)
 {
-    const QString key =
-        kGunTablePrefix + QString::number(keyMatrixIndex.toUInt()) + QLatin1Char('/') + matrixId.toString();
-    return storedList(current(), key);
+    const QString key = kGunTablePrefix + QString::number(keyMatrixIndex) + QLatin1Char('/') + matrixId;
+    return storedNumbers(current(), key);
 }
 
-QVariant ProfileStore::getXYSensitive(const QVariant& index)
+int ProfileStore::getXYSensitive(const QString& index)
 {
     // The page's ten steps, 0 to 9.
-    return loadedNumber(kSensitivityPrefix + index.toString(), {0, 9, kDefaultSensitivity});
+    return loadedNumber(kSensitivityPrefix + index, {0, 9, kDefaultSensitivity});
 }
 
-void ProfileStore::setXYSensitive(const QVariant& index, const QVariant& xyData)
+void ProfileStore::setXYSensitive(const QString& index, int xyData)
 {
-    writeThrough(current(), kSensitivityPrefix + index.toString(), xyData);
+    writeThrough(current(), kSensitivityPrefix + index, xyData);
 }
 
-void ProfileStore::setMacroKey(int index, const QVariant& macroName)
+void ProfileStore::setMacroKey(int index, const QString& macroName)
 {
     writeThrough(current(), kMacroKeyPrefix + QString::number(index), macroName);
 }
 
-QVariant ProfileStore::getMacroKey(int index)
+QString ProfileStore::getMacroKey(int index)
 {
-    return current().value(kMacroKeyPrefix + QString::number(index), 0);
+    return current().value(kMacroKeyPrefix + QString::number(index), 0).toString();
 }
 
-QVariantList ProfileStore::loadDefaultProfile(uchar uiPageId) const
+QList<int> ProfileStore::loadDefaultProfile(uchar uiPageId) const
 {
     const QSettings factory(factoryFile(), QSettings::IniFormat);
-    QVariantList values;
+    QList<int> values;
     switch (uiPageId) {
     case 0:
         for (int button = 0; button < kDefaultKeyPageButtons; ++button)
@@ -216,9 +215,8 @@ void ProfileStore::copyProfile(int destprofile, int srcprofile)
     replaceSlot(destprofile, slotFile(srcprofile));
 }
 
-void ProfileStore::changeMacroFileIndex(const QVariant& macroIndex)
+void ProfileStore::changeMacroFileIndex(uint deleted)
 {
-    const uint deleted = macroIndex.toUInt();
     rewriteMacroDefinitions(*this, [deleted](int button, ButtonDefinition definition) {
         const auto code = uint(lowByte(definition[2]));
         if (code == deleted)
@@ -231,10 +229,9 @@ void ProfileStore::changeMacroFileIndex(const QVariant& macroIndex)
     });
 }
 
-void ProfileStore::changeMacroFileType(const QVariant& macroIndex, const QVariant& macroType)
+void ProfileStore::changeMacroFileType(uint retyped, int macroType)
 {
-    const uint retyped = macroIndex.toUInt();
-    const int option = macroType.toInt() == 1 ? 2 : 0;
+    const int option = macroType == 1 ? 2 : 0;
     rewriteMacroDefinitions(*this, [retyped, option](int, ButtonDefinition definition) {
         for (int& item : definition)
             item = lowByte(item);

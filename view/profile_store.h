@@ -6,10 +6,10 @@
 
 #include "file_dialogs.h"
 
+#include <QList>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
-#include <QVariantList>
 
 #include <array>
 #include <functional>
@@ -43,15 +43,20 @@ public:
     int deviceIndex() const;
 
     // ---- single keys of the current profile ----
-    QVariantList getKeydefine(const QVariant& matrixId);
-    QVariantList getGunKeydefine(const QVariant& keyMatrixIndex, const QVariant& matrixId);
-    QVariant getXYSensitive(const QVariant& index);
-    void setXYSensitive(const QVariant& index, const QVariant& xyData);
-    void setMacroKey(int index, const QVariant& macroName);
-    QVariant getMacroKey(int index);
+    // A button's stored definition (the mouse's or the keyboard's, by the device type); `matrixId` is the
+    // button's key name in the file.
+    QList<int> getKeydefine(const QString& matrixId);
+    QList<int> getGunKeydefine(uint keyMatrixIndex, const QString& matrixId);
+    // The step 0-9 of the axis `index` ("0" X, "1" Y).
+    int getXYSensitive(const QString& index);
+    void setXYSensitive(const QString& index, int xyData);
+    void setMacroKey(int index, const QString& macroName);
+    // The macro name the key plays; "0" when it plays none.
+    QString getMacroKey(int index);
 
     // ---- factory values for a page ----
-    QVariantList loadDefaultProfile(uchar uiPageId) const;
+    // The factory values page `uiPageId` resets to (0 keys, 2 lighting, 3 performance), in the page's order.
+    QList<int> loadDefaultProfile(uchar uiPageId) const;
 
     // ---- values as a page may show them ----
     // A hand-edited or damaged file must not put a value on a page that its control cannot show (or send):
@@ -66,7 +71,7 @@ public:
     };
     int loadedNumber(const QString& key, Range range) const;
     // `count` entries of a stored list, each as loadedNumber takes it from the same place in the lists.
-    QVariantList loadedNumbers(const QString& key, int count, Range range) const;
+    QList<int> loadedNumbers(const QString& key, int count, Range range) const;
     // A value that must be one of `allowed` (the first is the fallback when neither file has one).
     int loadedChoice(const QString& key, std::initializer_list<int> allowed) const;
 
@@ -77,8 +82,8 @@ public:
     void copyProfile(int destprofile, int srcprofile);
 
     // ---- macro assignments in the other profiles ----
-    void changeMacroFileIndex(const QVariant& macroIndex);
-    void changeMacroFileType(const QVariant& macroIndex, const QVariant& macroType);
+    void changeMacroFileIndex(uint macroIndex);
+    void changeMacroFileType(uint macroIndex, int macroType);
 
 private:
     // Closes slot `index`, replaces its file with a copy of `source` and opens it again. When the source

@@ -41,12 +41,12 @@ int ProfileStore::loadedNumber(const QString& key, Range range) const
     return firstNumber({current().value(key), factory.value(key)}, range);
 }
 
-QVariantList ProfileStore::loadedNumbers(const QString& key, int count, Range range) const
+QList<int> ProfileStore::loadedNumbers(const QString& key, int count, Range range) const
 {
     const QSettings factory(factoryFile(), QSettings::IniFormat);
     const QVariantList stored = storedList(current(), key);
     const QVariantList factoryValues = storedList(factory, key);
-    QVariantList values;
+    QList<int> values;
     for (int i = 0; i < count; ++i)
         values.append(firstNumber({stored.value(i), factoryValues.value(i)}, range));
     return values;

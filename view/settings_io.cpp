@@ -1,5 +1,7 @@
 #include "settings_io.h"
 
+#include "view_log.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -57,7 +59,7 @@ QString systemText(int error)
 
 void showOnce(NoticeKind kind, const QString& text)
 {
-    qWarning().noquote() << text;
+    qCWarning(lcStores).noquote() << text;
     WriteFailureNotice& state = notice();
     std::function<void(const QString&)> sink;
     {
@@ -157,6 +159,15 @@ QVariantList storedList(const QSettings& settings, const QString& key)
     return {value};
 }
 
+QList<int> storedNumbers(const QSettings& settings, const QString& key)
+{
+    QList<int> numbers;
+    const QVariantList stored = storedList(settings, key);
+    for (const QVariant& item : stored)
+        numbers.append(item.toInt());
+    return numbers;
+}
+
 std::optional<QString> libraryEntryPath(const QString& folder, const QString& name)
 {
     const QString fileName = name + QStringLiteral(".bin");
@@ -175,16 +186,16 @@ bool replaceWithCopy(const QString& source, const QString& target)
 {
     QFile input(source);
     if (!input.open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << "cannot read" << source << ":" << input.errorString();
+        qCWarning(lcStores).noquote() << "cannot read" << source << ":" << input.errorString();
         return false;
     }
     if (input.size() > kMaxCopiedBytes) {
-        qWarning().noquote() << "not copied, too large:" << source;
+        qCWarning(lcStores).noquote() << "not copied, too large:" << source;
         return false;
     }
     const QByteArray bytes = input.readAll();
     if (input.error() != QFileDevice::NoError) {
-        qWarning().noquote() << "cannot read" << source << ":" << input.errorString();
+        qCWarning(lcStores).noquote() << "cannot read" << source << ":" << input.errorString();
         return false;
     }
     // Written beside the target and renamed over it: a crash at any point leaves the old file or the new one,
@@ -212,7 +223,7 @@ int removeLeftoverTemporaries(const QString& folder)
         if (QFile::remove(dir.filePath(name)))
             ++removed;
         else
-            qWarning().noquote() << "cannot remove the leftover" << dir.filePath(name);
+            qCWarning(lcStores).noquote() << "cannot remove the leftover" << dir.filePath(name);
     }
     return removed;
 }

@@ -40,6 +40,8 @@ QString writeFailureReason(const QString& path);
 // A stored list. A single plain value (a one-item list as QSettings writes it, or a hand-edited file) is the
 // one item it holds: QVariant would split such a text into its characters. An absent key gives an empty list.
 QVariantList storedList(const QSettings& settings, const QString& key);
+// A stored list of numbers, each item as `toInt` reads it.
+QList<int> storedNumbers(const QSettings& settings, const QString& key);
 
 // "<folder>/<name>.bin" for a library entry named by the user, or nothing when the name is empty, is "." or
 // "..", holds a path separator, a drive colon or a control character, or is too long for a file name: such a

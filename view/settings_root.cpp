@@ -1,6 +1,7 @@
 #include "settings_root.h"
 
 #include "settings_io.h"
+#include "view_log.h"
 
 #include <QDebug>
 #include <QDir>
@@ -92,7 +93,7 @@ bool prepareSettingsRoot(const QString& root, const QString& factory)
         while (macros.hasNext())
             wanted.append(QStringLiteral("macro/") + macros.next().section(QLatin1Char('/'), -1));
         if (!wanted.isEmpty())
-            qInfo().noquote() << "settings: taking over the settings kept in" << factoryModules;
+            qCInfo(lcStores).noquote() << "settings: taking over the settings kept in" << factoryModules;
     }
 
     QFile seededFile(root + QLatin1Char('/') + kSeededList);

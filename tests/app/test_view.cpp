@@ -124,6 +124,64 @@ private slots:
         QVERIFY(!QFile::exists(profile) || QFile(profile).size() == 0);
     }
 
+    // The scene's lists reach the stores only whole: a list too short for what a slot stores writes nothing.
+    void shortListsWriteNothing_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<QVariantList>("entries");
+        QTest::newRow("gun data, five entries") << "saveGundata" << QVariantList{"G", 1, 2, 3, 4};
+        QTest::newRow("gun data, empty") << "saveGundata" << QVariantList{};
+        QTest::newRow("gun data rename, six entries") << "rename" << QVariantList{"H", 1, 2, 3, 4, 5};
+        QTest::newRow("gun data remove, empty") << "remove" << QVariantList{};
+        QTest::newRow("gun slots, two") << "setSelectGun" << QVariantList{9, 9};
+        QTest::newRow("gun keys, five") << "setSelectGunKey" << QVariantList{9, 9, 9, 9, 9};
+        QTest::newRow("macro config, index only") << "setMacroIniConfig" << QVariantList{9};
+    }
+    void shortListsWriteNothing()
+    {
+        QFETCH(QString, slot);
+        QFETCH(QVariantList, entries);
+        QDir().mkpath(QStringLiteral("modules/gun"));
+        QDir().mkpath(QStringLiteral("modules/macro"));
+        const QString gunData = QStringLiteral("modules/gun/gunData.bin");
+        QFile::remove(gunData);
+        QVERIFY(QFile(gunData).open(QIODevice::WriteOnly));
+        view()->saveGundata({"G", 1, 2, 3, 4, 5});
+        view()->setSelectGun({0, 1, 2});
+        view()->setSelectGunKey({3, -1, 7, 2, 2, 1});
+        view()->createMacroIni(QStringLiteral("M"), 4);
+        const auto files = {gunData, view()->profileStore().slotFile(0),
+                            QStringLiteral("modules/macro/M.bin")};
+        QList<QByteArray> before;
+        for (const QString& file : files) {
+            QFile contents(file);
+            QVERIFY2(contents.open(QIODevice::ReadOnly), qPrintable(file));
+            before.append(contents.readAll());
+        }
+        QVERIFY(before.first().contains("G=1, 2, 3, 4, 5"));
+
+        if (slot == "saveGundata")
+            view()->saveGundata(entries);
+        else if (slot == "rename")
+            view()->modifyGundata(1, entries);
+        else if (slot == "remove")
+            view()->modifyGundata(0, entries);
+        else if (slot == "setSelectGun")
+            view()->setSelectGun(entries);
+        else if (slot == "setSelectGunKey")
+            view()->setSelectGunKey(entries);
+        else
+            view()->setMacroIniConfig(QStringLiteral("M"), entries);
+
+        QList<QByteArray> after;
+        for (const QString& file : files) {
+            QFile contents(file);
+            QVERIFY(contents.open(QIODevice::ReadOnly));
+            after.append(contents.readAll());
+        }
+        QCOMPARE(after, before);
+    }
+
     void deviceSlotByName()
     {
         widget->checkDevice();

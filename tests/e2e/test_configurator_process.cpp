@@ -3,7 +3,7 @@
 
 #include "desktop.h"
 #include "key_names.h"
-#include "macro_encoder.h"
+#include "page_encoders.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -5,7 +5,7 @@
 #include "../device/hidraw_rig.h"
 #include "desktop.h"
 #include "key_names.h"
-#include "macro_encoder.h"
+#include "page_encoders.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -84,6 +84,19 @@ template <typename Bytes> QList<int> ints(const Bytes& bytes)
     return QList<int>(bytes.begin(), bytes.end());
 }
 
+inline QList<int> ints(const QByteArray& bytes)
+{
+    QList<int> list;
+    for (const char byte : bytes)
+        list.append(int(uchar(byte)));
+    return list;
+}
+
+inline QList<int> ints(const DeviceBridge::AngleSnap& stored)
+{
+    return {stored.angleSnap, stored.gestureStep};
+}
+
 // Distinct, non-zero-looking bytes for seeding device memory; `seed` tells blocks apart.
 template <std::size_t N> std::array<uchar, N> pattern(int seed)
 {

@@ -33,14 +33,14 @@ private slots:
     void shorterListLeavesOldEntries()
     {
         AppConfig config(live(), factory());
-        config.saveApConfig({1, 2, 3, 4, 5});
+        config.saveApConfig({"1", "2", "3", "4", "5"});
         config.saveApConfig({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
         QCOMPARE(readKey(live(), QStringLiteral("common/total")), QStringLiteral("3"));
         QCOMPARE(readKey(live(), QStringLiteral("common/3")), QStringLiteral("4"));
         QCOMPARE(readKey(live(), QStringLiteral("common/4")), QStringLiteral("5"));
-        const QVariantList loaded = config.loadApConfig();
+        const QStringList loaded = config.loadApConfig();
         QCOMPARE(loaded.size(), 3);
-        QCOMPARE(loaded.at(2).toString(), QStringLiteral("c"));
+        QCOMPARE(loaded.at(2), QStringLiteral("c"));
     }
 
     void missingTotalGivesEmptyList()
@@ -50,11 +50,11 @@ private slots:
         QVERIFY(config.loadApConfig().isEmpty());
     }
 
-    void profileNumberAsText()
+    void profileNumberWrittenThrough()
     {
         AppConfig config(live(), factory());
-        config.setProfile(QStringLiteral("4"));
-        QCOMPARE(config.getProfile().toInt(), 4);
+        config.setProfileNumber(4);
+        QCOMPARE(config.profileNumber(), 4);
         // Written through: another reader sees it at once.
         QCOMPARE(readKey(live(), QStringLiteral("J2/profileNo")), QStringLiteral("4"));
     }
@@ -63,9 +63,9 @@ private slots:
     {
         writeFile(live(), "");
         AppConfig config(live(), factory());
-        QCOMPARE(config.loadDeviceApConfig(), QVariantList{8});
-        QVERIFY(!config.getLang().isValid());
-        QCOMPARE(config.getProfile().toInt(), 0);
+        QCOMPARE(config.colorMaxStage(), 8);
+        QVERIFY(!config.language());
+        QCOMPARE(config.profileNumber(), 0);
         QCOMPARE(config.secrecyCode(0), QStringLiteral("260417"));
         QCOMPARE(config.secrecyCode(1), QStringLiteral("260417"));
         QVERIFY(config.productNames().isEmpty());
@@ -90,7 +90,7 @@ private slots:
         writeFile(live(), damaged);
         AppConfig config(live(), factory());
         QCOMPARE(config.windowTitle(), QStringLiteral("J2 Title"));
-        QCOMPARE(config.getLang().toString(), QStringLiteral("English"));
+        QCOMPARE(config.language().value_or(QString()), QStringLiteral("English"));
         QCOMPARE(config.productNames(), (QStringList{QStringLiteral("Keyboard"), QStringLiteral("Mouse")}));
         QCOMPARE(notices.size(), replaced ? 1 : 0);
         setWriteFailureNotice({});
@@ -102,11 +102,11 @@ private slots:
                   "[common]\nlanguage=German\nname=J2 Title\nproduct_name=Keyboard, Mouse\nsCode1=k-ravine\n"
                   "[J2]\ncolorMaxStage=6\n");
         AppConfig config(live(), factory());
-        QCOMPARE(config.getLang().toString(), QStringLiteral("German"));
+        QCOMPARE(config.language().value_or(QString()), QStringLiteral("German"));
         QCOMPARE(config.windowTitle(), QStringLiteral("J2 Title"));
         QCOMPARE(config.productNames(), (QStringList{QStringLiteral("Keyboard"), QStringLiteral("Mouse")}));
         QCOMPARE(config.secrecyCode(1), QStringLiteral("k-ravine"));
-        QCOMPARE(config.loadDeviceApConfig(), QVariantList{6});
+        QCOMPARE(config.colorMaxStage(), 6);
     }
 
     void resetRestoresTheFactoryCopy()
@@ -114,14 +114,14 @@ private slots:
         writeFile(factory(), "[common]\nlanguage=Russian\ntotal=1\n0=x\n[J2]\nprofileNo=2\n");
         QFile::setPermissions(factory(), QFile::ReadOwner);
         AppConfig config(live(), factory());
-        config.saveApConfig({7, 8, 9});
-        config.setProfile(4);
+        config.saveApConfig({"7", "8", "9"});
+        config.setProfileNumber(4);
         config.resetApconfig();
-        QCOMPARE(config.getLang().toString(), QStringLiteral("Russian"));
-        QCOMPARE(config.getProfile().toInt(), 2);
-        QCOMPARE(config.loadApConfig(), QVariantList{QStringLiteral("x")});
+        QCOMPARE(config.language().value_or(QString()), QStringLiteral("Russian"));
+        QCOMPARE(config.profileNumber(), 2);
+        QCOMPARE(config.loadApConfig(), QStringList{QStringLiteral("x")});
         // The live file stays writable even though the factory copy is not.
-        config.setProfile(3);
+        config.setProfileNumber(3);
         QCOMPARE(readKey(live(), QStringLiteral("J2/profileNo")), QStringLiteral("3"));
         QFile::setPermissions(factory(), QFile::ReadOwner | QFile::WriteOwner);
     }
@@ -129,10 +129,10 @@ private slots:
     void resetWithoutFactoryCopyReadsDefaults()
     {
         AppConfig config(live(), factory());
-        config.setProfile(5);
+        config.setProfileNumber(5);
         config.resetApconfig();
         QVERIFY(!QFile::exists(live()));
-        QCOMPARE(config.getProfile().toInt(), 0);
+        QCOMPARE(config.profileNumber(), 0);
     }
 };
 

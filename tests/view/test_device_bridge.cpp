@@ -3,6 +3,7 @@
 // that must leave the device alone.
 
 #include "bridge_fixture.h"
+#include "qml_values.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -37,7 +38,7 @@ void loadImage(BridgeRig& rig)
         state.profiles[std::size_t(n)] = deviceBlock(n);
     rig.device.mouse->setState(state);
     for (uint n = 0; n < uint(pb::kCount); ++n)
-        rig.bridge.ui_8CH_ReadProfile(n);
+        rig.bridge.readProfileBlock(n);
     rig.device.mouse->clearWireLog();
 }
 
@@ -59,7 +60,7 @@ struct BlockRow
     std::function<void(DeviceBridge&)> set;
     QList<int> blocks;
     Patches patches;
-    std::function<QVariantList(DeviceBridge&)> readBack;
+    std::function<QList<int>(DeviceBridge&)> readBack;
     QList<int> stored{};
     bool wholeImage = false; // the patches reach blocks 5-7 of the image too, without a write
     // What the page reads back when it differs from what was stored: a value its control cannot show is
@@ -82,17 +83,17 @@ BlockRow dpiRow(const char* name, int stage, int code, int stored, bool halved)
     for (int i = 0; i < 8; ++i)
         patches << QPair(84 + i, i == stage ? stored : 7) << QPair(92 + i, i == stage ? stored : 7);
     return {name,
-            [codes](DeviceBridge& b) { b.ui_SetDPISet(6, variants(codes), variants(kDpiValues)); },
+            [codes](DeviceBridge& b) { b.setDpiStages(codes, kDpiValues); },
             {0},
             patches,
-            [](DeviceBridge& b) { return b.ui_91H_GetDPISet(); },
+            [](DeviceBridge& b) { return b.storedDpiValues(); },
             kDpiValues};
 }
 
 BlockRow selectRow(const char* name, const QList<int>& flags, int mask)
 {
-    return {name,          [flags](DeviceBridge& b) { b.ui_SetDPISelect(variants(flags)); }, kPageBlocks,
-            {{100, mask}}, [](DeviceBridge& b) { return b.ui_91H_GetDPISelect(); },          flags,
+    return {name,          [flags](DeviceBridge& b) { b.setSelectableStages(flags); }, kPageBlocks,
+            {{100, mask}}, [](DeviceBridge& b) { return b.selectableStages(); },       flags,
             true};
 }
 
@@ -102,26 +103,21 @@ BlockRow angleRow(const char* name, int snap, int step, int correction)
     Patches patches{{48, 0x11}, {50, 0x42}, {51, snap != 0 ? 0x80 : 0x00}};
     if (correction >= 0)
         patches.append({49, correction});
-    return {name,
-            [=](DeviceBridge& b) { b.ui_setAngleSnap(uchar(snap), uchar(step)); },
-            {0},
-            patches,
-            [](DeviceBridge& b) { return b.ui_GetAngleSnap(); },
-            {snap, step}};
+    return {name,    [=](DeviceBridge& b) { b.setAngleSnap(uchar(snap), uchar(step)); }, {0},
+            patches, [](DeviceBridge& b) { return ints(b.storedAngleSnap()); },          {snap, step}};
 }
 
 // The page keeps other values than it sends; the profile must keep the page's.
 BlockRow ledRow(const char* name, int effect, int option1, int option2, int effectCopy)
 {
     const QList<int> configs{effect, 9, 3};
-    return {name,
-            [=](DeviceBridge& b) {
-                b.ui_SetRGBLedEffect(uchar(effect), uchar(option1), uchar(option2), variants(configs));
-            },
-            {0},
-            {{71, effect}, {72, option1}, {73, option2}, {101, effectCopy}, {102, option1}, {103, option2}},
-            [](DeviceBridge& b) { return b.ui_8DH_GetRGBLedEffect(); },
-            configs};
+    return {
+        name,
+        [=](DeviceBridge& b) { b.setLightEffect(uchar(effect), uchar(option1), uchar(option2), configs); },
+        {0},
+        {{71, effect}, {72, option1}, {73, option2}, {101, effectCopy}, {102, option1}, {103, option2}},
+        [](DeviceBridge& b) { return ints(b.storedLightEffect()); },
+        configs};
 }
 
 BlockRow colourRow(const char* name, int type, const QList<int>& colours)
@@ -129,12 +125,8 @@ BlockRow colourRow(const char* name, int type, const QList<int>& colours)
     Patches patches;
     for (int i = 0; i < 24; ++i)
         patches.append({104 + i, i < colours.size() ? colours[i] & 0xFF : 0});
-    return {name,
-            [=](DeviceBridge& b) { b.ui_10H_SetLED8StageColor(uchar(type), variants(colours)); },
-            kPageBlocks,
-            patches,
-            [type](DeviceBridge& b) { return b.ui_90H_GetLED8StageColor(uchar(type)); },
-            colours};
+    return {name,    [=](DeviceBridge& b) { b.setStageColours(uchar(type), colours); },           kPageBlocks,
+            patches, [type](DeviceBridge& b) { return ints(b.storedStageColours(uchar(type))); }, colours};
 }
 
 const std::vector<BlockRow>& blockRows()
@@ -159,7 +151,9 @@ const std::vector<BlockRow>& blockRows()
                   {9, 8, 7, 6, 5, 4, 3, 2, 1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 11, 22, 33, 44, 55, 66}),
         colourRow("stage colours, short list of wide values", 2, {0x1FF, 0x100, 0x7F}),
         {"XY sensitivity",
-         [](DeviceBridge& b) { b.ui_SetXYSensitive(QStringLiteral("60"), 0x1A5); },
+         [](DeviceBridge& b) {
+             b.setXySensitivity(qml_values::lowByte(QStringLiteral("60")), qml_values::lowByte(0x1A5));
+         },
          kPageBlocks,
          {{74, 60}, {75, 0xA5}},
          {}},
@@ -182,21 +176,21 @@ const std::vector<ReadRow>& readRows()
     static const auto keys = pattern<128>(9);
     static const std::vector<ReadRow> rows = {
         {"key matrix", [](DeviceState& s) { s.keyMatrix[1] = keys; },
-         [](DeviceBridge& b) { return QVariant(b.ui_92H_GetKeyMatrix()); },
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.deviceKeyTable()))); },
          variants(QList<int>(keys.begin(), keys.begin() + 64)), variants(QList<int>(64, 0)), true},
         {"DPI stage count", [](DeviceState& s) { s.dpiMaxStage = 6; },
-         [](DeviceBridge& b) { return QVariant(int(b.ui_91H_SyncDPI())); }, 6, 8, true},
+         [](DeviceBridge& b) { return QVariant(int(b.deviceStageCount())); }, 6, 8, true},
         {"sensor type", [](DeviceState& s) { s.functionOption[0] = 3; },
-         [](DeviceBridge& b) { return QVariant(b.getSensorType()); }, 3, 0},
+         [](DeviceBridge& b) { return QVariant(b.sensorType()); }, 3, 0},
         {"logo LED works", [](DeviceState&) {},
-         [](DeviceBridge& b) { return QVariant(b.chkIsLogoLedWork()); }, true, false},
+         [](DeviceBridge& b) { return QVariant(b.isLogoLedWorking()); }, true, false},
         {"logo LED off",
          [](DeviceState& s) {
              s.ledInstruction[0] = {1, 0, 0};
          },
-         [](DeviceBridge& b) { return QVariant(b.chkIsLogoLedWork()); }, false, false},
+         [](DeviceBridge& b) { return QVariant(b.isLogoLedWorking()); }, false, false},
         {"DPI stage", [](DeviceState& s) { s.currentDpiStage = 3; },
-         [](DeviceBridge& b) { return QVariant(b.ui_8BH_GetCurrentDPIStage()); }, 3, 0},
+         [](DeviceBridge& b) { return QVariant(b.dpiStage()); }, 3, 0},
     };
     return rows;
 }
@@ -231,7 +225,7 @@ private slots:
         QCOMPARE(rig.device.mouse->busyViolations(), 0);
         // The profile keeps the page's values, and every block as it went out.
         if (r.readBack)
-            QCOMPARE(ints(r.readBack(rig.bridge)), r.shown.isEmpty() ? r.stored : r.shown);
+            QCOMPARE(r.readBack(rig.bridge), r.shown.isEmpty() ? r.stored : r.shown);
         for (const int n : r.blocks)
             QCOMPARE(rig.storedInts(QStringLiteral("profileData/%1").arg(n)), onDevice(rig, n));
     }
@@ -240,12 +234,12 @@ private slots:
     void dpiNoticeValues()
     {
         BridgeRig rig;
-        rig.bridge.ui_SetDPISet(0, {}, variants(kDpiValues));
+        rig.bridge.setDpiStages({}, kDpiValues);
         for (std::size_t i = 0; i < dpiValues.size(); ++i) {
             QCOMPARE(dpiValues[i].load(), unsigned(kDpiValues[qsizetype(i)]));
             dpiValues[i] = 0;
         }
-        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISet()), kDpiValues);
+        QCOMPARE(ints(rig.bridge.storedDpiValues()), kDpiValues);
         QCOMPARE(dpiValues[5].load(), 10800u);
     }
 
@@ -288,9 +282,9 @@ private slots:
             sent.append(i % 4 == 0 && (entries[i] & 0xFF) == 0x0F ? 0 : entries[i] & 0xFF);
 
         if (gunTable.isValid())
-            rig.bridge.ui_0DH_SetGunKeyMatrix(variants(entries), gunTable);
+            rig.bridge.setGunKeyTable(entries, gunTable.toUInt());
         else
-            rig.bridge.ui_0DH_SetKeyMatrix(variants(entries));
+            rig.bridge.setKeyTable(entries);
 
         const auto reports = rig.sentReports();
         QCOMPARE(reports.size(), 1);
@@ -331,12 +325,12 @@ private slots:
         state.profiles[0] = patched(0, {{pb::kEnabledMarker, marker}});
         rig.device.mouse->setState(state);
         rig.device.mouse->withholdNextBulk(withheldReads);
-        rig.bridge.ui_8CH_ReadProfile(0);
+        rig.bridge.readProfileBlock(0);
         rig.device.mouse->clearWireLog();
 
-        rig.bridge.ui_CheckProfileEnable();
-        rig.bridge.ui_CheckProfileEnable(); // once enabled, nothing more to send
-        rig.bridge.ui_0CH_SetProfile(0);
+        rig.bridge.markProfilesEnabled();
+        rig.bridge.markProfilesEnabled(); // once enabled, nothing more to send
+        rig.bridge.writeProfileBlock(0);
 
         const bool readable = withheldReads < 2;
         const QList<int> enableWrite = marker == 0xFF ? QList<int>{} : QList<int>{0};
@@ -363,15 +357,15 @@ private slots:
         QFETCH(int, profile);
         QFETCH(int, after);
         BridgeRig rig;
-        rig.bridge.ui_02H_SetCurrentProfile(before);
+        rig.bridge.selectProfile(before);
         QVERIFY(QFile::remove(rig.config.fileName()));
         rig.device.mouse->clearWireLog();
 
-        rig.bridge.ui_02H_SetCurrentProfile(profile);
+        rig.bridge.selectProfile(profile);
 
         QCOMPARE(rig.profiles.currentProfile(), after);
         QCOMPARE(QFile::exists(rig.config.fileName()), after != before);
-        QCOMPARE(AppConfig(rig.config.fileName()).getProfile().toInt(), after != before ? after : 0);
+        QCOMPARE(AppConfig(rig.config.fileName()).profileNumber(), after != before ? after : 0);
         QVERIFY(rig.device.mouse->wireLog().empty());
     }
 
@@ -384,22 +378,22 @@ private slots:
         rig.device.mouse->setState(state);
         rig.device.mouse->clearWireLog();
 
-        QCOMPARE(rig.bridge.ui_8BH_GetCurrentDPIStage(), 0);
+        QCOMPARE(rig.bridge.dpiStage(), 0);
         QVERIFY(rig.device.mouse->wireLog().empty());
         shown = true;
-        QCOMPARE(rig.bridge.ui_8BH_GetCurrentDPIStage(), 3);
+        QCOMPARE(rig.bridge.dpiStage(), 3);
     }
 
     void mouseReportRateLivesInTheProfile()
     {
         BridgeRig rig;
         rig.device.mouse->clearWireLog();
-        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 1); // none stored: the page's default, 1000 Hz
+        QCOMPARE(rig.bridge.reportRate(), 1); // none stored: the page's default, 1000 Hz
         rig.profiles.current().setValue(QStringLiteral("sensor/reportRate_J2"), 4);
-        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 4);
+        QCOMPARE(rig.bridge.reportRate(), 4);
         QVERIFY(rig.device.mouse->wireLog().empty());
 
-        rig.bridge.ui_03H_SetReportRate(8);
+        rig.bridge.setReportRate(8);
         QCOMPARE(rig.stored(QStringLiteral("sensor/reportRate_J2")).toInt(), 8);
         QCOMPARE(rig.sentReports().size(), 1);
         QCOMPARE(int(rig.device.mouse->state().functionOption[1]), 8);
@@ -408,8 +402,8 @@ private slots:
     void stageAndKeyMatrixNumber()
     {
         BridgeRig rig;
-        rig.bridge.ui_0BH_SetCurrentDPIStage(3);
-        rig.bridge.ui_02H_SetKeyMatrixNo(2);
+        rig.bridge.setDpiStage(3);
+        rig.bridge.setDeviceKeyTableNumber(2);
         QCOMPARE(rig.sentReports().size(), 2);
         QCOMPARE(rig.stored(QStringLiteral("sensor/stage_J2")).toInt(), 3);
         QCOMPARE(int(rig.device.mouse->state().currentDpiStage), 3);
@@ -428,10 +422,10 @@ private slots:
         profile.setValue(QStringLiteral("sensor/dpi_J2"), QStringList{"99999999", "-5", "abc", "1234"});
         profile.setValue(QStringLiteral("sensor/reportRate_J2"), 3);
         profile.setValue(QStringLiteral("sensor/angleSnap"), QStringLiteral("x"));
-        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISet()),
+        QCOMPARE(ints(rig.bridge.storedDpiValues()),
                  (QList<int>{16400, 200, 1600, 1200, 10800, 10800, 10800, 250}));
-        QCOMPARE(ints(rig.bridge.ui_GetAngleSnap()), (QList<int>{0, 2}));
-        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 1);
+        QCOMPARE(ints(rig.bridge.storedAngleSnap()), (QList<int>{0, 2}));
+        QCOMPARE(rig.bridge.reportRate(), 1);
         QCOMPARE(dpiValues[0].load(), 16400u);
     }
 
@@ -440,12 +434,12 @@ private slots:
         BridgeRig rig;
         rig.device.mouse->clearWireLog();
         // The controls' defaults, since there is no factory profile either.
-        QCOMPARE(ints(rig.bridge.ui_GetAngleSnap()), (QList<int>{0, 0}));
-        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISet()),
+        QCOMPARE(ints(rig.bridge.storedAngleSnap()), (QList<int>{0, 0}));
+        QCOMPARE(ints(rig.bridge.storedDpiValues()),
                  (QList<int>{10800, 10800, 10800, 10800, 10800, 10800, 10800, 250}));
-        QCOMPARE(ints(rig.bridge.ui_91H_GetDPISelect()), QList<int>(8, 1));
-        QVERIFY(rig.bridge.ui_8DH_GetRGBLedEffect().isEmpty());
-        QVERIFY(rig.bridge.ui_90H_GetLED8StageColor(1).isEmpty());
+        QCOMPARE(ints(rig.bridge.selectableStages()), QList<int>(8, 1));
+        QVERIFY(rig.bridge.storedLightEffect().isEmpty());
+        QVERIFY(rig.bridge.storedStageColours(1).isEmpty());
         QVERIFY(rig.device.mouse->wireLog().empty());
     }
 
@@ -466,8 +460,8 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg,
                              QRegularExpression(QStringLiteral("SetProfile.*%1$").arg(profileNo)));
 
-        rig.bridge.ui_8CH_ReadProfile(profileNo);
-        rig.bridge.ui_0CH_SetProfile(profileNo);
+        rig.bridge.readProfileBlock(profileNo);
+        rig.bridge.writeProfileBlock(profileNo);
 
         QVERIFY(rig.device.mouse->wireLog().empty());
         QVERIFY(!rig.stored(QStringLiteral("profileData/%1").arg(profileNo)).isValid());
@@ -520,7 +514,7 @@ private slots:
                            shown = title + '|' + text;
                            return ok;
                        }});
-        QCOMPARE(rig.bridge.getMsgAns_FoolProofing(), ok);
+        QCOMPARE(rig.bridge.confirmChange(), ok);
         QCOMPARE(shown, asked);
     }
 };

@@ -3,6 +3,7 @@
 // mouse answers this family too; it sits on the mouse entry of the device table, the only one with paths.
 
 #include "bridge_fixture.h"
+#include "qml_values.h"
 
 #include <QTest>
 
@@ -52,26 +53,26 @@ const std::vector<WriteRow>& writeRows()
     static const std::vector<WriteRow> rows = {
         {"01H keyboard option",
          {},
-         [](DeviceBridge& b) { b.ui_01H_SetKeyboardoption(0x08, 0x21); },
+         [](DeviceBridge& b) { b.setKeyboardOption(0x08, 0x21); },
          "010821",
          [](const DeviceState& s) {
              return holds(s.keyboardOption, {0x08, 0x21});
          }},
         {"04H gun data",
          {},
-         [](DeviceBridge& b) { b.ui_04H_SetGunData(1, 2, 3, 4, 5); },
+         [](DeviceBridge& b) { b.setGunData(1, 2, 3, 4, 5); },
          "040102030405",
          [](const DeviceState& s) {
              return holds(s.gunData, {1, 2, 3, 4, 5});
          }},
         {"07H indicator light",
          {},
-         [](DeviceBridge& b) { b.ui_07H_SetControlIndicatorLight(2, 9); },
+         [](DeviceBridge& b) { b.setIndicatorLight(2, 9); },
          "070209",
          [](const DeviceState& s) { return s.ledInstruction.count(2) && s.ledInstruction.at(2)[0] == 9; }},
         {"08H LED type",
          {},
-         [](DeviceBridge& b) { b.ui_08H_SetLEDType(1, 2, 3, 4, 5, 6); },
+         [](DeviceBridge& b) { b.setLedType(1, 2, 3, 4, 5, 6); },
          "08010203040506",
          [](const DeviceState& s) {
              return holds(s.ledType, {1, 2, 3, 4, 5, 6});
@@ -80,20 +81,20 @@ const std::vector<WriteRow>& writeRows()
          {2, 3, 4, 5, 6}},
         {"09H keyboard mode",
          {},
-         [](DeviceBridge& b) { b.ui_09H_SetKeyboardMode(2); },
+         [](DeviceBridge& b) { b.setKeyboardMode(2); },
          "0902",
          [](const DeviceState& s) { return s.keyboardMode == 2; }},
         {"0EH key on/off, extra elements ignored",
          {},
          [](DeviceBridge& b) {
-             b.ui_0EH_SetKeyOnOff(variants(kOnOff + QList<int>{99, 98}));
+             b.setKeysEnabled(qml_values::lowBytes(variants(kOnOff + QList<int>{99, 98})));
          },
          "0E000015",
          [](const DeviceState& s) { return ints(s.keyOnOff) == kOnOff; }},
         {"0EH key on/off, short list",
          {},
          [](DeviceBridge& b) {
-             b.ui_0EH_SetKeyOnOff(variants({0x1F1, 2}));
+             b.setKeysEnabled(qml_values::lowBytes(variants({0x1F1, 2})));
          },
          "0E000015",
          [](const DeviceState& s) {
@@ -101,14 +102,14 @@ const std::vector<WriteRow>& writeRows()
          }},
         {"12H user picture",
          {},
-         [](DeviceBridge& b) { b.ui_12H_SetUserPicture(2, 1, variants(kPicture)); },
+         [](DeviceBridge& b) { b.setUserPicture(2, 1, kPicture); },
          "1200020801",
          [](const DeviceState& s) { return ints(s.userPictures[2]) == kPicture; },
          "userPicture/2",
          kPicture},
         {"12H user picture, recorded only",
          {},
-         [](DeviceBridge& b) { b.ui_12H_SetUserPicture(3, 0xFF, variants(kPicture)); },
+         [](DeviceBridge& b) { b.setUserPicture(3, 0xFF, kPicture); },
          "",
          [](const DeviceState& s) { return ints(s.userPictures[3]) == QList<int>(512, 0); },
          "userPicture/3",
@@ -117,11 +118,11 @@ const std::vector<WriteRow>& writeRows()
          [](DeviceState& s) {
              s.colors[3] = {9, 9, 9};
          },
-         [](DeviceBridge& b) { b.ui_13H_SetRecoveryData(); }, "13FF",
+         [](DeviceBridge& b) { b.restoreFactoryData(); }, "13FF",
          [](const DeviceState& s) { return s.colors[3] == DeviceState::factory().colors[3]; }},
         {"14H colour",
          {},
-         [](DeviceBridge& b) { b.ui_14H_SetColor(3, 10, 20, 30); },
+         [](DeviceBridge& b) { b.setColour(3, 10, 20, 30); },
          "1400030A141E",
          [](const DeviceState& s) {
              return holds(s.colors[3], {10, 20, 30});
@@ -141,25 +142,25 @@ const std::vector<ReadRow>& readRows()
          [](DeviceState& s) {
              s.firmwareVersion = {0x02, 0x0B};
          },
-         [](DeviceBridge& b) { return QVariant(b.ui_80H_GetFWVersion()); }, "2.0B", "unknown"},
+         [](DeviceBridge& b) { return QVariant(b.firmwareVersion()); }, "2.0B", "unknown"},
         {"81H keyboard option",
          [](DeviceState& s) {
              s.keyboardOption = {0x08, 0x33};
          },
-         [](DeviceBridge& b) { return QVariant(b.ui_81H_GetKeyboardoption()); }, variants({8, 0x33}),
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.keyboardOption()))); }, variants({8, 0x33}),
          variants({0, 0})},
         {"82H current profile", [](DeviceState& s) { s.currentProfile = 2; },
-         [](DeviceBridge& b) { return QVariant(b.ui_82H_GetCurrentProfile()); }, 2, 0},
+         [](DeviceBridge& b) { return QVariant(b.deviceProfile()); }, 2, 0},
         {"84H button sensitivity", [](DeviceState&) {},
-         [](DeviceBridge& b) { return QVariant(b.ui_84H_GetButtonSensitivity()); }, variants({5, 6, 7, 8}),
-         variants({0, 0, 0, 0})},
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.buttonSensitivity()))); },
+         variants({5, 6, 7, 8}), variants({0, 0, 0, 0})},
         {"89H keyboard mode", [](DeviceState& s) { s.keyboardMode = 3; },
-         [](DeviceBridge& b) { return QVariant(b.ui_89H_GetKeyboardMode()); }, 3, 0},
+         [](DeviceBridge& b) { return QVariant(b.keyboardMode()); }, 3, 0},
         {"8DH key matrix", [](DeviceState& s) { s.keyboardKeyMatrix = matrix; },
-         [](DeviceBridge& b) { return QVariant(b.ui_8DH_GetKeyMatrix()); }, variants(ints(matrix)),
-         variants(QList<int>(512, 0))},
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.keyboardKeyMatrix()))); },
+         variants(ints(matrix)), variants(QList<int>(512, 0))},
         {"8EH key on/off", [](DeviceState& s) { s.keyOnOff = onOff; },
-         [](DeviceBridge& b) { return QVariant(b.ui_8EH_GetKeyOnOff()); }, variants(ints(onOff)),
+         [](DeviceBridge& b) { return QVariant(variants(ints(b.keysEnabled()))); }, variants(ints(onOff)),
          variants(QList<int>(21, 0))},
     };
     return rows;
@@ -210,18 +211,18 @@ private slots:
     void profileReads()
     {
         BridgeRig rig;
-        QVERIFY(rig.bridge.ui_88H_GetLEDType().isEmpty());
-        QVERIFY(rig.bridge.ui_92H_GetUserPicture(1).isEmpty());
-        QVERIFY(rig.bridge.ui_94H_GetColor(6).isEmpty());
-        rig.bridge.ui_08H_SetLEDType(0, 1, 2, 3, 4, 5);
-        rig.bridge.ui_12H_SetUserPicture(1, 0xFF, variants(kPicture));
-        rig.bridge.ui_14H_SetColor(6, 7, 8, 9);
+        QVERIFY(rig.bridge.storedLedType().isEmpty());
+        QVERIFY(rig.bridge.storedUserPicture(1).isEmpty());
+        QVERIFY(rig.bridge.storedColour(6).isEmpty());
+        rig.bridge.setLedType(0, 1, 2, 3, 4, 5);
+        rig.bridge.setUserPicture(1, 0xFF, kPicture);
+        rig.bridge.setColour(6, 7, 8, 9);
         rig.device.hid->waitForPendingWrite();
         rig.device.mouse->clearWireLog();
 
-        QCOMPARE(ints(rig.bridge.ui_88H_GetLEDType()), (QList<int>{1, 2, 3, 4, 5}));
-        QCOMPARE(ints(rig.bridge.ui_92H_GetUserPicture(1)), kPicture);
-        QCOMPARE(ints(rig.bridge.ui_94H_GetColor(6)), (QList<int>{7, 8, 9}));
+        QCOMPARE(ints(rig.bridge.storedLedType()), (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(ints(rig.bridge.storedUserPicture(1)), kPicture);
+        QCOMPARE(ints(rig.bridge.storedColour(6)), (QList<int>{7, 8, 9}));
         QVERIFY(rig.device.mouse->wireLog().empty());
     }
 
@@ -254,9 +255,9 @@ private slots:
         rig.profiles.current().sync();
         rig.device.hid->selectDevice(0);
 
-        rig.bridge.ui_03H_SetReportRate(8);
+        rig.bridge.setReportRate(8);
         QCOMPARE(rig.stored(QStringLiteral("sensor/reportRate_J2")).toInt(), 4);
-        QCOMPARE(rig.bridge.ui_83H_GetReportRate(), 1);
+        QCOMPARE(rig.bridge.reportRate(), 1);
     }
 };
 

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+using LanguageCodes = QMap<QString, QString>;
+
 namespace {
 
 // Answers the picker with a scripted path and records what was asked and warned.
@@ -57,30 +59,30 @@ private slots:
     void listsCodedFiles_data()
     {
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QVariantMap>("expected");
-        QTest::newRow("English") << QStringList{"lang_031000.ini"} << QVariantMap{{"ENGLISH", "031000"}};
+        QTest::addColumn<LanguageCodes>("expected");
+        QTest::newRow("English") << QStringList{"lang_031000.ini"} << LanguageCodes{{"ENGLISH", "031000"}};
         QTest::newRow("Chinese for China")
-            << QStringList{"lang_025044.ini"} << QVariantMap{{"CHINESE (Simp)", "025044"}};
+            << QStringList{"lang_025044.ini"} << LanguageCodes{{"CHINESE (Simp)", "025044"}};
         QTest::newRow("Chinese for Taiwan")
-            << QStringList{"lang_025208.ini"} << QVariantMap{{"CHINESE (Trad)", "025208"}};
+            << QStringList{"lang_025208.ini"} << LanguageCodes{{"CHINESE (Trad)", "025208"}};
         QTest::newRow("country suffix")
             << QStringList{"lang_042014.ini", "lang_031225.ini"}
-            << QVariantMap{{"GERMAN (AUSTRIA)", "042014"}, {"ENGLISH (UNITED STATES)", "031225"}};
+            << LanguageCodes{{"GERMAN (AUSTRIA)", "042014"}, {"ENGLISH (UNITED STATES)", "031225"}};
         QTest::newRow("Russian for Russia")
-            << QStringList{"lang_096178.ini"} << QVariantMap{{"RUSSIAN (RUSSIA)", "096178"}};
+            << QStringList{"lang_096178.ini"} << LanguageCodes{{"RUSSIAN (RUSSIA)", "096178"}};
         QTest::newRow("numbers we do not know")
             << QStringList{"lang_999000.ini", "lang_031999.ini"}
-            << QVariantMap{{"LANGUAGE 999", "999000"}, {"ENGLISH (COUNTRY 999)", "031999"}};
+            << LanguageCodes{{"LANGUAGE 999", "999000"}, {"ENGLISH (COUNTRY 999)", "031999"}};
         // "+31000" sorts first and reads as language 31 too; the later file keeps the key.
         QTest::newRow("later file wins")
-            << QStringList{"lang_031000.ini", "lang_+31000.ini"} << QVariantMap{{"ENGLISH", "031000"}};
+            << QStringList{"lang_031000.ini", "lang_+31000.ini"} << LanguageCodes{{"ENGLISH", "031000"}};
         QTest::newRow("only coded ini files")
-            << QStringList{"German.ini", "lang_031000.txt", "xlang_031000.ini"} << QVariantMap{};
+            << QStringList{"German.ini", "lang_031000.txt", "xlang_031000.ini"} << LanguageCodes{};
     }
     void listsCodedFiles()
     {
         QFETCH(QStringList, files);
-        QFETCH(QVariantMap, expected);
+        QFETCH(LanguageCodes, expected);
         for (const QString& file : files)
             writeFile(file, "[J2_133C6AA]\n0=x\n");
         QCOMPARE(Languages(folder()).chkLanguages(), expected);
@@ -117,7 +119,7 @@ private slots:
                                                 "[gunControl]\ntotal=1\n0=gun text\n"
                                                 "[macroKey]\ntotal=1\n0=macro key text\n");
         Languages languages(folder());
-        QCOMPARE(languages.getGlobalStrings(type, QStringLiteral("German")), expected);
+        QCOMPARE(languages.getGlobalStrings(type.toUInt(), QStringLiteral("German")), expected);
     }
 
     void textsAsWritten_data()
@@ -327,12 +329,12 @@ private slots:
     void shippedCodedFiles()
     {
         Languages languages(shippedFolder());
-        const QVariantMap listed = languages.chkLanguages();
+        const QMap<QString, QString> listed = languages.chkLanguages();
         QCOMPARE(listed.keys(), (QStringList{"CHINESE (Simp)", "ENGLISH", "GERMAN", "RUSSIAN"}));
-        for (const QVariant& code : listed) {
-            const QStringList strings = languages.getProductLayoutStrings_J2(code.toString());
+        for (const QString& code : listed) {
+            const QStringList strings = languages.getProductLayoutStrings_J2(code);
             for (const QString& text : strings)
-                QVERIFY2(!text.isEmpty(), qPrintable(code.toString()));
+                QVERIFY2(!text.isEmpty(), qPrintable(code));
         }
     }
 };

@@ -3,7 +3,7 @@
 // both device families, and the fitting of a long stream into its slot.
 
 #include "key_names.h"
-#include "macro_encoder.h"
+#include "page_encoders.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -6,6 +6,7 @@
 #include "macro_sender.h"
 #include "message_list.h"
 #include "mouse_fixture.h"
+#include "qml_values.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,8 +103,8 @@ private:
 
     void storeMacro(const QString& name, const QStringList& lines, int repeat)
     {
-        QVERIFY(library->createMacroIni(name, 0).toBool());
-        QVERIFY(library->saveMacroIni(name, lines, {}, repeat).toBool());
+        QVERIFY(library->createMacroIni(name, 0));
+        QVERIFY(library->saveMacroIni(name, lines, repeat));
     }
 
     // The slot number of every write of `command` on the wire.
@@ -166,7 +167,7 @@ private slots:
         QFETCH(QVariantList, data);
         QFETCH(int, slot);
         QFETCH(QByteArray, stored);
-        QVERIFY(makeSender().sendMacroData(data, index));
+        makeSender().sendMacroData(qml_values::lowBytes(data), index.toUInt());
         rig->hid->waitForPendingWrite();
         QCOMPARE(slotsWritten(kSetMacro, 2), QList<int>{slot});
         QCOMPARE(bytes(rig->mouse->state().macros.at(std::size_t(slot))).toHex(),
@@ -188,7 +189,7 @@ private slots:
         QFETCH(QVariant, index);
         QFETCH(int, slot);
         const QVariantList gun{0, 3, 0x0A, 0xF9, 5, 0xFB, 0, 0};
-        QVERIFY(makeSender().sendGunData(gun, index));
+        makeSender().sendGunData(qml_values::lowBytes(gun), index.toUInt());
         rig->hid->waitForPendingWrite();
         if (slot == 0) {
             QVERIFY(fixture::entriesOfKind(*rig->mouse, "feature-set").isEmpty());
@@ -231,7 +232,7 @@ private slots:
         QFETCH(QByteArray, expected);
         if (stored)
             storeMacro(QStringLiteral("M"), lines, repeat);
-        makeSender().ui_0FH_SetMacroKey(macroId, QStringLiteral("M"));
+        makeSender().sendStoredMacro(qml_values::lowByte(macroId), QStringLiteral("M"));
         rig->hid->waitForPendingWrite();
         const int slot = macroId.toInt();
         QCOMPARE(slotsWritten(kSetMacro, 2), QList<int>{slot});
@@ -245,7 +246,7 @@ private slots:
         // 61 key records fill 124 bytes; the 4-byte pause record after them would leave no room for the
         // end marker, so it goes, and with it everything after it.
         storeMacro(QStringLiteral("Long"), keyLines(61) + QStringList{pause("6000"), down("B")}, 4);
-        makeSender().ui_0FH_SetMacroKey(6, QStringLiteral("Long"));
+        makeSender().sendStoredMacro(6, QStringLiteral("Long"));
         rig->hid->waitForPendingWrite();
         const QList<QStringList> expectedWarnings{
             {QStringLiteral("MACRO"), QStringLiteral("Out of memory,\nsome command line has been cut.")}};
@@ -258,7 +259,7 @@ private slots:
     void keyboardSlotTakesStoredMacro()
     {
         storeMacro(QStringLiteral("K"), {down("A"), pause("50"), up("A")}, 5);
-        makeSender().ui_11H_SetMacroKey(4, QStringLiteral("K"));
+        makeSender().sendStoredKeyboardMacro(4, QStringLiteral("K"));
         rig->hid->waitForPendingWrite();
         QCOMPARE(slotsWritten(kSetKeyboardMacro, 3), QList<int>{4});
         // The repeat count stays at 1.
@@ -288,7 +289,7 @@ private slots:
         QFETCH(QStringList, warning);
         QVERIFY(!messageAt(makeMessageList(), message_list::kMacroCutText).isEmpty());
         storeMacro(QStringLiteral("K"), keyLines(100), 1);
-        makeSender(messages).ui_11H_SetMacroKey(2, QStringLiteral("K"));
+        makeSender(messages).sendStoredKeyboardMacro(2, QStringLiteral("K"));
         rig->hid->waitForPendingWrite();
         QCOMPARE(dialogs.warnings, QList<QStringList>{warning});
         const QByteArray expected =
@@ -352,12 +353,11 @@ private slots:
             break;
         }
         MacroSender macros = makeSender();
-        const QVariantList read =
-            keyboard ? macros.ui_91H_GetMacroKey(slot) : macros.ui_93H_GetMacroKey(slot);
+        const QByteArray read = keyboard ? macros.readKeyboardMacroSlot(slot) : macros.readMacroSlot(slot);
         const int length = keyboard ? kKeyboardSlotBytes : kSlotBytes;
         QCOMPARE(read.size(), length);
         const QByteArray expected = fault == NoFault ? pattern.left(length) : QByteArray(length, '\0');
-        QCOMPARE(intsToBytes(read).toHex(), expected.toHex());
+        QCOMPARE(read.toHex(), expected.toHex());
     }
 };
 

@@ -209,7 +209,7 @@ private slots:
         QVERIFY(writeFile(p1, "[XYSensitive]\n0=4\n"));
         QVERIFY(writeFile(p2, "[XYSensitive]\n0=5\n"));
         ProfileStore store(folder);
-        QCOMPARE(store.getXYSensitive(0).toInt(), 4);
+        QCOMPARE(store.getXYSensitive(QStringLiteral("0")), 4);
 
         if (obstacle == QLatin1String("read-only file")) {
             QVERIFY(QFile::setPermissions(p1, QFile::ReadOwner));
@@ -227,7 +227,7 @@ private slots:
         }
         const QByteArray before = readFile(p1);
 
-        store.setXYSensitive(0, 9);
+        store.setXYSensitive(QStringLiteral("0"), 9);
         store.setMacroKey(1, QStringLiteral("Macro_1"));
         const QString expected = QStringLiteral("Settings could not be saved: ") +
                                  QDir::toNativeSeparators(p1) + QStringLiteral(": ") + reason;
@@ -242,7 +242,7 @@ private slots:
         QFile::setPermissions(p1, QFile::ReadOwner | QFile::WriteOwner);
         QFile::remove(fullDiskFolder + QStringLiteral("/filler"));
         QDir().rmdir(p1);
-        store.setXYSensitive(1, 3);
+        store.setXYSensitive(QStringLiteral("1"), 3);
         const QSettings saved(p1, QSettings::IniFormat);
         QCOMPARE(saved.value(QStringLiteral("XYSensitive/0")).toInt(), 9);
         QCOMPARE(saved.value(QStringLiteral("XYSensitive/1")).toInt(), 3);
