@@ -132,10 +132,11 @@ bool Widget::restoreWindow()
         qDebug() << "window: no mouse has answered yet; the window stays hidden";
         return false;
     }
-    // Wayland neither tells a window that it was minimised nor lets it leave that state by itself: a window
-    // that may be minimised is mapped afresh, which brings it back on every compositor.
+    // Wayland neither tells a window that it was minimised nor lets it leave that state or come forward by
+    // itself: a shown window without the focus may be minimised or buried, so it is mapped afresh, which
+    // brings it back on every compositor.
     const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    if (isMinimized() || (wayland && isVisible()))
+    if (isMinimized() || (wayland && isVisible() && !isActiveWindow()))
         hide();
     showNormal();
     raise();
