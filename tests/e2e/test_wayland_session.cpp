@@ -133,8 +133,7 @@ private slots:
             session->xdotool(
                 {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
         };
-        moveTo(press);
-        QTest::qWait(300);
+        session->hover(press);
         session->xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
         // The first motion asks the compositor to take over; the rest of the drag is its own.
         moveTo(press + QPoint(10, 6));
@@ -168,12 +167,7 @@ private slots:
         const std::optional<QPoint> start = session->windowPosition(kConfiguratorTitle);
         QVERIFY2(start, qPrintable(session->sceneGraph()));
         const QPoint close = *start + QPoint(982, 12);
-        // Hovered first, as a hand does: the press then lands on a button that knows the pointer is there.
-        for (const QPoint& point : {close - QPoint(40, 0), close}) {
-            session->xdotool(
-                {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
-            QTest::qWait(300);
-        }
+        session->hover(close);
         session->xdotool({QStringLiteral("click"), QStringLiteral("1")});
         QVERIFY2(session->waitForWindow(kConfiguratorTitle, kAppId, false, 5000), qPrintable(program->log()));
         QVERIFY2((program->waitFor(QStringLiteral("minimised instead of hidden"), 500) >= 0) == !trayHost,

@@ -129,9 +129,6 @@ public:
             QTest::qWait(20);
         if (!QFile::exists(display))
             return fail(QStringLiteral("weston did not start: ") + QString::fromLocal8Bit(weston.readAll()));
-        // Weston follows the X pointer once it has entered its window; it starts inside, so it leaves first.
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("1270"), QStringLiteral("790"),
-                 QStringLiteral("mousemove"), QStringLiteral("600"), QStringLiteral("400")});
         // The shell fades the desktop in under a surface that takes the pointer until it is gone.
         while (!sceneGraph().contains(QStringLiteral("Layer 0 (pos 0xffffffff):\n\t[no views]"))) {
             if (timer.elapsed() > 10000)
@@ -217,6 +214,16 @@ public:
         if (!match.hasMatch())
             return std::nullopt;
         return QPoint(match.captured(1).toInt(), match.captured(2).toInt());
+    }
+
+    // Puts the pointer on `point` as a hand comes in from outside: Weston follows the X pointer only once it
+    // has entered Weston's window, and a client sees a button only under a pointer that entered it.
+    void hover(const QPoint& point) const
+    {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("1270"), QStringLiteral("790")});
+        QTest::qWait(100);
+        xdotool({QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
+        QTest::qWait(300);
     }
 
     // The X pointer, which is Weston's.
