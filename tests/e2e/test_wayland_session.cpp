@@ -1,5 +1,5 @@
 // The configurator on a Wayland desktop, where the program may not place its window, hear other programs'
-// keys or count on a tray: Weston without a screen, with and without a StatusNotifier tray host.
+// keys or count on a tray: Weston on a private X server, with and without a StatusNotifier tray host.
 
 #include "desktop.h"
 #include "wayland_session.h"
