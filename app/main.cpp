@@ -59,11 +59,17 @@ int main(int argc, char* argv[])
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("j2-configurator"));
+    // Wayland's app id: links the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("j2-configurator"));
 
     const std::unique_ptr<j2::platform::SingleInstance> instance =
         j2::platform::makeSingleInstance(QStringLiteral("j2-configurator"));
-    if (!instance->tryAcquire())
+    if (!instance->tryAcquire()) {
+        // The user is looking for the window: the running copy shows it, this one leaves.
+        constexpr int kShowRequestWaitMs = 5000;
+        instance->askRunningToShow(kShowRequestWaitMs);
         return 1;
+    }
 
     const QString startFolder = QDir::currentPath();
     // The program folder holds only what ships; what the user changes lives in the settings root.
@@ -87,6 +93,7 @@ int main(int argc, char* argv[])
     }
 
     Widget widget(locations, j2::compose::makeHidBackend(virtualSocket), nullptr);
+    instance->listenForShowRequests([&widget] { return widget.restoreWindow(); });
 
     // Some device came or went, the virtual mouse's cable included: detect again.
     QObject::connect(j2::compose::makeDeviceChangeMonitor(virtualSocket, &widget),

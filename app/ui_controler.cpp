@@ -1,10 +1,14 @@
 #include "ui_controler.h"
 
+#include "app_log.h"
 #include "my_qquick_view.h"
 
+#include <QDebug>
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWidget>
+#include <QSystemTrayIcon>
+#include <QWindow>
 
 void Ui_Controler::install(QWidget* window, QObject* hid, const StoreLocations& locations)
 {
@@ -18,7 +22,11 @@ void Ui_Controler::install(QWidget* window, QObject* hid, const StoreLocations& 
 
     installedView = new myQQuickView(locations, window);
     installedView->setObjectName(QStringLiteral("ui_View"));
-    view = installedView;
+    // The scene's corners outside the artwork's outline stay see-through, as the translucent window
+    // intends; the view would clear them to white.
+    installedView->setClearColor(Qt::transparent);
+    installedView->setAttribute(Qt::WA_AlwaysStackOnTop);
+    watchScene(installedView);
     // The scene calls nothing of ours until its initUI runs, so it may load before the properties exist.
     installedView->setSource(kSceneUrl);
     QQmlContext* context = installedView->rootContext();
@@ -33,7 +41,23 @@ void Ui_Controler::install(QWidget* window, QObject* hid, const StoreLocations& 
 void Ui_Controler::attach(QWidget* window, QQuickWidget* scene)
 {
     windowWidget = window;
+    watchScene(scene);
+}
+
+void Ui_Controler::watchScene(QQuickWidget* scene)
+{
+    if (view)
+        view->removeEventFilter(this);
     view = scene;
+    if (view)
+        view->installEventFilter(this);
+}
+
+bool Ui_Controler::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view && event->type() == QEvent::MouseButtonPress)
+        drag = Drag::Undecided;
+    return false;
 }
 
 void Ui_Controler::onMinimize()
@@ -44,21 +68,43 @@ void Ui_Controler::onMinimize()
 
 void Ui_Controler::onClose()
 {
-    // Hidden, not closed: the program stays in the tray and the window can come back.
-    if (windowWidget)
-        windowWidget->setVisible(false);
+    if (!windowWidget)
+        return;
+    // Hidden, not closed: the program stays in the tray and the window can come back. Without a tray there
+    // would be no way back, so it only goes to the task bar.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        qCDebug(lcApp) << "window: no system tray to bring it back from; minimised instead of hidden";
+        windowWidget->showMinimized();
+        return;
+    }
+    windowWidget->setVisible(false);
 }
 
 void Ui_Controler::onXChanged(int x)
 {
-    if (windowWidget)
-        windowWidget->move(windowWidget->x() + x, windowWidget->y());
+    moveBy(x, 0);
 }
 
 void Ui_Controler::onYChanged(int y)
 {
-    if (windowWidget)
-        windowWidget->move(windowWidget->x(), windowWidget->y() + y);
+    moveBy(0, y);
+}
+
+void Ui_Controler::moveBy(int dx, int dy)
+{
+    if (!windowWidget || (dx == 0 && dy == 0))
+        return;
+    // A Wayland compositor ignores a window placing itself; it moves the window itself when asked at the
+    // start of a drag, and then follows the pointer without us. Where the system cannot (X11 without a
+    // window manager that offers it), the drag moves the window step by step as before.
+    if (drag == Drag::Undecided) {
+        QWindow* handle = windowWidget->windowHandle();
+        drag = handle != nullptr && handle->startSystemMove() ? Drag::BySystem : Drag::ByHand;
+        if (drag == Drag::BySystem)
+            qCDebug(lcApp) << "window: the system moves the window";
+    }
+    if (drag == Drag::ByHand)
+        windowWidget->move(windowWidget->x() + dx, windowWidget->y() + dy);
 }
 
 void Ui_Controler::setBusy(int busyTime)

@@ -36,7 +36,23 @@ public slots:
     void setBusy(int busyTime);
     void setBusy();
 
+protected:
+    // Watches the scene for presses: each press starts a new drag, moved by the system or by hand.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // How the current drag moves the window: decided at its first motion.
+    enum class Drag
+    {
+        Undecided,
+        BySystem,
+        ByHand
+    };
+
+    void watchScene(QQuickWidget* scene);
+    void moveBy(int dx, int dy);
+
+    Drag drag = Drag::Undecided;
     QPointer<QWidget> windowWidget;
     QPointer<QQuickWidget> view;
     QPointer<myQQuickView> installedView;

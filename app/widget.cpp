@@ -47,7 +47,9 @@ Widget::Widget(const StoreLocations& locations, std::shared_ptr<j2::hid::Backend
     pollTimer.setInterval(kPollIntervalMs);
     pollTimer.setSingleShot(true);
     connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
-    createTrayIcon(locations.imageFolder() + QLatin1Char('/') + kTrayIconName);
+    const QString artwork = locations.imageFolder() + QLatin1Char('/') + kTrayIconName;
+    setIdentity(artwork);
+    createTrayIcon(artwork);
 }
 
 Widget::~Widget()
@@ -59,13 +61,29 @@ Widget::~Widget()
     ui->deleteLater();
 }
 
+void Widget::setIdentity(const QString& artworkFile)
+{
+    // Docks and task switchers show the icon the installation put in the theme; run from the build or a
+    // copied folder, the tray icon's artwork beside the program stands in.
+    setWindowIcon(QIcon::fromTheme(kIconName, QIcon(artworkFile)));
+}
+
 void Widget::createTrayIcon(const QString& iconFile)
 {
     tray = new QSystemTrayIcon(this);
+    // Where no tray host exists, the window is the only way back; "Show window" is there for hosts whose
+    // click does not reach us as one.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        qCDebug(lcApp)
+            << "tray: no system tray on this desktop; closing the window minimises it instead of hiding";
+    auto* show = new QAction(tr("Show window"), this);
+    connect(show, &QAction::triggered, this, &Widget::restoreWindow);
     auto* quit = new QAction(tr("Quit (&Q)"), this);
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
     auto* menu = new QMenu(this);
+    menu->addAction(show);
     menu->addAction(quit);
+    connect(menu, &QMenu::aboutToShow, show, [show] { show->setEnabled(isDeviceFound.load()); });
     menu->setStyleSheet(QString::fromLatin1(kTrayMenuStyle));
     tray->setContextMenu(menu);
     tray->setToolTip(kToolTip);
@@ -107,13 +125,33 @@ QString Widget::storedSecrecyCode(int did)
     return ui->sceneView()->appConfig().secrecyCode(did);
 }
 
+bool Widget::restoreWindow()
+{
+    if (!isDeviceFound.load()) {
+        qCDebug(lcApp) << "window: no mouse has answered yet; the window stays hidden";
+        return false;
+    }
+    // Wayland neither tells a window that it was minimised nor lets it leave that state or come forward by
+    // itself: a shown window without the focus may be minimised or buried, so it is mapped afresh, which
+    // brings it back on every compositor.
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (isMinimized() || (wayland && isVisible() && !isActiveWindow()))
+        hide();
+    showNormal();
+    raise();
+    activateWindow();
+    return true;
+}
+
 void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    if (reason != QSystemTrayIcon::DoubleClick || !isDeviceFound.load())
+    // StatusNotifier hosts (KDE Plasma, GNOME's AppIndicator, waybar) send a click as Activate, which Qt
+    // reports as Trigger; a double click reaches us only from hosts that embed the icon.
+    if ((reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Trigger) ||
+        !isDeviceFound.load())
         return;
     // Restored from the event loop, as a posted restore command would be.
-    QMetaObject::invokeMethod(
-        this, [this] { setVisible(true); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &Widget::restoreWindow, Qt::QueuedConnection);
 }
 
 void Widget::checkDevice()

@@ -21,6 +21,8 @@ public:
     static constexpr int kNoticeMs = 10000;
     static inline const QString kTrayIconName = QStringLiteral("trayIcon.ico");
     static inline const QString kToolTip = QStringLiteral("NORVEK SKARN MOUSE Q217");
+    // The name of the installed desktop entry and theme icon.
+    static inline const QString kIconName = QStringLiteral("j2-configurator");
 
     // Talks to the mouse through `backend`, which the program's composition root chose, with the settings and
     // factory files under `locations` (the current folder by default).
@@ -37,6 +39,10 @@ public:
     // Follows Shift and Alt across the reported key transitions; F12 pressed with both held brings the
     // hidden window back, wherever the focus is.
     void trackHotKey(int usage, bool isDown);
+
+    // Brings the window back from the tray, the task bar or another start: only once the mouse has answered
+    // (or the demo runs), as before that there is no scene to show. True when it is shown.
+    bool restoreWindow();
 
     void showTrayMessage(const QString& title, const QString& text) override;
     void hideWindow() override;
@@ -57,6 +63,7 @@ protected:
 
 private:
     void createTrayIcon(const QString& iconFile);
+    void setIdentity(const QString& artworkFile);
 
     QTimer pollTimer;
     Ui_Controler* ui = nullptr;

@@ -10,7 +10,8 @@ packages=(
     qml6-module-qtquick-window qml6-module-qttest
     libhidapi-dev libudev-dev libxcb-xinput-dev
     libglib2.0-dev libx11-dev gsettings-desktop-schemas
-    xvfb trayer xdotool imagemagick x11-utils dbus-daemon
+    xvfb trayer xdotool imagemagick x11-utils
+    weston qt6-wayland dbus-daemon
     fuse3 libfuse3-dev util-linux
     dpkg-dev desktop-file-utils
     g++-mingw-w64-x86-64-posix

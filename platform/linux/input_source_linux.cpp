@@ -24,8 +24,14 @@ public:
         remove();
         // Under Wayland the X server (Xwayland) hears only what goes to X windows.
         const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-        if (!wayland && desktop->install())
+        if (!wayland && desktop->install()) {
+            // Xwayland: X programs' keys only; the Wayland programs around us are not heard.
+            if (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland"))
+                qCDebug(lcPlatform)
+                    << "input: X server under Wayland (Xwayland): only keys and buttons going to X "
+                       "programs are heard";
             return true;
+        }
         const QString reason =
             wayland ? QStringLiteral("Wayland") : QString::fromStdString(desktop->failure());
         qCDebug(lcPlatform).noquote() << "input: no global key and mouse events (" + reason +

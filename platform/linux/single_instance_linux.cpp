@@ -1,6 +1,10 @@
+#include "platform_log.h"
+#include "show_request_channel.h"
 #include "single_instance.h"
 
+#include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QLockFile>
 #include <QStandardPaths>
 
@@ -8,8 +12,9 @@ namespace j2::platform {
 
 namespace {
 
-// A lock file in the user's runtime folder (private to the user, 0700), never in a shared temp folder where
-// another user could plant or hold it. A lock left by a crashed instance is recognised as stale.
+// A lock file and the socket for show requests in the user's runtime folder (private to the user, 0700),
+// never in a shared temp folder where another user could plant or hold them. A lock left by a crashed
+// instance is recognised as stale.
 class LockFileInstance final : public SingleInstance
 {
 public:
@@ -18,14 +23,31 @@ public:
         QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         if (folder.isEmpty())
             folder = QDir::homePath();
-        lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + name + QStringLiteral(".lock"));
+        const QString base = folder + QLatin1Char('/') + name;
+        lock = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
         lock->setStaleLockTime(0);
+        socketPath = base + QStringLiteral(".sock");
     }
 
     bool tryAcquire() override { return lock->tryLock(0); }
 
+    bool listenForShowRequests(std::function<bool()> showWindow) override
+    {
+        if (!server.listen(socketPath, true, std::move(showWindow)))
+            return false;
+        // The folder already keeps others out; the socket itself says the same.
+        if (!QFile::setPermissions(server.fullServerName(), QFile::ReadOwner | QFile::WriteOwner))
+            qCWarning(lcPlatform).noquote()
+                << "single instance: cannot restrict" << socketPath << "to its owner";
+        return true;
+    }
+
+    bool askRunningToShow(int timeoutMs) override { return requestShow(socketPath, timeoutMs); }
+
 private:
     std::unique_ptr<QLockFile> lock;
+    QString socketPath;
+    ShowRequestServer server;
 };
 
 } // namespace

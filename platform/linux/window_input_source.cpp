@@ -74,7 +74,9 @@ private:
     {
         // X11 and Wayland both give the X keycode (the kernel's key code + 8); synthetic events have none.
         const quint32 keycode = event.nativeScanCode();
-        if (keycode < kXKeycodeOffset)
+        // A held key repeats as further press/release pairs (Wayland's clients repeat it themselves); the
+        // recorder wants the one press and the one release the hands made, as the desktop-wide sources give.
+        if (keycode < kXKeycodeOffset || event.isAutoRepeat())
             return;
         const bool isDown = event.type() == QEvent::KeyPress;
         if (const auto translated = keyboard.translate(keycode - kXKeycodeOffset, isDown))

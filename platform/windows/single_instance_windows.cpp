@@ -1,3 +1,4 @@
+#include "show_request_channel.h"
 #include "single_instance.h"
 #include "win32_single_instance.h"
 
@@ -8,12 +9,24 @@ namespace {
 class MutexInstance final : public SingleInstance
 {
 public:
-    explicit MutexInstance(const QString& name) : name(QStringLiteral("Local\\") + name) {}
+    // Pipe names are machine-wide while the mutex is per session: the user's name keeps two users' pipes
+    // apart, and the pipe admits only its owner.
+    explicit MutexInstance(const QString& name)
+        : name(QStringLiteral("Local\\") + name),
+          pipeName(name + QLatin1Char('-') + qEnvironmentVariable("USERNAME"))
+    {}
     bool tryAcquire() override { return mutex.acquire(reinterpret_cast<const wchar_t*>(name.utf16())); }
+    bool listenForShowRequests(std::function<bool()> showWindow) override
+    {
+        return server.listen(pipeName, true, std::move(showWindow));
+    }
+    bool askRunningToShow(int timeoutMs) override { return requestShow(pipeName, timeoutMs); }
 
 private:
     QString name;
+    QString pipeName;
     j2::win32::NamedMutex mutex;
+    ShowRequestServer server;
 };
 
 } // namespace

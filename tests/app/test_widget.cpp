@@ -51,8 +51,10 @@ private slots:
         QCOMPARE(tray->toolTip(), QStringLiteral("NORVEK SKARN MOUSE Q217"));
         QVERIFY(tray->contextMenu() != nullptr);
         const QList<QAction*> actions = tray->contextMenu()->actions();
-        QCOMPARE(actions.size(), 1);
-        QCOMPARE(actions.first()->text(), QStringLiteral("Quit (&Q)"));
+        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions.at(0)->text(), QStringLiteral("Show window"));
+        QCOMPARE(actions.at(1)->text(), QStringLiteral("Quit (&Q)"));
+        QVERIFY(!widget->windowIcon().isNull());
         QVERIFY(tray->contextMenu()->styleSheet().startsWith(QStringLiteral("QMenu { border: 1px solid")));
     }
 
@@ -84,18 +86,35 @@ private slots:
         QVERIFY(widget->device().isWatchRunning());
     }
 
-    void doubleClickRestoresOnlyAfterDetection()
+    // A click (Trigger, as StatusNotifier hosts send it), a double click or the menu's "Show window" bring
+    // the window back, but only once the mouse has answered; the context menu's click does not.
+    void trayRestoresOnlyAfterDetection_data()
     {
+        QTest::addColumn<int>("reason"); // -1: the menu's "Show window"
+        QTest::newRow("click") << int(QSystemTrayIcon::Trigger);
+        QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick);
+        QTest::newRow("Show window") << -1;
+    }
+    void trayRestoresOnlyAfterDetection()
+    {
+        QFETCH(int, reason);
+        QAction* showAction = widget->trayIcon()->contextMenu()->actions().at(0);
+        const auto activate = [&] {
+            if (reason < 0)
+                showAction->trigger();
+            else
+                widget->trayIconActivated(QSystemTrayIcon::ActivationReason(reason));
+            QCoreApplication::processEvents();
+        };
         widget->hide();
-        widget->trayIconActivated(QSystemTrayIcon::DoubleClick);
-        QCoreApplication::processEvents();
+        activate();
         QVERIFY(!widget->isVisible());
 
         widget->checkDevice();
-        widget->trayIconActivated(QSystemTrayIcon::Trigger);
+        widget->trayIconActivated(QSystemTrayIcon::Context);
         QCoreApplication::processEvents();
         QVERIFY(!widget->isVisible());
-        widget->trayIconActivated(QSystemTrayIcon::DoubleClick);
+        activate();
         QTRY_VERIFY_WITH_TIMEOUT(widget->isVisible(), 1000);
     }
 

@@ -255,13 +255,15 @@ protected:
     // The configurator's settings root for the test's user.
     QString settingsRoot() const { return home->filePath(QStringLiteral("data/j2-configurator")); }
 
-    // What a program runs with: the test's home, data and runtime folders, X through xcb, and the daemon's
-    // socket.
+    // What a program runs with: the test's home, data and runtime folders, X through xcb when the test has an
+    // X desktop, and the daemon's socket.
     QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), desktop->display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (desktop) {
+            environment.insert(QStringLiteral("DISPLAY"), desktop->display);
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        }
         environment.insert(QStringLiteral("HOME"), home->path());
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home->filePath(QStringLiteral("data")));
         environment.remove(QStringLiteral("J2_SETTINGS_DIR"));

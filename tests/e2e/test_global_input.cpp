@@ -94,6 +94,20 @@ private slots:
         source->remove();
     }
 
+    // An X server in a Wayland session (Xwayland) hears only what goes to X programs: the source says so.
+    void xwaylandIsNamed()
+    {
+        qputenv("DISPLAY", desktop->display.toLocal8Bit());
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_SESSION_TYPE"); });
+        RecordingSink sink;
+        const std::unique_ptr<j2::platform::InputSource> source = j2::platform::makeSystemInputSource(sink);
+        QTest::ignoreMessage(QtDebugMsg,
+                             "input: X server under Wayland (Xwayland): only keys and buttons going "
+                             "to X programs are heard");
+        QVERIFY(source->install());
+    }
+
     void hotKeyBringsTheHiddenConfiguratorBack()
     {
         QTemporaryDir home;

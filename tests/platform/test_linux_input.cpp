@@ -23,9 +23,10 @@ constexpr unsigned kKeyRightAlt = 100;
 constexpr unsigned kKeySysRq = 99;
 constexpr unsigned kKeyKeypadEnter = 96;
 
-void sendKey(QObject* receiver, QEvent::Type type, unsigned evdevCode)
+void sendKey(QObject* receiver, QEvent::Type type, unsigned evdevCode, bool autoRepeat = false)
 {
-    QKeyEvent event(type, Qt::Key_unknown, Qt::NoModifier, evdevCode + kXKeycodeOffset, 0, 0);
+    QKeyEvent event(type, Qt::Key_unknown, Qt::NoModifier, evdevCode + kXKeycodeOffset, 0, 0, QString(),
+                    autoRepeat);
     QCoreApplication::sendEvent(receiver, &event);
 }
 
@@ -141,7 +142,8 @@ private slots:
         QCOMPARE(seen, words("+37e +38/alt +54/alt +1E/alt +38e/alt +38/alt +54/alt +38e +37e"));
     }
 
-    // Where the desktop cannot be heard: the program's own window, each event once, nothing swallowed.
+    // Where the desktop cannot be heard: the program's own window, each event once (a held key's repeats
+    // not at all), nothing swallowed.
     void ownWindowSource()
     {
         RecordingSink sink;
@@ -151,6 +153,11 @@ private slots:
         QObject notAWindow; // the widgets an event travels on to
 
         sendKey(&window, QEvent::KeyPress, kKeyKeypadEnter);
+        // Held down: the repeats come as release/press pairs marked as such.
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            sendKey(&window, QEvent::KeyRelease, kKeyKeypadEnter, true);
+            sendKey(&window, QEvent::KeyPress, kKeyKeypadEnter, true);
+        }
         sendKey(&notAWindow, QEvent::KeyPress, kKeyA);
         QKeyEvent synthetic(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier); // no keycode: not a key
         QCoreApplication::sendEvent(&window, &synthetic);

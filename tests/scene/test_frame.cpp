@@ -369,9 +369,13 @@ private slots:
         harness->hover(item(QStringLiteral("closeButton")));
         QVERIFY(imageOf(QStringLiteral("closeButton")).endsWith(QStringLiteral("/minBtnH.png")));
         harness->click(item(QStringLiteral("closeButton")));
-        QTRY_VERIFY(!harness->widget().isVisible());
+        // Without a tray (as here, off screen) it only minimises; the tray's click brings it back either way.
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QTRY_VERIFY(!harness->widget().isVisible());
+        else
+            QTRY_VERIFY(harness->widget().isMinimized());
         harness->widget().trayIconActivated(QSystemTrayIcon::DoubleClick);
-        QTRY_VERIFY(harness->widget().isVisible());
+        QTRY_VERIFY(harness->widget().isVisible() && !harness->widget().isMinimized());
     }
 
     void helpMenuAndFocus()
