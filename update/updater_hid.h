@@ -5,6 +5,7 @@
 // bootloader entry and the bootloader-entry check. Everything runs synchronously on the calling thread with
 // a fresh handle per call; there is no bulk phase and no demo mode.
 
+#include "bootloader_protocol.h"
 #include "hid_backend.h"
 #include "report.h"
 
@@ -40,10 +41,8 @@ struct UpdaterCommand
 // The query a device answers with its code scrambled over a zero challenge (always sent in plain).
 inline constexpr UpdaterCommand kGetSecrecyCode{.name = "GetSecrecyCode", .code = 0x00, .settle = false};
 // Switches the device into its bootloader; the argument bytes are the entry code it checks.
-inline constexpr UpdaterCommand kEnterBootLoader{.name = "EnterBootLoader",
-                                                 .code = 0x0A,
-                                                 .arguments = {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42},
-                                                 .settle = true};
+inline constexpr UpdaterCommand kEnterBootLoader{
+    .name = "EnterBootLoader", .code = 0x0A, .arguments = j2::wire::boot::kEntryCode, .settle = true};
 // Asks whether the entry was taken.
 inline constexpr UpdaterCommand kGetBootLoaderState{
     .name = "GetBootLoaderState", .code = 0x8A, .settle = false};

@@ -22,9 +22,6 @@ namespace {
 const QString kProfileDataPrefix = QStringLiteral("profileData/");
 const QString kReportRateKey = QStringLiteral("sensor/reportRate_J2");
 
-constexpr int kKeyboardEntry = 0;
-constexpr int kMouseEntry = 1;
-
 bool isBlockNumber(uint profileNo)
 {
     return profileNo < uint(profile_block::kCount);
@@ -134,7 +131,7 @@ void DeviceBridge::setDeviceKeyTableNumber(uchar keyMatrixNo)
 void DeviceBridge::setReportRate(uchar rate)
 {
     // The mouse's rate is read back from the profile, the keyboard's from the device.
-    if (hid.currentDevice() == kMouseEntry)
+    if (hid.currentDevice() == deviceIndex(DeviceFamily::Mouse))
         writeThrough(currentProfile(), kReportRateKey, int(rate));
     hid.hid_03H_SetReportRate(rate);
 }
@@ -142,12 +139,12 @@ void DeviceBridge::setReportRate(uchar rate)
 int DeviceBridge::reportRate()
 {
     switch (hid.currentDevice()) {
-    case kKeyboardEntry: {
+    case deviceIndex(DeviceFamily::Keyboard): {
         uchar rate = 0;
         hid.hid_83H_GetReportRate(rate);
         return rate;
     }
-    case kMouseEntry:
+    case deviceIndex(DeviceFamily::Mouse):
         // The polling interval in ms the page can show: 1, 2, 4 or 8.
         return profiles.loadedChoice(kReportRateKey, {1, 2, 4, 8});
     default:

@@ -43,12 +43,12 @@ QList<uchar> joined(const StreamPieces& pieces)
 
 void appendPause(StreamPieces& pieces, qint64 ms, int deviceIndex, bool mergeable)
 {
-    if (deviceIndex == kKeyboardFamily) {
+    if (deviceIndex == ::deviceIndex(DeviceFamily::Keyboard)) {
         const int ticks = int(std::min<qint64>(ms / kTenMsTick, kMaxUnitCount));
         pieces.append({kKeyboardDelayLead, kKeyboardDelayFiller, highByte(ticks), lowByte(ticks)});
         return;
     }
-    if (deviceIndex != kMouseFamily)
+    if (deviceIndex != ::deviceIndex(DeviceFamily::Mouse))
         return;
     if (mergeable && ms <= kMergeLimitMs) {
         uchar& delayByte = pieces.last()[0];

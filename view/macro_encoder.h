@@ -5,6 +5,8 @@
 // optional long-delay extensions, and the end marker 00 00. Pure functions; the key names go through the
 // process-wide key-name map (key_names.h).
 
+#include "dev_info.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,9 +40,6 @@ constexpr uchar kReleaseLead = 0x81; // a key release, 10 ms after it
 constexpr uchar kTwentyMsRecordTail = 0x01;
 // Keyboard family: a pause record [kKeyboardDelayLead, 00, count hi, lo] in 10 ms units.
 constexpr uchar kKeyboardDelayLead = 0x7F;
-
-constexpr int kKeyboardFamily = 0;
-constexpr int kMouseFamily = 1;
 
 // Text lines: a payload followed by one of these 10-character tags.
 inline const QString kDownTag = QStringLiteral("    [Down]");

@@ -28,7 +28,6 @@ const QString kUpdater =
 constexpr int kUserPictures = 5;
 constexpr int kUserPictureBytes = 512;
 constexpr int kUpdaterStartDelayMs = 500;
-constexpr int kKeyboardFamily = 0;
 
 } // namespace
 
@@ -103,7 +102,7 @@ void myQQuickView::detectMouse(bool isDown, uint code, uint x, uint y)
 
 void myQQuickView::syncFW()
 {
-    if (device == nullptr || device->currentDevice() != kKeyboardFamily)
+    if (device == nullptr || device->currentDevice() != deviceIndex(DeviceFamily::Keyboard))
         return;
     std::array<uchar, kUserPictureBytes> picture{};
     for (int i = 0; i < kUserPictures; ++i) {

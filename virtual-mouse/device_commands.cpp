@@ -1,5 +1,7 @@
 #include "device_commands.h"
 
+#include "bootloader_protocol.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -38,9 +40,6 @@ bool inRange(std::uint8_t index, int count)
     return index < count;
 }
 
-// Bytes 2-7 of the command that switches the mouse into its bootloader; any other code is ignored.
-constexpr std::array<std::uint8_t, 6> kBootloaderEntryCode = {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42};
-
 } // namespace
 
 int keyTableOf(std::uint8_t indexAddOne)
@@ -74,7 +73,7 @@ bool writeAccepted(Command command, const wire::FeatureReport& request)
     case C::SetColor:
         return inRange(b3, kColorSlots);
     case C::EnterBootloader:
-        return std::equal(kBootloaderEntryCode.begin(), kBootloaderEntryCode.end(), request.begin() + 2);
+        return std::equal(wire::boot::kEntryCode.begin(), wire::boot::kEntryCode.end(), request.begin() + 2);
     default:
         return true;
     }

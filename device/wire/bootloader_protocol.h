@@ -4,6 +4,7 @@
 // the operation and status codes, and the two checks of flash contents. The programming library sends
 // these requests; the virtual mouse's bootloader answers them.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,6 +16,10 @@ constexpr std::uint16_t kVendorId = 0x04D9;
 constexpr std::uint16_t kProductId = 0x8022;
 constexpr std::uint16_t kUsagePage = 0xFF00;
 constexpr std::uint16_t kUsage = 0x0020;
+
+// What the mouse's own firmware checks before it hands over to the bootloader: the arguments of the
+// mouse command family's "enter bootloader" request.
+constexpr std::array<std::uint8_t, 6> kEntryCode = {0x3C, 0xE1, 0x07, 0x5A, 0x9D, 0x42};
 
 constexpr std::size_t kReportSize = 64;  // request and reply, without the report id
 constexpr std::uint8_t kReportId = 0x00; // written in front of every request

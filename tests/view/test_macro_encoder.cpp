@@ -188,8 +188,8 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("device");
         QTest::addColumn<QByteArray>("expected");
-        const int mouse = kMouseFamily;
-        const int keyboard = kKeyboardFamily;
+        const int mouse = deviceIndex(DeviceFamily::Mouse);
+        const int keyboard = deviceIndex(DeviceFamily::Keyboard);
         QTest::newRow("mouse: a short pause merges into the press")
             << QStringList{down("A"), pause("50"), up("A")} << mouse << hex("00 01 05 04 81 04 00 00");
         QTest::newRow("mouse: a merged pause after a release keeps its bit")
@@ -262,18 +262,19 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
         const QByteArray header = hex("00 01");
         const QByteArray marker = hex("00 00");
-        QTest::newRow("a stream that fits stays whole")
-            << keyLines(62) << kMouseFamily << kSlotBytes << header + keyRecords(62) + marker;
+        QTest::newRow("a stream that fits stays whole") << keyLines(62) << deviceIndex(DeviceFamily::Mouse)
+                                                        << kSlotBytes << header + keyRecords(62) + marker;
         QTest::newRow("mouse: the records that leave room for the end marker")
-            << keyLines(70) << kMouseFamily << kSlotBytes << header + keyRecords(62) + marker;
+            << keyLines(70) << deviceIndex(DeviceFamily::Mouse) << kSlotBytes
+            << header + keyRecords(62) + marker;
         QTest::newRow("mouse: a pause record is dropped whole")
-            << keyLines(61) + QStringList{pause("6000"), down("B")} << kMouseFamily << kSlotBytes
-            << header + keyRecords(61) + marker;
-        QTest::newRow("keyboard: 192 bytes")
-            << keyLines(100) << kKeyboardFamily << kKeyboardSlotBytes << header + keyRecords(94) + marker;
+            << keyLines(61) + QStringList{pause("6000"), down("B")} << deviceIndex(DeviceFamily::Mouse)
+            << kSlotBytes << header + keyRecords(61) + marker;
+        QTest::newRow("keyboard: 192 bytes") << keyLines(100) << deviceIndex(DeviceFamily::Keyboard)
+                                             << kKeyboardSlotBytes << header + keyRecords(94) + marker;
         QTest::newRow("keyboard: a pause record is dropped whole")
-            << keyLines(93) + QStringList{pause("2000"), down("B")} << kKeyboardFamily << kKeyboardSlotBytes
-            << header + keyRecords(93) + marker;
+            << keyLines(93) + QStringList{pause("2000"), down("B")} << deviceIndex(DeviceFamily::Keyboard)
+            << kKeyboardSlotBytes << header + keyRecords(93) + marker;
     }
     void fitToSlot()
     {

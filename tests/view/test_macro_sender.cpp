@@ -302,8 +302,9 @@ private slots:
     {
         QTest::addColumn<int>("device");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("keyboard") << kKeyboardFamily << QByteArray::fromHex("00017f0000c80000");
-        QTest::newRow("mouse") << kMouseFamily << QByteArray::fromHex("000164010000");
+        QTest::newRow("keyboard") << deviceIndex(DeviceFamily::Keyboard)
+                                  << QByteArray::fromHex("00017f0000c80000");
+        QTest::newRow("mouse") << deviceIndex(DeviceFamily::Mouse) << QByteArray::fromHex("000164010000");
     }
     void encodesForSelectedFamily()
     {
