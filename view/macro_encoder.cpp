@@ -18,21 +18,6 @@ constexpr qint64 kTenMsTick = 10;
 constexpr qint64 kTwentyMs = 20;
 constexpr uchar kKeyboardDelayFiller = 0x00;
 
-uchar highByte(int value)
-{
-    return uchar((value >> 8) & 0xFF);
-}
-
-uchar lowByte(int value)
-{
-    return uchar(value & 0xFF);
-}
-
-QList<uchar> header(int repeat)
-{
-    return {highByte(repeat), lowByte(repeat)};
-}
-
 QList<uchar> joined(const StreamPieces& pieces)
 {
     QList<uchar> out;

@@ -33,6 +33,23 @@ constexpr int kMaxUnitCount = 0xFFFF;
 // A gun record that moves the cursor: [delay, kCursorCode, dx, dy].
 constexpr uchar kCursorCode = 0xF9;
 
+// A 16-bit count as the stream writes it, high byte first.
+constexpr uchar highByte(int value)
+{
+    return uchar((value >> 8) & 0xFF);
+}
+
+constexpr uchar lowByte(int value)
+{
+    return uchar(value & 0xFF);
+}
+
+// The stream's header: how often the mouse plays it.
+inline QList<uchar> header(int repeat)
+{
+    return {highByte(repeat), lowByte(repeat)};
+}
+
 // ---- the text-line encoder's own records ----
 constexpr uchar kPressLead = 0x01;   // a key press, 10 ms after it
 constexpr uchar kReleaseLead = 0x81; // a key release, 10 ms after it

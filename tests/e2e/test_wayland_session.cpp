@@ -49,6 +49,13 @@ private:
         return program;
     }
 
+    static void withAndWithoutTrayHost()
+    {
+        QTest::addColumn<bool>("trayHost");
+        QTest::newRow("tray host") << true;
+        QTest::newRow("no tray host") << false;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -66,12 +73,7 @@ private slots:
 
     // The window is shown under our app id (the desktop entry's name), with or without a tray; without, the
     // program says that closing will only minimise.
-    void showsItsWindow_data()
-    {
-        QTest::addColumn<bool>("trayHost");
-        QTest::newRow("tray host") << true;
-        QTest::newRow("no tray host") << false;
-    }
+    void showsItsWindow_data() { withAndWithoutTrayHost(); }
     void showsItsWindow()
     {
         QFETCH(bool, trayHost);
@@ -150,12 +152,7 @@ private slots:
 
     // The scene's close button hides the window into the tray; without a tray it only minimises, and the
     // program says why. Either way a second start brings it back.
-    void closeButton_data()
-    {
-        QTest::addColumn<bool>("trayHost");
-        QTest::newRow("tray host") << true;
-        QTest::newRow("no tray host") << false;
-    }
+    void closeButton_data() { withAndWithoutTrayHost(); }
     void closeButton()
     {
         QFETCH(bool, trayHost);

@@ -35,21 +35,6 @@ constexpr int kTwentyMs = 20;
 constexpr int kFiftyMs = 50;
 constexpr int kHundredMs = 100;
 
-uchar highByte(int value)
-{
-    return uchar((value >> 8) & 0xFF);
-}
-
-uchar lowByte(int value)
-{
-    return uchar(value & 0xFF);
-}
-
-QList<uchar> header(int repeat)
-{
-    return {highByte(repeat), lowByte(repeat)};
-}
-
 bool isRelease(int type)
 {
     return type == KeyRelease || type == MouseRelease;
