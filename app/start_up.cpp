@@ -11,18 +11,24 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QTimer>
 
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <functional>
 
 namespace {
 
 constexpr int kScreenshotWaitMs = 10000;
 constexpr int kScreenshotPollMs = 50;
-// Lets the revealed frame's pictures and the busy text's fade finish before the capture.
+// Lets the revealed frame's pictures and the busy text's fade finish before the capture, and before
+// start-up's leftovers are released (so that theirs go too, and the fade is not held up).
 constexpr int kScreenshotSettleMs = 300;
+constexpr int kReleaseSettleMs = kScreenshotSettleMs;
 
 // Calls `done` once `condition` holds, checking every `pollMs` for at most `limitMs`; `expired` otherwise.
 void whenTrue(QObject* context, std::function<bool()> condition, std::function<void()> done,
@@ -45,12 +51,12 @@ void whenTrue(QObject* context, std::function<bool()> condition, std::function<v
     timer->start(pollMs);
 }
 
-// Reports the first paint of a widget after `condition` holds, once the paint has been flushed.
-class PaintTrace : public QObject
+// Runs `action` from the event loop after the first paint of a widget once `condition` holds.
+class AfterPaint : public QObject
 {
 public:
-    PaintTrace(QWidget* watched, const char* reportedLabel, std::function<bool()> whenToReport)
-        : QObject(watched), label(reportedLabel), condition(std::move(whenToReport))
+    AfterPaint(QWidget* watched, std::function<bool()> whenToAct, std::function<void()> whatToDo)
+        : QObject(watched), condition(std::move(whenToAct)), action(std::move(whatToDo))
     {
         watched->installEventFilter(this);
     }
@@ -58,22 +64,39 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && !reported && condition()) {
-            reported = true;
+        if (event->type() == QEvent::Paint && !done && condition()) {
+            done = true;
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                std::fprintf(stderr, "j2-startup: %s\n", label);
-                std::fflush(stderr);
-            });
+            // After the paint has been flushed.
+            QTimer::singleShot(0, this, [this] { action(); });
         }
         return false;
     }
 
 private:
-    const char* label;
     std::function<bool()> condition;
-    bool reported = false;
+    std::function<void()> action;
+    bool done = false;
 };
+
+void reportStartup(const char* label)
+{
+    std::fprintf(stderr, "j2-startup: %s\n", label);
+    std::fflush(stderr);
+}
+
+// Building the scene leaves the compiler's and the loader's temporaries and the busy screen's script
+// objects behind, and the allocator keeps the freed pages. The program then sits in the tray all day, so
+// once the whole frame is on screen the engine collects its garbage and the freed memory goes back to the
+// system.
+void releaseStartupMemory(QQuickWidget* scene)
+{
+    if (scene->engine() != nullptr)
+        scene->engine()->collectGarbage();
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 } // namespace
 
@@ -83,7 +106,11 @@ void startConfigurator(Widget& widget)
     if (!isDeviceFound.load())
         return;
     widget.showNormal();
-    widget.sceneView()->initUI();
+    myQQuickView* scene = widget.sceneView();
+    new AfterPaint(
+        scene, [&widget] { return sceneShown(widget); },
+        [scene] { QTimer::singleShot(kReleaseSettleMs, scene, [scene] { releaseStartupMemory(scene); }); });
+    scene->initUI();
     QCoreApplication::postEvent(&widget, new UserEvent(UserEvent::kRunUI));
     if (isDemoMode.load())
         showTextPayload(makeTextPayload(kDemoText), &widget);
@@ -120,6 +147,8 @@ void traceStartup(Widget& widget)
     if (qEnvironmentVariableIsEmpty("J2_TRACE_STARTUP"))
         return;
     QWidget* scene = widget.sceneView();
-    new PaintTrace(scene, "first frame", [] { return true; });
-    new PaintTrace(scene, "frame shown", [&widget] { return sceneShown(widget); });
+    new AfterPaint(
+        scene, [] { return true; }, [] { reportStartup("first frame"); });
+    new AfterPaint(
+        scene, [&widget] { return sceneShown(widget); }, [] { reportStartup("frame shown"); });
 }
