@@ -55,7 +55,11 @@ void Ui_Controler::watchScene(QQuickWidget* scene)
 
 bool Ui_Controler::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == view && event->type() == QEvent::MouseButtonPress)
+    // Installed on the scene only, so every press here is the scene's. `watched` is not compared with the
+    // guarded pointer: the view sends events through here while it is being destroyed, when it no longer is
+    // a QQuickWidget that the guard could hand back.
+    Q_UNUSED(watched)
+    if (event->type() == QEvent::MouseButtonPress)
         drag = Drag::Undecided;
     return false;
 }
