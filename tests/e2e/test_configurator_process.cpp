@@ -116,7 +116,7 @@ private slots:
         timer.start();
         while (windowsTitled(kConfiguratorTitle) != 1 && timer.elapsed() < 15000)
             QTest::qWait(100);
-        QCOMPARE(windowsTitled(kConfiguratorTitle), 1);
+        QVERIFY2(windowsTitled(kConfiguratorTitle) == 1, qPrintable(program->log()));
     }
 
     void screenshotOfTheStartedWindow()
