@@ -1,0 +1,120 @@
+// j2ctl: the configurator's settings from the command line. The composition root, as the configurator's
+// own: the settings root, the HID backend the environment asks for and the single-instance claim, so the
+// window and j2ctl never both talk to the mouse.
+
+#include "bootloader_protocol.h"
+#include "cli_log.h"
+#include "commands.h"
+#include "hid_choice.h"
+#include "session.h"
+#include "settings_io.h"
+#include "single_instance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLoggingCategory>
+
+#include <cstdio>
+
+using namespace j2::cli;
+
+namespace {
+
+void printText(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    // A script reads the answer and a one-line reason; the layers' trace stays off unless QT_LOGGING_RULES
+    // (which takes precedence over these rules) asks for it.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
+    // The configurator's name: the same settings root, the same single-instance claim.
+    QCoreApplication::setApplicationName(QStringLiteral("j2-configurator"));
+
+    QStringList arguments = app.arguments().mid(1);
+    Context context;
+    const QString startFolder = QDir::currentPath();
+    context.locations.factory = QCoreApplication::applicationDirPath();
+    context.locations.settings = chooseSettingsRoot(arguments, startFolder);
+    const qsizetype settingsOption = arguments.indexOf(QStringLiteral("--settings"));
+    if (settingsOption >= 0) {
+        if (settingsOption + 1 >= arguments.size())
+            return fail(kBadArguments, QStringLiteral("--settings needs a folder"));
+        arguments.remove(settingsOption, 2);
+    }
+    context.json = arguments.removeAll(QStringLiteral("--json")) > 0;
+
+    if (arguments.isEmpty())
+        return printText(stderr, usageText()), kBadArguments;
+    if (arguments.first() == QLatin1String("--help")) {
+        printText(stdout, usageText());
+        return kSuccess;
+    }
+    if (arguments.first() == QLatin1String("--help-man")) {
+        printText(stdout, manPage());
+        return kSuccess;
+    }
+    if (arguments.first() == QLatin1String("--help-completion")) {
+        printText(stdout, bashCompletion());
+        return kSuccess;
+    }
+    const Command* command = findCommand(arguments.first());
+    if (command == nullptr)
+        return fail(kBadArguments,
+                    QStringLiteral("no command %1 (j2ctl --help lists them)").arg(arguments.first()));
+    context.arguments = arguments.mid(1);
+    if (context.arguments.contains(QStringLiteral("--help"))) {
+        printText(stdout, commandHelp(*command));
+        return kSuccess;
+    }
+
+    // What a failed settings write says reaches the user, and makes the command fail.
+    bool writeFailed = false;
+    setWriteFailureNotice([&writeFailed](const QString& text) {
+        writeFailed = true;
+        fail(kNoMouse, text);
+    });
+
+    std::unique_ptr<j2::platform::SingleInstance> instance;
+    std::unique_ptr<Session> session;
+    context.open = [&]() -> Session* {
+        if (session)
+            return session.get();
+        instance = j2::platform::makeSingleInstance(QStringLiteral("j2-configurator"));
+        if (!instance->tryAcquire()) {
+            fail(kNoMouse, QStringLiteral("the configurator is running"));
+            return nullptr;
+        }
+        if (!prepareSettingsRoot(context.locations.settings, context.locations.factory)) {
+            fail(kNoMouse,
+                 QStringLiteral("the settings in %1 cannot be used").arg(context.locations.settings));
+            return nullptr;
+        }
+        auto opened = std::make_unique<Session>(
+            context.locations, j2::compose::makeHidBackend(j2::compose::virtualMouseSocketFromEnvironment()));
+        if (!opened->connect()) {
+            context.bootloaderFound =
+                !opened->backend->enumerate(j2::wire::boot::kVendorId, j2::wire::boot::kProductId).empty();
+            fail(kNoMouse, context.bootloaderFound
+                               ? QStringLiteral("the mouse is in its bootloader: finish the update first")
+                               : QStringLiteral("no mouse answered"));
+            return nullptr;
+        }
+        session = std::move(opened);
+        return session.get();
+    };
+
+    qCDebug(lcCli) << "command" << command->name << context.arguments;
+    int status = command->handler(context);
+    if (session)
+        session->finish();
+    if (status == kSuccess && writeFailed)
+        status = kNoMouse;
+    setWriteFailureNotice({});
+    return status;
+}
