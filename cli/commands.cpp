@@ -34,6 +34,8 @@ constexpr int kDpiHigh = 16400;
 constexpr int kDpiStep = 100;
 constexpr int kLevels = 5;
 constexpr int kStageColourType = 1;
+constexpr int kButtons = 32;
+constexpr int kDefinitionItems = 4;
 const QStringList kEffectNames{QStringLiteral("off"), QStringLiteral("static"), QStringLiteral("breath"),
                                QStringLiteral("rgb"), QStringLiteral("tapping")};
 struct Rate
@@ -131,9 +133,19 @@ QList<int> shownLighting(const PageRules::LoadedEffect& loaded)
 }
 
 // What the window sends after a profile switch or import: every panel loads the profile and sends it, in the
-// window's reload order (axes, DPI, angle snap and gesture correction, lighting, polling rate).
+// window's reload order (buttons, axes, DPI, angle snap and gesture correction, lighting, polling rate). The
+// pointer panels that follow change the desktop's settings, not the mouse's, and stay the window's.
 void resendProfile(Session& session, bool withAngleSnap)
 {
+    // The button panel sends the definitions as stored, a missing item as 0.
+    QList<int> keyTable;
+    for (int button = 0; button < kButtons; ++button) {
+        const QList<int> stored = session.profiles.getKeydefine(QString::number(button));
+        for (int item = 0; item < kDefinitionItems; ++item)
+            keyTable.append(stored.value(item, 0));
+    }
+    session.bridge.setKeyTable(keyTable);
+
     const int xStep = session.profiles.getXYSensitive(QStringLiteral("0"));
     const int yStep = session.profiles.getXYSensitive(QStringLiteral("1"));
     session.bridge.setXySensitivity(uchar(rules().sensitivityValue(xStep)),

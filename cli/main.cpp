@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
     Context context;
     const QString startFolder = QDir::currentPath();
     context.locations.factory = QCoreApplication::applicationDirPath();
-    context.locations.settings = chooseSettingsRoot(arguments, startFolder);
+    context.locations.settings = chooseSettingsRoot(app.arguments(), startFolder);
     const qsizetype settingsOption = arguments.indexOf(QStringLiteral("--settings"));
     if (settingsOption >= 0) {
         if (settingsOption + 1 >= arguments.size())
