@@ -14,11 +14,26 @@
 #include <QDir>
 #include <QLoggingCategory>
 
+#include <atomic>
 #include <cstdio>
 
 using namespace j2::cli;
 
 namespace {
+
+bool traceWanted = false;
+std::atomic<bool> commandRefused{false};
+QtMessageHandler defaultHandler = nullptr;
+
+// Writes run on the pool and are not waited for by their callers; a write the device object could not make
+// is told only as its "cmd Failed" line. Seeing one makes the command fail.
+void handleMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (qstrcmp(context.category, "j2.device") == 0 && text.startsWith(QLatin1String("cmd Failed")))
+        commandRefused.store(true);
+    if (traceWanted || type >= QtWarningMsg)
+        defaultHandler(type, context, text);
+}
 
 void printText(std::FILE* stream, const QString& text)
 {
@@ -31,8 +46,11 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     // A script reads the answer and a one-line reason; the layers' trace stays off unless QT_LOGGING_RULES
-    // (which takes precedence over these rules) asks for it.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
+    // (which takes precedence over these rules) asks for it. The device layer's lines are still looked at:
+    // a command the mouse did not take is told only there.
+    traceWanted = !qEnvironmentVariableIsEmpty("QT_LOGGING_RULES");
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\nj2.device.debug=true"));
+    defaultHandler = qInstallMessageHandler(handleMessage);
     // The configurator's name: the same settings root, the same single-instance claim.
     QCoreApplication::setApplicationName(QStringLiteral("j2-configurator"));
 
@@ -115,6 +133,9 @@ int main(int argc, char* argv[])
         session->finish();
     if (status == kSuccess && writeFailed)
         status = kNoMouse;
+    if (status == kSuccess && commandRefused.load())
+        status =
+            fail(kNoMouse, QStringLiteral("the mouse did not take every command (it was busy or went away)"));
     setWriteFailureNotice({});
     return status;
 }
