@@ -482,11 +482,13 @@ int watch(Context& context)
     Session* session = context.open();
     if (session == nullptr)
         return kNoMouse;
+    if (session->notices == nullptr)
+        return fail(kNoMouse, QStringLiteral("the configurator holds the mouse and shows its notices"));
     session->selectStoredProfile();
     // The notices tell the stage's DPI value, as the pages stored it.
     session->bridge.storedDpiValues();
     const bool json = context.json;
-    session->onNotice = [session, json](const QString& text) {
+    *session->notices = [session, json](const QString& text) {
         // From the watch thread: the stage is asked on the main thread, between exchanges.
         QMetaObject::invokeMethod(
             qApp,
@@ -521,16 +523,39 @@ int watch(Context& context)
 
 } // namespace
 
+namespace {
+
+// Where answers and reasons go: the terminal, or the buffers of a request forwarded to the configurator.
+QByteArray* capturedOut = nullptr;
+QByteArray* capturedErr = nullptr;
+
+void emitLine(std::FILE* stream, QByteArray* captured, const QByteArray& line)
+{
+    if (captured != nullptr) {
+        *captured += line + '\n';
+        return;
+    }
+    std::fprintf(stream, "%s\n", line.constData());
+    std::fflush(stream);
+}
+
+} // namespace
+
+void captureOutput(QByteArray* out, QByteArray* err)
+{
+    capturedOut = out;
+    capturedErr = err;
+}
+
 void Context::print(const QString& text, const QJsonObject& object) const
 {
-    const QByteArray out = json ? QJsonDocument(object).toJson(QJsonDocument::Compact) : text.toUtf8();
-    std::fprintf(stdout, "%s\n", out.constData());
-    std::fflush(stdout);
+    emitLine(stdout, capturedOut,
+             json ? QJsonDocument(object).toJson(QJsonDocument::Compact) : text.toUtf8());
 }
 
 int fail(int status, const QString& reason)
 {
-    std::fprintf(stderr, "j2ctl: %s\n", qPrintable(reason));
+    emitLine(stderr, capturedErr, QStringLiteral("j2ctl: %1").arg(reason).toUtf8());
     return status;
 }
 
@@ -648,6 +673,54 @@ QString bashCompletion()
                "    COMPREPLY=($(compgen -W \"%1 --json --settings --help\" -- \"$current\"))\n"
                "}\ncomplete -F _j2ctl j2ctl\n")
         .arg(names.join(QLatin1Char(' ')));
+}
+
+QByteArray forwardRequest(const QString& command, const QStringList& arguments, bool json)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("command"), command},
+                                     {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)},
+                                     {QStringLiteral("json"), json}})
+        .toJson(QJsonDocument::Compact);
+}
+
+QByteArray runForwarded(const QByteArray& request, Session* session)
+{
+    const QJsonObject fields = QJsonDocument::fromJson(request).object();
+    QByteArray out;
+    QByteArray err;
+    captureOutput(&out, &err);
+    int status = kBadArguments;
+    const Command* command = findCommand(fields.value(QStringLiteral("command")).toString());
+    if (command == nullptr) {
+        fail(kBadArguments, QStringLiteral("the configurator does not know this request"));
+    } else {
+        Context context;
+        context.json = fields.value(QStringLiteral("json")).toBool();
+        for (const QJsonValue& argument : fields.value(QStringLiteral("arguments")).toArray())
+            context.arguments.append(argument.toString());
+        context.open = [session]() -> Session* {
+            if (session == nullptr)
+                fail(kNoMouse, QStringLiteral("no mouse answered the configurator"));
+            return session;
+        };
+        status = command->handler(context);
+    }
+    captureOutput(nullptr, nullptr);
+    return QJsonDocument(QJsonObject{{QStringLiteral("status"), status},
+                                     {QStringLiteral("out"), QString::fromUtf8(out)},
+                                     {QStringLiteral("err"), QString::fromUtf8(err)}})
+        .toJson(QJsonDocument::Compact);
+}
+
+std::optional<int> printForwardedAnswer(const QByteArray& answer)
+{
+    const QJsonObject fields = QJsonDocument::fromJson(answer).object();
+    if (!fields.value(QStringLiteral("status")).isDouble())
+        return std::nullopt;
+    std::fputs(fields.value(QStringLiteral("out")).toString().toUtf8().constData(), stdout);
+    std::fputs(fields.value(QStringLiteral("err")).toString().toUtf8().constData(), stderr);
+    std::fflush(stdout);
+    return fields.value(QStringLiteral("status")).toInt();
 }
 
 } // namespace j2::cli

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Session;
 
@@ -35,6 +36,8 @@ public:
     std::function<Session*()> open;
     // Set by `open` when no mouse answered but its bootloader is on the bus.
     bool bootloaderFound = false;
+    // Set by `open` when the configurator holds the mouse and ran the command itself: its exit status.
+    std::optional<int> forwardedStatus;
 
     // The answer of a reading command: `text` for people, `object` with --json.
     void print(const QString& text, const QJsonObject& object) const;
@@ -54,6 +57,17 @@ const Command* findCommand(const QString& name);
 
 // A one-line reason on stderr and the exit status that goes with it.
 int fail(int status, const QString& reason);
+// With buffers, answers and reasons are appended to them instead of printed (a forwarded request); with
+// nulls they are printed again.
+void captureOutput(QByteArray* out, QByteArray* err);
+
+// A forwarded request and its answer, as they travel between j2ctl and the configurator.
+QByteArray forwardRequest(const QString& command, const QStringList& arguments, bool json);
+// Runs a forwarded request on `session` (null when no mouse answered the configurator) and returns the
+// answer.
+QByteArray runForwarded(const QByteArray& request, Session* session);
+// Prints a forwarded answer and returns its exit status; nothing when it is not one.
+std::optional<int> printForwardedAnswer(const QByteArray& answer);
 
 QString usageText();
 QString commandHelp(const Command& command);

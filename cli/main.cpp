@@ -5,6 +5,7 @@
 #include "bootloader_protocol.h"
 #include "cli_log.h"
 #include "commands.h"
+#include "device_table.h"
 #include "hid_choice.h"
 #include "session.h"
 #include "settings_io.h"
@@ -99,13 +100,21 @@ int main(int argc, char* argv[])
     });
 
     std::unique_ptr<j2::platform::SingleInstance> instance;
-    std::unique_ptr<Session> session;
+    std::unique_ptr<OwnSession> own;
     context.open = [&]() -> Session* {
-        if (session)
-            return session.get();
+        if (own)
+            return &own->session;
         instance = j2::platform::makeSingleInstance(QStringLiteral("j2-configurator"));
         if (!instance->tryAcquire()) {
-            fail(kNoMouse, QStringLiteral("the configurator is running"));
+            // One writer at a time: the running configurator runs the command through its own device object.
+            constexpr int kForwardWaitMs = 60000;
+            const std::optional<QByteArray> answer = instance->askRunningToRun(
+                forwardRequest(QString::fromLatin1(command->name), context.arguments, context.json),
+                kForwardWaitMs);
+            context.forwardedStatus = answer ? printForwardedAnswer(*answer) : std::nullopt;
+            if (!context.forwardedStatus)
+                context.forwardedStatus =
+                    fail(kNoMouse, QStringLiteral("the configurator is running but did not answer"));
             return nullptr;
         }
         if (!prepareSettingsRoot(context.locations.settings, context.locations.factory)) {
@@ -113,9 +122,10 @@ int main(int argc, char* argv[])
                  QStringLiteral("the settings in %1 cannot be used").arg(context.locations.settings));
             return nullptr;
         }
-        auto opened = std::make_unique<Session>(
+        auto opened = std::make_unique<OwnSession>(
             context.locations, j2::compose::makeHidBackend(j2::compose::virtualMouseSocketFromEnvironment()));
-        if (!opened->connect()) {
+        const DeviceTable table = loadDeviceTable(kDeviceTableResource, opened->config.productNames());
+        if (!opened->connect(table.records, table.isEncode)) {
             context.bootloaderFound =
                 !opened->backend->enumerate(j2::wire::boot::kVendorId, j2::wire::boot::kProductId).empty();
             fail(kNoMouse, context.bootloaderFound
@@ -123,14 +133,16 @@ int main(int argc, char* argv[])
                                : QStringLiteral("no mouse answered"));
             return nullptr;
         }
-        session = std::move(opened);
-        return session.get();
+        own = std::move(opened);
+        return &own->session;
     };
 
     qCDebug(lcCli) << "command" << command->name << context.arguments;
     int status = command->handler(context);
-    if (session)
-        session->finish();
+    if (context.forwardedStatus)
+        return *context.forwardedStatus;
+    if (own)
+        own->finish();
     if (status == kSuccess && writeFailed)
         status = kNoMouse;
     if (status == kSuccess && commandRefused.load())

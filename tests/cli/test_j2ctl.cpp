@@ -96,14 +96,22 @@ private:
         QString runtime() const { return home.filePath(QStringLiteral("run")); }
         QString settings() const { return home.filePath(QStringLiteral("settings")); }
 
+        // What j2ctl and the configurator run with: this stand's home, data and runtime folders and mouse.
+        QProcessEnvironment environment() const
+        {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("HOME"), home.path());
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+            environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), runtime() + QStringLiteral("/vm.sock"));
+            return environment;
+        }
+
         // Runs j2ctl; its exit status, with its output in `out`.
         int run(const QStringList& arguments, QByteArray* out = nullptr, int timeoutMs = 60000)
         {
             QProcess ctl;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
-            environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), runtime() + QStringLiteral("/vm.sock"));
-            ctl.setProcessEnvironment(environment);
+            ctl.setProcessEnvironment(environment());
             ctl.start(QStringLiteral(J2CTL),
                       QStringList{QStringLiteral("--settings"), settings()} + arguments);
             if (!ctl.waitForFinished(timeoutMs))
@@ -207,6 +215,26 @@ private slots:
             QCOMPARE(commandOf(ctlWrites.at(i)), commandOf(windowStart.at(i)));
         ctlWrites.remove(0, windowStart.size());
         QCOMPARE(ctlWrites, windowWrites);
+
+        // The same command, on a fresh mouse and settings, while the configurator runs: it runs the command
+        // itself, with the same reports.
+        Stand running;
+        QVERIFY(running.start());
+        QProcess configurator;
+        configurator.setProcessEnvironment(running.environment());
+        configurator.setProcessChannelMode(QProcess::MergedChannels);
+        configurator.start(QStringLiteral(J2_DIST_DIR "/configurator"),
+                           {QStringLiteral("--settings"), running.settings()});
+        QVERIFY(configurator.waitForStarted());
+        // Its start has ended once its pages have read the profile blocks and marked them enabled.
+        QTRY_VERIFY_WITH_TIMEOUT(writesOf(running.mouse->wireLog()).size() >= windowStart.size(), 20000);
+        QTest::qWait(2000);
+        running.mouse->clearWireLog();
+        QCOMPARE(running.run(arguments), 0);
+        const QStringList forwardedWrites = writesOf(running.mouse->wireLog());
+        configurator.terminate();
+        QVERIFY(configurator.waitForFinished(10000));
+        QCOMPARE(forwardedWrites, windowWrites);
     }
 
     void readsTellWhatTheMouseHolds()
@@ -283,10 +311,7 @@ private slots:
         Stand stand;
         QVERIFY(stand.start());
         QProcess ctl;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), stand.runtime());
-        environment.insert(QStringLiteral("J2_VIRTUAL_MOUSE"), stand.runtime() + QStringLiteral("/vm.sock"));
-        ctl.setProcessEnvironment(environment);
+        ctl.setProcessEnvironment(stand.environment());
         ctl.start(QStringLiteral(J2CTL), {QStringLiteral("--settings"), stand.settings(),
                                           QStringLiteral("--json"), QStringLiteral("watch")});
         QVERIFY(ctl.waitForStarted());
