@@ -1,6 +1,7 @@
 // The configurator: one instance per user, living in the notification area with the mouse.
 
 #include "app_log.h"
+#include "cli_requests.h"
 #include "device_changes.h"
 #include "hid_choice.h"
 #include "input_hook.h"
@@ -93,7 +94,10 @@ int main(int argc, char* argv[])
     }
 
     Widget widget(locations, j2::compose::makeHidBackend(virtualSocket), nullptr);
-    instance->listenForShowRequests([&widget] { return widget.restoreWindow(); });
+    // A later start asks for the window; j2ctl hands over its command, which we run on our device object.
+    instance->listenForShowRequests(
+        [&widget] { return widget.restoreWindow(); },
+        [&widget](const QByteArray& request) { return runCliRequest(widget, request); });
 
     // Some device came or went, the virtual mouse's cable included: detect again.
     QObject::connect(j2::compose::makeDeviceChangeMonitor(virtualSocket, &widget),

@@ -7,7 +7,7 @@
 include(GNUInstallDirs)
 
 set(J2_INSTALL_DIR lib/j2-configurator)
-install(TARGETS configurator j2-virtual-mouse RUNTIME DESTINATION ${J2_INSTALL_DIR})
+install(TARGETS configurator j2-virtual-mouse j2ctl RUNTIME DESTINATION ${J2_INSTALL_DIR})
 install(TARGETS update make-data-bin RUNTIME DESTINATION ${J2_INSTALL_DIR}/update)
 install(DIRECTORY modules/setting modules/gun modules/i18n DESTINATION ${J2_INSTALL_DIR}/modules
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
@@ -15,7 +15,7 @@ install(FILES ${J2_DIST_DIR}/modules/img/trayIcon.ico DESTINATION ${J2_INSTALL_D
 
 if(UNIX AND NOT APPLE)
     # Launchers: links into the private tree, so the programs still find their data beside themselves.
-    foreach(program configurator j2-virtual-mouse)
+    foreach(program configurator j2-virtual-mouse j2ctl)
         set(launcher ${program})
         if(program STREQUAL "configurator")
             set(launcher j2-configurator)
@@ -28,6 +28,10 @@ if(UNIX AND NOT APPLE)
     endforeach()
 
     install(FILES app/linux/j2-configurator.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    # j2ctl's man page and completion, made from its command table at build time (cli/CMakeLists.txt).
+    install(FILES ${CMAKE_BINARY_DIR}/cli/j2ctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_BINARY_DIR}/cli/j2ctl.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME j2ctl)
     install(FILES modules/img/trayIcon.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME j2-configurator.svg)
     foreach(size ${J2_THEME_ICON_SIZES})

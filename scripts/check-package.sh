@@ -36,7 +36,9 @@ for path in ./usr/lib/j2-configurator/configurator ./usr/lib/j2-configurator/upd
     ./usr/bin/j2-configurator ./usr/share/applications/j2-configurator.desktop \
     ./usr/share/icons/hicolor/scalable/apps/j2-configurator.svg \
     ./usr/share/icons/hicolor/48x48/apps/j2-configurator.png \
-    ./usr/lib/udev/rules.d/70-j2-mouse.rules ./etc/xdg/autostart/j2-configurator.desktop; do
+    ./usr/lib/udev/rules.d/70-j2-mouse.rules ./etc/xdg/autostart/j2-configurator.desktop \
+    ./usr/lib/j2-configurator/j2ctl ./usr/bin/j2ctl ./usr/share/man/man1/j2ctl.1 \
+    ./usr/share/bash-completion/completions/j2ctl; do
     check "contains $path" grep -qxF "$path" <<<"$contents"
 done
 check "nothing outside /usr and /etc" test -z "$(grep -vE '^\./(usr|etc)(/|$)|^\./$' <<<"$contents")"
@@ -49,6 +51,9 @@ check "menu entry is valid" desktop-file-validate "$extracted/usr/share/applicat
 check "autostart entry is valid" desktop-file-validate "$extracted/etc/xdg/autostart/j2-configurator.desktop"
 check "udev rule grants the two ids" test "$(grep -c 'TAG+="uaccess"' "$extracted/usr/lib/udev/rules.d/70-j2-mouse.rules")" = 2
 check "launcher reaches the program" test -x "$extracted/usr/bin/j2-configurator"
+check "j2ctl launcher reaches j2ctl" test "$(readlink "$extracted/usr/bin/j2ctl")" = ../lib/j2-configurator/j2ctl
+check "man page names every command" test "$(grep -c '^\.B \(info\|profile\|dpi\|rate\|light\|export\|import\|watch\) ' "$extracted/usr/share/man/man1/j2ctl.1")" = 8
+check "completion offers the commands" grep -q 'info profile dpi rate light export import watch' "$extracted/usr/share/bash-completion/completions/j2ctl"
 
 if [ "${1:-}" = "--install" ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$deb" >/dev/null

@@ -43,6 +43,11 @@ public:
     void setDevice(Hid_Thread* hid);
     AppConfig& appConfig() { return *config; }
     ProfileStore& profileStore() { return *profiles; }
+    // The settings bridge; null until the device object is set.
+    DeviceBridge* deviceBridge() { return bridge.get(); }
+    // Something outside the pages (a j2ctl request) changed the profile files and the mouse: every page shows
+    // what is stored again, on a later turn of the event loop.
+    void reloadPages() { invokeRoot("reloadFromProgram"); }
     // Who answers the import, export and warning dialogs from now on.
     void replaceFileDialogs(std::unique_ptr<FileDialogs> next) { dialogs->replace(std::move(next)); }
     const QStringList& messages() const { return messageList; }

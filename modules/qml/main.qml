@@ -231,6 +231,14 @@ Item {
             savePanels[i].isSave = false
     }
 
+    // The program changed the stored settings and the mouse (a j2ctl request): the profile the program now
+    // runs and every panel's values are shown again, with nothing left for Save to send over them.
+    function reloadFromProgram() {
+        var storedProfile = parseInt(mainIten.bridge.getProfile(), 10)
+        profileMain.profileNo = isNaN(storedProfile) ? 0 : storedProfile
+        cancelChanges()
+    }
+
     function factoryReset() {
         factorysure.visible = false
         mainMask.visible = false

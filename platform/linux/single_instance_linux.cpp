@@ -31,9 +31,9 @@ public:
 
     bool tryAcquire() override { return lock->tryLock(0); }
 
-    bool listenForShowRequests(std::function<bool()> showWindow) override
+    bool listenForShowRequests(std::function<bool()> showWindow, CommandRunner runCommand) override
     {
-        if (!server.listen(socketPath, true, std::move(showWindow)))
+        if (!server.listen(socketPath, true, std::move(showWindow), std::move(runCommand)))
             return false;
         // The folder already keeps others out; the socket itself says the same.
         if (!QFile::setPermissions(server.fullServerName(), QFile::ReadOwner | QFile::WriteOwner))
@@ -43,6 +43,10 @@ public:
     }
 
     bool askRunningToShow(int timeoutMs) override { return requestShow(socketPath, timeoutMs); }
+    std::optional<QByteArray> askRunningToRun(const QByteArray& request, int timeoutMs) override
+    {
+        return requestRun(socketPath, request, timeoutMs);
+    }
 
 private:
     std::unique_ptr<QLockFile> lock;

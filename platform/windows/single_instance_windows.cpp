@@ -16,11 +16,15 @@ public:
           pipeName(name + QLatin1Char('-') + qEnvironmentVariable("USERNAME"))
     {}
     bool tryAcquire() override { return mutex.acquire(reinterpret_cast<const wchar_t*>(name.utf16())); }
-    bool listenForShowRequests(std::function<bool()> showWindow) override
+    bool listenForShowRequests(std::function<bool()> showWindow, CommandRunner runCommand) override
     {
-        return server.listen(pipeName, true, std::move(showWindow));
+        return server.listen(pipeName, true, std::move(showWindow), std::move(runCommand));
     }
     bool askRunningToShow(int timeoutMs) override { return requestShow(pipeName, timeoutMs); }
+    std::optional<QByteArray> askRunningToRun(const QByteArray& request, int timeoutMs) override
+    {
+        return requestRun(pipeName, request, timeoutMs);
+    }
 
 private:
     QString name;
