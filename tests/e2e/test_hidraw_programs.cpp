@@ -162,9 +162,15 @@ private slots:
         QVERIFY2(program.waitFor(QStringLiteral("Device removed"), 3000) >= 0, qPrintable(program.log()));
         QVERIFY(daemon->ctl(QStringLiteral("plug")));
         QVERIFY2(program.waitFor(QStringLiteral("Detect Mouse"), 8000, 2) >= 0, qPrintable(program.log()));
-        QVERIFY(waitForNotificationsOn());
-        QVERIFY(daemon->ctl(QStringLiteral("press-dpi")));
-        QVERIFY2(program.waitFor(QStringLiteral("DPI Switch to"), 5000, 2) >= 0, qPrintable(program.log()));
+        // The mouse kept its notifications switched on through the unplug, so that state cannot tell when the
+        // program listens again; its watch opens the node a moment after "Detect Mouse". A press before that
+        // goes unheard, as the first press of a person that quick would: press again until one is heard.
+        bool heard = false;
+        for (int press = 0; press < 5 && !heard; ++press) {
+            QVERIFY(daemon->ctl(QStringLiteral("press-dpi")));
+            heard = program.waitFor(QStringLiteral("DPI Switch to"), 1000, 2) >= 0;
+        }
+        QVERIFY2(heard, qPrintable(program.log()));
     }
 
     // A node of another user's, mode 0600, and a configurator without root's power to override that: one
