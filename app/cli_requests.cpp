@@ -20,8 +20,10 @@ QByteArray runCliRequest(Widget& widget, const QByteArray& request)
 
     std::optional<Session> session;
     DeviceBridge* bridge = view.deviceBridge();
-    if (bridge != nullptr && isDeviceFound.load() && !isDemoMode.load()) {
-        session.emplace(widget.device(), view.appConfig(), view.profileStore(), *bridge, files);
+    MacroSender* sender = view.macroSender();
+    if (bridge != nullptr && sender != nullptr && isDeviceFound.load() && !isDemoMode.load()) {
+        session.emplace(widget.device(), view.appConfig(), view.profileStore(), *bridge, view.macroLibrary(),
+                        *sender, files);
         session->describe(loadDeviceTable(kDeviceTableResource, view.appConfig().productNames()).records);
     }
     qCDebug(lcApp) << "j2ctl: running a forwarded request";

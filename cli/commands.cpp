@@ -36,6 +36,10 @@ constexpr int kLevels = 5;
 constexpr int kStageColourType = 1;
 constexpr int kButtons = 32;
 constexpr int kDefinitionItems = 4;
+// A button definition [type, -, slot, -] whose type says the button plays the macro in that slot (1-based).
+constexpr int kMacroDefinition = 0x09;
+constexpr int kDefinitionType = 0;
+constexpr int kDefinitionSlot = 2;
 const QStringList kEffectNames{QStringLiteral("off"), QStringLiteral("static"), QStringLiteral("breath"),
                                QStringLiteral("rgb"), QStringLiteral("tapping")};
 struct Rate
@@ -132,12 +136,31 @@ QList<int> shownLighting(const PageRules::LoadedEffect& loaded)
     return rules().setLedArguments(loaded.effect, level, loaded.toggleMask);
 }
 
+// The button panel writes the macro of every button bound to one into that button's slot each time it loads
+// the profile, whether or not it then sends the table, so the mouse plays what the profile names.
+void sendBoundMacros(Session& session)
+{
+    for (int button = 0; button < kButtons; ++button) {
+        const QList<int> stored = session.profiles.getKeydefine(QString::number(button));
+        if (stored.value(kDefinitionType) != kMacroDefinition)
+            continue;
+        const int slotIndex = stored.value(kDefinitionSlot) - 1;
+        const QList<int> encoded =
+            rules().macroBytes(session.macros.loadMacroIni(session.profiles.getMacroKey(slotIndex)));
+        QByteArray bytes;
+        for (const int value : encoded)
+            bytes.append(char(value & 0xFF));
+        session.sender.sendMacroData(bytes, uint(slotIndex));
+    }
+}
+
 // What the window sends after a profile switch or import: every panel loads the profile and sends it, in the
 // window's reload order (buttons, axes, DPI, angle snap and gesture correction, lighting, polling rate). The
 // pointer panels that follow change the desktop's settings, not the mouse's, and stay the window's.
 void resendProfile(Session& session, bool withAngleSnap)
 {
-    // The button panel sends the definitions as stored, a missing item as 0.
+    // The button panel writes the bound macros, then sends the definitions as stored, a missing item as 0.
+    sendBoundMacros(session);
     QList<int> keyTable;
     for (int button = 0; button < kButtons; ++button) {
         const QList<int> stored = session.profiles.getKeydefine(QString::number(button));
@@ -305,6 +328,8 @@ int profile(Context& context)
     if (*number - 1 == session->profiles.currentProfile())
         return kSuccess;
     session->bridge.selectProfile(*number - 1);
+    // The window's pages load the chosen profile as soon as it is picked, and send it when the list closes.
+    sendBoundMacros(*session);
     resendProfile(*session, true);
     session->bridge.setDeviceKeyTableNumber(0);
     return kSuccess;

@@ -3,6 +3,7 @@
 #include "cli_log.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -26,36 +27,56 @@ QList<int> intsOf(const QJSValue& array)
 } // namespace
 
 PageRules::PageRules()
-    : performance(load(QStringLiteral(":/page-rules/performance.js"))),
-      lighting(load(QStringLiteral(":/page-rules/lighting.js")))
-{}
-
-QJSValue PageRules::load(const QString& resource)
+    : performance(load(QStringLiteral("performance.js"))), lighting(load(QStringLiteral("lighting.js")))
 {
+    // The encoder imports the key names.
+    load(QStringLiteral("keyCodes.js"));
+    macroCode = load(QStringLiteral("macroCode.js"));
+}
+
+QJSValue PageRules::load(const QString& fileName)
+{
+    const QString resource = QStringLiteral(":/page-rules/") + fileName;
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly)) {
         failure = resource + QStringLiteral(": ") + file.errorString();
         return {};
     }
-    // A QML library's ".pragma library" line is QML's, not JavaScript's; the rest is plain script. Each
-    // library runs in a function of its own so that the two keep their names apart, as QML keeps them.
+    // A QML library is plain script after its directives: ".pragma library" is QML's, and each
+    // '.import "file.js" as Name' hands it another library under that name. Each library runs in a function
+    // of its own, its imports as the parameters, and answers with its top-level names, as QML keeps them
+    // apart.
+    static const QRegularExpression importLine(
+        QStringLiteral(R"re(^\.import\s+"([^"]+)"\s+as\s+(\w+)\s*$)re"), QRegularExpression::MultilineOption);
+    static const QRegularExpression declaration(QStringLiteral(R"(^(?:var|function|const|let)\s+(\w+))"),
+                                                QRegularExpression::MultilineOption);
     QString source = QString::fromUtf8(file.readAll());
+    QStringList parameters;
+    QJSValueList imports;
+    for (const QRegularExpressionMatch& match : importLine.globalMatch(source)) {
+        const QJSValue imported = libraries.value(match.captured(1));
+        if (imported.isUndefined()) {
+            failure = resource + QStringLiteral(": loaded before its import ") + match.captured(1);
+            return {};
+        }
+        parameters.append(match.captured(2));
+        imports.append(imported);
+    }
+    source.remove(importLine);
     source.replace(QStringLiteral(".pragma library"), QString());
-    const QString wrapped =
-        QStringLiteral("(function () {\n") + source +
-        QStringLiteral("\nreturn { dpiArguments: typeof dpiArguments === 'function' ? "
-                       "dpiArguments : undefined, colourFromBytes: typeof colourFromBytes "
-                       "=== 'function' ? colourFromBytes : undefined, loadedEffect: "
-                       "typeof loadedEffect === 'function' ? loadedEffect : undefined, "
-                       "setLedArguments: typeof setLedArguments === 'function' ? "
-                       "setLedArguments : undefined, sendValues: typeof sendValues === "
-                       "'function' ? sendValues : undefined, sensitivityValue: typeof "
-                       "sensitivityValue === 'function' ? sensitivityValue : undefined };\n})()");
-    QJSValue library = engine.evaluate(wrapped, resource);
-    if (library.isError()) {
+    QStringList exported;
+    for (const QRegularExpressionMatch& match : declaration.globalMatch(source))
+        exported.append(match.captured(1) + QStringLiteral(": ") + match.captured(1));
+    const QString wrapped = QStringLiteral("(function (") + parameters.join(QLatin1Char(',')) +
+                            QStringLiteral(") {\n") + source + QStringLiteral("\nreturn { ") +
+                            exported.join(QStringLiteral(", ")) + QStringLiteral(" };\n})");
+    const QJSValue factory = engine.evaluate(wrapped, resource);
+    const QJSValue library = factory.isCallable() ? factory.call(imports) : factory;
+    if (library.isError() || !library.isObject()) {
         failure = resource + QStringLiteral(": ") + library.toString();
         return {};
     }
+    libraries.insert(fileName, library);
     return library;
 }
 
@@ -119,4 +140,15 @@ QList<int> PageRules::sendValues(int effect, int option0, int option1)
 int PageRules::sensitivityValue(int step)
 {
     return call(performance, "sensitivityValue", {step}).toInt();
+}
+
+QList<int> PageRules::macroBytes(const QStringList& storedLines)
+{
+    QJSValue lines = engine.newArray(uint(storedLines.size()));
+    for (qsizetype i = 0; i < storedLines.size(); ++i)
+        lines.setProperty(quint32(i), storedLines.at(i));
+    const QJSValue stored = call(macroCode, "storedEntry", {lines});
+    return intsOf(
+        call(macroCode, "deCode",
+             {stored.property(QStringLiteral("actions")), stored.property(QStringLiteral("repeat"))}));
 }

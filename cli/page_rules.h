@@ -1,12 +1,15 @@
 #pragma once
 
-// The pages' own value rules (performance.js, lighting.js), run in a script engine without a scene, so a
-// value set from the command line becomes the very bytes the window's Save would make of it.
+// The pages' own value rules (performance.js, lighting.js) and the macro page's encoder (macroCode.js), run
+// in a script engine without a scene, so a value set from the command line becomes the very bytes the
+// window's Save would make of it.
 
+#include <QHash>
 #include <QJSEngine>
 #include <QJSValue>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class PageRules
 {
@@ -40,12 +43,19 @@ public:
     // The axis panel: the device value of a sensitivity step 0-9.
     int sensitivityValue(int step);
 
+    // The macro page: the bytes it writes into a button's slot for a library entry's stored lines.
+    QList<int> macroBytes(const QStringList& storedLines);
+
 private:
     QJSValue call(const QJSValue& library, const char* function, const QJSValueList& arguments);
-    QJSValue load(const QString& resource);
+    // One of the scene's script libraries, by file name; the libraries it imports must be loaded before it.
+    QJSValue load(const QString& fileName);
 
+    // Declared before the libraries, which are loaded as they are constructed.
     QJSEngine engine;
+    QString failure;
+    QHash<QString, QJSValue> libraries;
     QJSValue performance;
     QJSValue lighting;
-    QString failure;
+    QJSValue macroCode;
 };

@@ -39,7 +39,8 @@ OwnSession::OwnSession(const StoreLocations& locations, std::shared_ptr<j2::hid:
       profiles(
           locations.settingFolder(), &files, [this] { return hid.currentDevice(); },
           locations.factorySettingFolder()),
-      bridge(hid, profiles, config), session(hid, config, profiles, bridge, files)
+      bridge(hid, profiles, config), macros(profiles, &files, locations.macroFolder()),
+      sender(hid, macros, &files), session(hid, config, profiles, bridge, macros, sender, files)
 {
     session.notices = &onNotice;
     hid.setOwner(this);

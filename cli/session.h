@@ -9,6 +9,8 @@
 #include "file_dialogs.h"
 #include "hid_owner.h"
 #include "hid_thread.h"
+#include "macro_library.h"
+#include "macro_sender.h"
 #include "profile_store.h"
 #include "settings_root.h"
 
@@ -30,14 +32,17 @@ public:
 struct Session
 {
     Session(Hid_Thread& device, AppConfig& configuration, ProfileStore& store, DeviceBridge& settingsBridge,
-            NamedFile& dialogs)
-        : hid(device), config(configuration), profiles(store), bridge(settingsBridge), files(dialogs)
+            MacroLibrary& macroLibrary, MacroSender& macroSender, NamedFile& dialogs)
+        : hid(device), config(configuration), profiles(store), bridge(settingsBridge), macros(macroLibrary),
+          sender(macroSender), files(dialogs)
     {}
 
     Hid_Thread& hid;
     AppConfig& config;
     ProfileStore& profiles;
     DeviceBridge& bridge;
+    MacroLibrary& macros;
+    MacroSender& sender;
     // What the store's import and export dialogs answer.
     NamedFile& files;
     QString productName;
@@ -78,6 +83,8 @@ public:
     AppConfig config;
     ProfileStore profiles;
     DeviceBridge bridge;
+    MacroLibrary macros;
+    MacroSender sender;
     std::function<void(const QString& text)> onNotice;
     Session session;
 };

@@ -45,6 +45,9 @@ public:
     ProfileStore& profileStore() { return *profiles; }
     // The settings bridge; null until the device object is set.
     DeviceBridge* deviceBridge() { return bridge.get(); }
+    MacroLibrary& macroLibrary() { return *macros; }
+    // Null until the device object is set.
+    MacroSender* macroSender() { return sender.get(); }
     // Something outside the pages (a j2ctl request) changed the profile files and the mouse: every page shows
     // what is stored again, on a later turn of the event loop.
     void reloadPages() { invokeRoot("reloadFromProgram"); }

@@ -232,11 +232,14 @@ Item {
     }
 
     // The program changed the stored settings and the mouse (a j2ctl request): the profile the program now
-    // runs and every panel's values are shown again, with nothing left for Save to send over them.
+    // runs and every panel's values are shown again, with nothing left for Save to send over them. The
+    // program has written the buttons' macros already.
     function reloadFromProgram() {
         var storedProfile = parseInt(mainIten.bridge.getProfile(), 10)
         profileMain.profileNo = isNaN(storedProfile) ? 0 : storedProfile
+        keyMatrixMain.writesMacrosOnLoad = false
         cancelChanges()
+        keyMatrixMain.writesMacrosOnLoad = true
     }
 
     function factoryReset() {

@@ -3,6 +3,7 @@
 // is the oracle). Bad arguments and a running configurator must leave the wire and the files untouched, and
 // `watch` must tell the stage the DPI button chose.
 
+#include "action_folder.h"
 #include "my_qquick_view.h"
 #include "scene_harness.h"
 #include "settings_root.h"
@@ -59,6 +60,30 @@ QByteArray treeDigest(const QString& folder)
     return hash.result();
 }
 
+// Profile 2, and the profile file imported, bind button 4 to a macro in slot 3 played three times: switching
+// to it or importing it must write the macro into the slot as the window does.
+const QString kMacroName = QStringLiteral("burst");
+constexpr int kMacroSlot = 3;
+
+void bindMacro(QSettings& profile)
+{
+    profile.setValue(QStringLiteral("keydefine_J2/4"), QVariantList{0x09, 0, kMacroSlot, 0});
+    profile.setValue(QStringLiteral("macro/%1").arg(kMacroSlot - 1), kMacroName);
+}
+
+bool addBoundMacro(const QString& settingsRoot)
+{
+    const ActionFolder macros(settingsRoot + QStringLiteral("/modules/macro"), QStringLiteral("macro"),
+                              QStringLiteral("0"));
+    if (!macros.create(kMacroName, 0) ||
+        !macros.save(kMacroName, {"1,A", "0,40", "2,A", "3,MS-L", "0,1500", "4,MS-L"}, 3))
+        return false;
+    QSettings profile(settingsRoot + QStringLiteral("/modules/setting/p2.bin"), QSettings::IniFormat);
+    bindMacro(profile);
+    profile.sync();
+    return profile.status() == QSettings::NoError;
+}
+
 void callPanel(scene::Harness& window, const char* panel, const char* function, QVariantList properties = {},
                const QList<const char*>& names = {})
 {
@@ -91,6 +116,8 @@ private:
             QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             server = std::make_unique<j2::vm::Server>(*mouse,
                                                       (runtime() + QStringLiteral("/vm.sock")).toStdString());
+            if (!addBoundMacro(settings()))
+                return false;
             return server->start();
         }
         QString runtime() const { return home.filePath(QStringLiteral("run")); }
@@ -140,6 +167,7 @@ private slots:
         changed.setValue(QStringLiteral("sensor/reportRate_J2"), 8);
         changed.setValue(QStringLiteral("sensor/dpi_J2"),
                          QVariantList{500, 900, 1500, 2000, 4000, 8000, 12000, 250});
+        bindMacro(changed);
         changed.sync();
         QCOMPARE(changed.status(), QSettings::NoError);
     }
@@ -148,50 +176,57 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<WindowChange>("window");
+        QTest::addColumn<bool>("writesMacro");
         QTest::newRow("dpi set") << QStringList{"dpi", "set", "2", "3200"}
                                  << WindowChange([](scene::Harness& w) {
                                         QVariantList values =
                                             w.value(QStringLiteral("dpiSettingMain"), "dpiValues").toList();
                                         values[1] = 3200;
                                         callPanel(w, "dpiSettingMain", "saveData", {values}, {"dpiValues"});
-                                    });
+                                    })
+                                 << false;
         QTest::newRow("dpi stage") << QStringList{"dpi", "3"} << WindowChange([](scene::Harness& w) {
             w.view().ui_0BH_SetCurrentDPIStage(3);
-        });
+        }) << false;
         QTest::newRow("rate") << QStringList{"rate", "250"} << WindowChange([](scene::Harness& w) {
             callPanel(w, "reprotRateMain", "saveData", {4}, {"reportValue"});
-        });
+        }) << false;
         QTest::newRow("light") << QStringList{"light", "breath", "1"} << WindowChange([](scene::Harness& w) {
             callPanel(w, "lightControlMain", "saveData", {2, 1, 3},
                       {"tmpEffect", "tmpOption0", "tmpOption1"});
-        });
+        }) << false;
         QTest::newRow("light off") << QStringList{"light", "static", "0"}
                                    << WindowChange([](scene::Harness& w) {
                                           callPanel(w, "lightControlMain", "saveData", {1, 0, 3},
                                                     {"tmpEffect", "tmpOption0", "tmpOption1"});
-                                      });
+                                      })
+                                   << false;
         QTest::newRow("profile") << QStringList{"profile", "2"} << WindowChange([](scene::Harness& w) {
             QQuickItem* popup = w.item(QStringLiteral("profileMain"));
             QVERIFY(QMetaObject::invokeMethod(popup, "changeProfile", Q_ARG(int, 1)));
             QVERIFY(QMetaObject::invokeMethod(popup, "closeUI"));
-        });
+        }) << true;
         QTest::newRow("import") << QStringList{"import", "CHANGED"}
                                 << WindowChange([this](scene::Harness& w) {
                                        w.answerOpenDialog(profileFile);
                                        callPanel(w, "profileMain", "loadProfile");
-                                   });
+                                   })
+                                << true;
     }
 
     void sameBytesAsTheWindow()
     {
         QFETCH(QStringList, arguments);
         QFETCH(WindowChange, window);
+        QFETCH(bool, writesMacro);
         arguments.replaceInStrings(QStringLiteral("CHANGED"), profileFile);
 
         QStringList windowStart;
         QStringList windowWrites;
         {
-            scene::Harness harness;
+            scene::Options options;
+            options.seed = addBoundMacro;
+            scene::Harness harness(options);
             QVERIFY(harness.start());
             harness.deviceState();
             windowStart = writesOf(harness.mouse().wireLog());
@@ -215,6 +250,9 @@ private slots:
             QCOMPARE(commandOf(ctlWrites.at(i)), commandOf(windowStart.at(i)));
         ctlWrites.remove(0, windowStart.size());
         QCOMPARE(ctlWrites, windowWrites);
+        // The macro's header (played three times) reached its slot.
+        const j2::vm::Block128 slot = stand.mouse->state().macros.at(kMacroSlot);
+        QCOMPARE(slot[0] == 0x00 && slot[1] == 0x03, writesMacro);
 
         // The same command, on a fresh mouse and settings, while the configurator runs: it runs the command
         // itself, with the same reports.

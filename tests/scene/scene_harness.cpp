@@ -70,6 +70,8 @@ bool Harness::start(bool waitUntilShown)
                 config.setValue(QStringLiteral("common/%1").arg(i), options.appList.at(i));
         }
     }
+    if (options.seed && !options.seed(folder()))
+        return false;
     isDeviceFound = false;
     isDemoMode = false;
     isEncode = false;

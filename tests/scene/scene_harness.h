@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class QQuickItem;
@@ -30,6 +31,8 @@ struct Options
     // Written into the seeded apConfig.bin's numbered list when not empty ("common/total", "common/<i>").
     QVariantList appList;
     j2::vm::VirtualMouse::Options mouse;
+    // Runs on the seeded settings root before the program starts; false fails the start.
+    std::function<bool(const QString& settingsRoot)> seed;
 };
 
 // The answers the harness gives the program's file dialogs.

@@ -3,6 +3,7 @@ import QtQuick
 import "names.js" as Names
 import "../common"
 import "keyCodes.js" as KeyCodes
+import "macroCode.js" as MacroCode
 
 // What the macro and gun managers share: a named list of action sequences kept in a library of files,
 // recorded from the keyboard, edited through a context menu and saved at once on every change. Each
@@ -203,14 +204,11 @@ DialogPanel {
     function loadActions() {
         actions.clear()
         var lines = libraryLines(getCurrentMacroName())
-        for (var i = 0; i + 1 < lines.length; ++i)
-            actions.append(actionOfLine(lines[i]))
+        var stored = MacroCode.storedEntry(lines)
+        for (var i = 0; i < stored.actions.length; ++i)
+            actions.append(stored.actions[i])
         if (lines.length > 0)
-            repeatField.text = String(lines[lines.length - 1])
-    }
-
-    function actionOfLine(line) {
-        return { type: Number(String(line).charAt(0)), info: String(line).substring(2) }
+            repeatField.text = stored.repeatText
     }
 
     function setActions(list) {
@@ -245,13 +243,7 @@ DialogPanel {
 
     // A stored entry's actions and repeat count, as the device gets them.
     function storedEntry(name) {
-        var lines = libraryLines(name)
-        let list = []
-        for (let i = 0; i + 1 < lines.length; ++i)
-            list.push(actionOfLine(lines[i]))
-        var repeatText = lines.length > 0 ? String(lines[lines.length - 1]) : ""
-        var repeat = parseInt(repeatText, 10)
-        return { actions: list, repeat: isNaN(repeat) ? 1 : repeat, repeatText: repeatText }
+        return MacroCode.storedEntry(libraryLines(name))
     }
 
     // ---- recording ----

@@ -12,6 +12,8 @@ Frame {
     required property var macroEditor
     // The gun page is offered (the application settings ask for it).
     property bool gunPageShown: false
+    // Off while the pages only show again what the program has already written to the mouse.
+    property bool writesMacrosOnLoad: true
     title: keyMatrixLang[3]
     contentHeight: isSide ? 266 : 162
 
@@ -69,7 +71,7 @@ Frame {
         initGunKeyShow()
         // A button's macro is written to its slot whenever the panel loads, so the mouse plays what the
         // profile says even when the table itself is not sent.
-        for (key = 0; key < keyCount; ++key) {
+        for (key = 0; key < keyCount && panel.writesMacrosOnLoad; ++key) {
             if (entries[key][0] === macroTypeData)
                 panel.macroEditor.sendMacro(entries[key][2], String(panel.bridge.getMacroKey(entries[key][2])))
         }

@@ -167,6 +167,17 @@ function encodeEvents(repeat, events, pageTiming) {
     return out;
 }
 
+// A library entry as its file holds it: one "type,info" line per action, then the repeat count as text.
+// The actions, the count the device gets (1 when the text is no number) and the text the page shows.
+function storedEntry(lines) {
+    var actions = [];
+    for (var i = 0; i + 1 < lines.length; ++i)
+        actions.push({ type: Number(String(lines[i]).charAt(0)), info: String(lines[i]).substring(2) });
+    var repeatText = lines.length > 0 ? String(lines[lines.length - 1]) : "";
+    var repeat = parseInt(repeatText, 10);
+    return { actions: actions, repeat: isNaN(repeat) ? 1 : repeat, repeatText: repeatText };
+}
+
 // actions: [{type, info}], repeat: the page's "Loops". Returns the stream as byte numbers.
 function deCode(actions, repeat) {
     return encodeEvents(repeat, timedEvents(actions), kMacroTiming);
