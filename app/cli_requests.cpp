@@ -23,7 +23,7 @@ QByteArray runCliRequest(Widget& widget, const QByteArray& request)
     MacroSender* sender = view.macroSender();
     if (bridge != nullptr && sender != nullptr && isDeviceFound.load() && !isDemoMode.load()) {
         session.emplace(widget.device(), view.appConfig(), view.profileStore(), *bridge, view.macroLibrary(),
-                        *sender, files);
+                        view.gunLibrary(), view.nameList(), *sender, files);
         session->describe(loadDeviceTable(kDeviceTableResource, view.appConfig().productNames()).records);
     }
     qCDebug(lcApp) << "j2ctl: running a forwarded request";

@@ -17,6 +17,8 @@
 #include <QJsonDocument>
 #include <QTimer>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -40,6 +42,9 @@ constexpr int kDefinitionItems = 4;
 constexpr int kMacroDefinition = 0x09;
 constexpr int kDefinitionType = 0;
 constexpr int kDefinitionSlot = 2;
+// The gun page is offered when the application settings' first entry says so; its guns are name list 1.
+constexpr int kGunPageSetting = 0;
+constexpr int kGunNames = 1;
 const QStringList kEffectNames{QStringLiteral("off"), QStringLiteral("static"), QStringLiteral("breath"),
                                QStringLiteral("rgb"), QStringLiteral("tapping")};
 struct Rate
@@ -136,15 +141,28 @@ QList<int> shownLighting(const PageRules::LoadedEffect& loaded)
     return rules().setLedArguments(loaded.effect, level, loaded.toggleMask);
 }
 
+QList<QList<int>> storedDefinitions(Session& session)
+{
+    // A missing item reads as 0.
+    QList<QList<int>> definitions;
+    for (int button = 0; button < kButtons; ++button) {
+        const QList<int> stored = session.profiles.getKeydefine(QString::number(button));
+        QList<int> definition;
+        for (int item = 0; item < kDefinitionItems; ++item)
+            definition.append(stored.value(item, 0));
+        definitions.append(definition);
+    }
+    return definitions;
+}
+
 // The button panel writes the macro of every button bound to one into that button's slot each time it loads
 // the profile, whether or not it then sends the table, so the mouse plays what the profile names.
 void sendBoundMacros(Session& session)
 {
-    for (int button = 0; button < kButtons; ++button) {
-        const QList<int> stored = session.profiles.getKeydefine(QString::number(button));
-        if (stored.value(kDefinitionType) != kMacroDefinition)
+    for (const QList<int>& definition : storedDefinitions(session)) {
+        if (definition.at(kDefinitionType) != kMacroDefinition)
             continue;
-        const int slotIndex = stored.value(kDefinitionSlot) - 1;
+        const int slotIndex = definition.at(kDefinitionSlot) - 1;
         const QList<int> encoded =
             rules().macroBytes(session.macros.loadMacroIni(session.profiles.getMacroKey(slotIndex)));
         QByteArray bytes;
@@ -154,20 +172,79 @@ void sendBoundMacros(Session& session)
     }
 }
 
+bool gunPageShown(Session& session)
+{
+    return session.config.loadApConfig().value(kGunPageSetting).toDouble() == 1;
+}
+
+// The gun list as the gun page shows it: ordered by each gun's stored number, a gun after those with an equal
+// number; a slot holds a position in it.
+QStringList gunList(Session& session)
+{
+    QStringList names = session.names.getNameList(kGunNames);
+    if (names.size() == 2 && names.at(1) == NameList::kPlaceholder)
+        names.removeLast();
+    QStringList ordered;
+    QList<int> numbers;
+    for (const QString& name : std::as_const(names)) {
+        const int number = session.guns.loadGunIndex(name);
+        qsizetype at = 0;
+        while (at < numbers.size() && numbers.at(at) <= number)
+            ++at;
+        ordered.insert(at, name);
+        numbers.insert(at, number);
+    }
+    return ordered;
+}
+
+// What the gun page and the button panel send after the key table: the slots' guns are recorded, the gun of
+// every slot a key is bound to goes into its device slots, and the three gun key tables follow.
+void sendGuns(Session& session, const QList<QList<int>>& definitions)
+{
+    const std::array<GunSlot, GunLibrary::kGunSlots> stored = session.guns.selectedGuns();
+    std::array<int, GunLibrary::kGunSlots> guns{};
+    QList<PageRules::GunBinding> bindings;
+    for (std::size_t slot = 0; slot < stored.size(); ++slot) {
+        // A profile that never chose holds the first gun.
+        guns[slot] = std::max(stored[slot].gun.value_or(0), 0);
+        bindings.append(rules().gunBinding(stored[slot].key, stored[slot].keyType));
+    }
+    session.guns.setSelectGun(guns);
+    const QStringList list = gunList(session);
+    for (int slot = 0; slot < GunLibrary::kGunSlots; ++slot) {
+        const QString name = list.value(guns[std::size_t(slot)]);
+        if (bindings.at(slot).key < 0 || name.isEmpty())
+            continue;
+        const QList<PageRules::Chunk> chunks = rules().gunChunks(session.guns.loadGunIni(name), slot);
+        // The mouse keeps the gun it had; whoever asked must know.
+        if (chunks.isEmpty())
+            notice(name + QStringLiteral(": too long for the mouse's gun slots, not written"));
+        for (const PageRules::Chunk& chunk : chunks) {
+            QByteArray bytes;
+            for (const int value : chunk.bytes)
+                bytes.append(char(value & 0xFF));
+            session.sender.sendMacroData(bytes, uint(chunk.slot - 1));
+        }
+    }
+    const QList<QList<int>> tables = rules().gunKeyTables(definitions, bindings);
+    for (qsizetype table = 0; table < tables.size(); ++table)
+        session.bridge.setGunKeyTable(tables.at(table), uint(table + 1));
+}
+
 // What the window sends after a profile switch or import: every panel loads the profile and sends it, in the
 // window's reload order (buttons, axes, DPI, angle snap and gesture correction, lighting, polling rate). The
 // pointer panels that follow change the desktop's settings, not the mouse's, and stay the window's.
 void resendProfile(Session& session, bool withAngleSnap)
 {
-    // The button panel writes the bound macros, then sends the definitions as stored, a missing item as 0.
+    // The button panel writes the bound macros, then sends the definitions as stored, then the guns.
     sendBoundMacros(session);
+    const QList<QList<int>> definitions = storedDefinitions(session);
     QList<int> keyTable;
-    for (int button = 0; button < kButtons; ++button) {
-        const QList<int> stored = session.profiles.getKeydefine(QString::number(button));
-        for (int item = 0; item < kDefinitionItems; ++item)
-            keyTable.append(stored.value(item, 0));
-    }
+    for (const QList<int>& definition : definitions)
+        keyTable.append(definition);
     session.bridge.setKeyTable(keyTable);
+    if (gunPageShown(session))
+        sendGuns(session, definitions);
 
     const int xStep = session.profiles.getXYSensitive(QStringLiteral("0"));
     const int yStep = session.profiles.getXYSensitive(QStringLiteral("1"));
@@ -580,8 +657,13 @@ void Context::print(const QString& text, const QJsonObject& object) const
 
 int fail(int status, const QString& reason)
 {
-    emitLine(stderr, capturedErr, QStringLiteral("j2ctl: %1").arg(reason).toUtf8());
+    notice(reason);
     return status;
+}
+
+void notice(const QString& text)
+{
+    emitLine(stderr, capturedErr, QStringLiteral("j2ctl: %1").arg(text).toUtf8());
 }
 
 const QList<Command>& commands()

@@ -57,6 +57,8 @@ const Command* findCommand(const QString& name);
 
 // A one-line reason on stderr and the exit status that goes with it.
 int fail(int status, const QString& reason);
+// A one-line notice on stderr about something the command could not do while it did the rest.
+void notice(const QString& text);
 // With buffers, answers and reasons are appended to them instead of printed (a forwarded request); with
 // nulls they are printed again.
 void captureOutput(QByteArray* out, QByteArray* err);

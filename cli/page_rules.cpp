@@ -29,9 +29,10 @@ QList<int> intsOf(const QJSValue& array)
 PageRules::PageRules()
     : performance(load(QStringLiteral("performance.js"))), lighting(load(QStringLiteral("lighting.js")))
 {
-    // The encoder imports the key names.
-    load(QStringLiteral("keyCodes.js"));
+    // In import order: the encoders use the key names, the gun page's the macro page's.
+    keyCodes = load(QStringLiteral("keyCodes.js"));
     macroCode = load(QStringLiteral("macroCode.js"));
+    gunCode = load(QStringLiteral("gunCode.js"));
 }
 
 QJSValue PageRules::load(const QString& fileName)
@@ -142,13 +143,64 @@ int PageRules::sensitivityValue(int step)
     return call(performance, "sensitivityValue", {step}).toInt();
 }
 
-QList<int> PageRules::macroBytes(const QStringList& storedLines)
+QJSValue PageRules::encoded(const QJSValue& library, const QStringList& storedLines)
 {
     QJSValue lines = engine.newArray(uint(storedLines.size()));
     for (qsizetype i = 0; i < storedLines.size(); ++i)
         lines.setProperty(quint32(i), storedLines.at(i));
     const QJSValue stored = call(macroCode, "storedEntry", {lines});
-    return intsOf(
-        call(macroCode, "deCode",
-             {stored.property(QStringLiteral("actions")), stored.property(QStringLiteral("repeat"))}));
+    return call(library, "deCode",
+                {stored.property(QStringLiteral("actions")), stored.property(QStringLiteral("repeat"))});
+}
+
+QList<int> PageRules::macroBytes(const QStringList& storedLines)
+{
+    return intsOf(encoded(macroCode, storedLines));
+}
+
+PageRules::GunBinding PageRules::gunBinding(const std::optional<int>& key, const std::optional<int>& runType)
+{
+    // The store hands the pages a number, or empty text for a slot never bound.
+    const auto stored = [](const std::optional<int>& value) {
+        return value ? QJSValue(*value) : QJSValue(QString());
+    };
+    QJSValue slot = engine.newObject();
+    slot.setProperty(QStringLiteral("type"), stored(runType));
+    return {call(gunCode, "keyIndexOf", {stored(key)}).toInt(), call(gunCode, "runTypeOf", {slot}).toInt()};
+}
+
+QList<PageRules::Chunk> PageRules::gunChunks(const QStringList& storedLines, int gunSlot)
+{
+    const QJSValue firstSlot = call(gunCode, "gunSlotStart", {gunSlot});
+    const QJSValue chunks = call(gunCode, "slotChunks", {encoded(gunCode, storedLines), firstSlot});
+    QList<Chunk> cut;
+    const int count = chunks.property(QStringLiteral("length")).toInt();
+    for (int i = 0; i < count; ++i) {
+        const QJSValue chunk = chunks.property(quint32(i));
+        cut.append({chunk.property(QStringLiteral("slot")).toInt(),
+                    intsOf(chunk.property(QStringLiteral("bytes")))});
+    }
+    return cut;
+}
+
+QList<QList<int>> PageRules::gunKeyTables(const QList<QList<int>>& storedDefinitions,
+                                          const QList<GunBinding>& gunSlots)
+{
+    QJSValue entries = engine.newArray(uint(storedDefinitions.size()));
+    for (qsizetype key = 0; key < storedDefinitions.size(); ++key)
+        entries.setProperty(quint32(key),
+                            call(keyCodes, "loadedEntry", {intArray(engine, storedDefinitions.at(key))}));
+    QJSValue bindings = engine.newArray(uint(gunSlots.size()));
+    for (qsizetype slot = 0; slot < gunSlots.size(); ++slot) {
+        QJSValue binding = engine.newObject();
+        binding.setProperty(QStringLiteral("key"), gunSlots.at(slot).key);
+        binding.setProperty(QStringLiteral("type"), gunSlots.at(slot).type);
+        bindings.setProperty(quint32(slot), binding);
+    }
+    const QJSValue tables = call(gunCode, "gunKeyTables", {entries, bindings});
+    QList<QList<int>> flat;
+    const int count = tables.property(QStringLiteral("length")).toInt();
+    for (int t = 0; t < count; ++t)
+        flat.append(intsOf(tables.property(quint32(t))));
+    return flat;
 }

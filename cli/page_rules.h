@@ -1,6 +1,7 @@
 #pragma once
 
-// The pages' own value rules (performance.js, lighting.js) and the macro page's encoder (macroCode.js), run
+// The pages' own value rules (performance.js, lighting.js) and the macro and gun pages' encoders
+// (macroCode.js, gunCode.js), run
 // in a script engine without a scene, so a value set from the command line becomes the very bytes the
 // window's Save would make of it.
 
@@ -10,6 +11,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class PageRules
 {
@@ -46,8 +49,30 @@ public:
     // The macro page: the bytes it writes into a button's slot for a library entry's stored lines.
     QList<int> macroBytes(const QStringList& storedLines);
 
+    // The gun page. A slot's binding as the button panel reads it from the stored key and run type (either
+    // may be absent): the key index or -1, and the run type.
+    struct GunBinding
+    {
+        int key = -1;
+        int type = 0;
+    };
+    GunBinding gunBinding(const std::optional<int>& key, const std::optional<int>& runType);
+    // A gun's stream for gun slot `gunSlot`, cut into the device slots it goes to; empty when it does not
+    // fit.
+    struct Chunk
+    {
+        int slot = 0;
+        QList<int> bytes;
+    };
+    QList<Chunk> gunChunks(const QStringList& storedLines, int gunSlot);
+    // The three gun key tables for the button definitions as stored and the slots' bindings.
+    QList<QList<int>> gunKeyTables(const QList<QList<int>>& storedDefinitions,
+                                   const QList<GunBinding>& gunSlots);
+
 private:
     QJSValue call(const QJSValue& library, const char* function, const QJSValueList& arguments);
+    // A library entry's stored lines through an encoder's deCode (macroCode.js or gunCode.js).
+    QJSValue encoded(const QJSValue& library, const QStringList& storedLines);
     // One of the scene's script libraries, by file name; the libraries it imports must be loaded before it.
     QJSValue load(const QString& fileName);
 
@@ -57,5 +82,7 @@ private:
     QHash<QString, QJSValue> libraries;
     QJSValue performance;
     QJSValue lighting;
+    QJSValue keyCodes;
     QJSValue macroCode;
+    QJSValue gunCode;
 };

@@ -40,7 +40,8 @@ OwnSession::OwnSession(const StoreLocations& locations, std::shared_ptr<j2::hid:
           locations.settingFolder(), &files, [this] { return hid.currentDevice(); },
           locations.factorySettingFolder()),
       bridge(hid, profiles, config), macros(profiles, &files, locations.macroFolder()),
-      sender(hid, macros, &files), session(hid, config, profiles, bridge, macros, sender, files)
+      guns(profiles, locations.gunFolder()), names(locations.settingFolder()), sender(hid, macros, &files),
+      session(hid, config, profiles, bridge, macros, guns, names, sender, files)
 {
     session.notices = &onNotice;
     hid.setOwner(this);

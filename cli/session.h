@@ -7,10 +7,12 @@
 #include "dev_info.h"
 #include "device_bridge.h"
 #include "file_dialogs.h"
+#include "gun_library.h"
 #include "hid_owner.h"
 #include "hid_thread.h"
 #include "macro_library.h"
 #include "macro_sender.h"
+#include "name_list.h"
 #include "profile_store.h"
 #include "settings_root.h"
 
@@ -32,9 +34,10 @@ public:
 struct Session
 {
     Session(Hid_Thread& device, AppConfig& configuration, ProfileStore& store, DeviceBridge& settingsBridge,
-            MacroLibrary& macroLibrary, MacroSender& macroSender, NamedFile& dialogs)
+            MacroLibrary& macroLibrary, GunLibrary& gunLibrary, const NameList& nameList,
+            MacroSender& macroSender, NamedFile& dialogs)
         : hid(device), config(configuration), profiles(store), bridge(settingsBridge), macros(macroLibrary),
-          sender(macroSender), files(dialogs)
+          guns(gunLibrary), names(nameList), sender(macroSender), files(dialogs)
     {}
 
     Hid_Thread& hid;
@@ -42,6 +45,8 @@ struct Session
     ProfileStore& profiles;
     DeviceBridge& bridge;
     MacroLibrary& macros;
+    GunLibrary& guns;
+    const NameList& names;
     MacroSender& sender;
     // What the store's import and export dialogs answer.
     NamedFile& files;
@@ -84,6 +89,8 @@ public:
     ProfileStore profiles;
     DeviceBridge bridge;
     MacroLibrary macros;
+    GunLibrary guns;
+    NameList names;
     MacroSender sender;
     std::function<void(const QString& text)> onNotice;
     Session session;

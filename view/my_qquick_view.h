@@ -46,6 +46,8 @@ public:
     // The settings bridge; null until the device object is set.
     DeviceBridge* deviceBridge() { return bridge.get(); }
     MacroLibrary& macroLibrary() { return *macros; }
+    GunLibrary& gunLibrary() { return *guns; }
+    const NameList& nameList() const { return names; }
     // Null until the device object is set.
     MacroSender* macroSender() { return sender.get(); }
     // Something outside the pages (a j2ctl request) changed the profile files and the mouse: every page shows

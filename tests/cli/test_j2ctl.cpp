@@ -60,28 +60,37 @@ QByteArray treeDigest(const QString& folder)
     return hash.result();
 }
 
-// Profile 2, and the profile file imported, bind button 4 to a macro in slot 3 played three times: switching
-// to it or importing it must write the macro into the slot as the window does.
+// With the gun page on, profile 2 and the profile file imported bind button 4 to a macro in slot 3 played
+// three times and gun slot 1 to button 5 with the third gun ("Two fire", played once, from device slot 11):
+// switching to it or importing it must write both, and the gun key tables, as the window does.
 const QString kMacroName = QStringLiteral("burst");
 constexpr int kMacroSlot = 3;
+constexpr int kGunDeviceSlot = 11;
 
-void bindMacro(QSettings& profile)
+void bindMacroAndGun(QSettings& profile)
 {
     profile.setValue(QStringLiteral("keydefine_J2/4"), QVariantList{0x09, 0, kMacroSlot, 0});
     profile.setValue(QStringLiteral("macro/%1").arg(kMacroSlot - 1), kMacroName);
+    profile.setValue(QStringLiteral("selectGun/1"), 2);
+    profile.setValue(QStringLiteral("selectGunKey/1"), 5);
+    profile.setValue(QStringLiteral("selectGunKey/type1"), 2);
 }
 
-bool addBoundMacro(const QString& settingsRoot)
+bool addBoundMacroAndGun(const QString& settingsRoot)
 {
+    QSettings config(settingsRoot + QStringLiteral("/modules/setting/apConfig.bin"), QSettings::IniFormat);
+    config.setValue(QStringLiteral("common/total"), 1);
+    config.setValue(QStringLiteral("common/0"), 1);
+    config.sync();
     const ActionFolder macros(settingsRoot + QStringLiteral("/modules/macro"), QStringLiteral("macro"),
                               QStringLiteral("0"));
     if (!macros.create(kMacroName, 0) ||
         !macros.save(kMacroName, {"1,A", "0,40", "2,A", "3,MS-L", "0,1500", "4,MS-L"}, 3))
         return false;
     QSettings profile(settingsRoot + QStringLiteral("/modules/setting/p2.bin"), QSettings::IniFormat);
-    bindMacro(profile);
+    bindMacroAndGun(profile);
     profile.sync();
-    return profile.status() == QSettings::NoError;
+    return config.status() == QSettings::NoError && profile.status() == QSettings::NoError;
 }
 
 void callPanel(scene::Harness& window, const char* panel, const char* function, QVariantList properties = {},
@@ -116,7 +125,7 @@ private:
             QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             server = std::make_unique<j2::vm::Server>(*mouse,
                                                       (runtime() + QStringLiteral("/vm.sock")).toStdString());
-            if (!addBoundMacro(settings()))
+            if (!addBoundMacroAndGun(settings()))
                 return false;
             return server->start();
         }
@@ -167,7 +176,7 @@ private slots:
         changed.setValue(QStringLiteral("sensor/reportRate_J2"), 8);
         changed.setValue(QStringLiteral("sensor/dpi_J2"),
                          QVariantList{500, 900, 1500, 2000, 4000, 8000, 12000, 250});
-        bindMacro(changed);
+        bindMacroAndGun(changed);
         changed.sync();
         QCOMPARE(changed.status(), QSettings::NoError);
     }
@@ -176,7 +185,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<WindowChange>("window");
-        QTest::addColumn<bool>("writesMacro");
+        QTest::addColumn<bool>("writesMacroAndGun");
         QTest::newRow("dpi set") << QStringList{"dpi", "set", "2", "3200"}
                                  << WindowChange([](scene::Harness& w) {
                                         QVariantList values =
@@ -218,14 +227,14 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(WindowChange, window);
-        QFETCH(bool, writesMacro);
+        QFETCH(bool, writesMacroAndGun);
         arguments.replaceInStrings(QStringLiteral("CHANGED"), profileFile);
 
         QStringList windowStart;
         QStringList windowWrites;
         {
             scene::Options options;
-            options.seed = addBoundMacro;
+            options.seed = addBoundMacroAndGun;
             scene::Harness harness(options);
             QVERIFY(harness.start());
             harness.deviceState();
@@ -250,9 +259,11 @@ private slots:
             QCOMPARE(commandOf(ctlWrites.at(i)), commandOf(windowStart.at(i)));
         ctlWrites.remove(0, windowStart.size());
         QCOMPARE(ctlWrites, windowWrites);
-        // The macro's header (played three times) reached its slot.
-        const j2::vm::Block128 slot = stand.mouse->state().macros.at(kMacroSlot);
-        QCOMPARE(slot[0] == 0x00 && slot[1] == 0x03, writesMacro);
+        // The macro's header (played three times) and the gun's (once) reached their slots.
+        const j2::vm::Block128 macro = stand.mouse->state().macros.at(kMacroSlot);
+        const j2::vm::Block128 gun = stand.mouse->state().macros.at(kGunDeviceSlot);
+        QCOMPARE(macro[0] == 0x00 && macro[1] == 0x03, writesMacroAndGun);
+        QCOMPARE(gun[0] == 0x00 && gun[1] == 0x01, writesMacroAndGun);
 
         // The same command, on a fresh mouse and settings, while the configurator runs: it runs the command
         // itself, with the same reports.
