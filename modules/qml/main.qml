@@ -53,6 +53,7 @@ Item {
     // settings ask for them (entry 0 of the settings' numbered list set to 1).
     property bool gunPageShown: false
     readonly property bool savePending: savePanels.some(function (panel) { return panel.isSave })
+    readonly property string programSwitchedText: "j2ctl chose another profile: unsaved changes were dropped"
 
     function imageUrl(group, name) {
         return theme.imageUrl(group, name)
@@ -231,15 +232,25 @@ Item {
             savePanels[i].isSave = false
     }
 
-    // The program changed the stored settings and the mouse (a j2ctl request): the profile the program now
-    // runs and every panel's values are shown again, with nothing left for Save to send over them. The
-    // program has written the buttons' macros already.
+    // The program changed the stored settings and the mouse (a j2ctl request): the pages show what is
+    // stored again. A page with changes not saved yet keeps them for its Save, unless the request chose
+    // another profile: then, as when one is chosen in the list, every page shows the new profile, and the
+    // user is told what was dropped. The program has written the buttons' macros already.
     function reloadFromProgram() {
         var storedProfile = parseInt(mainIten.bridge.getProfile(), 10)
-        profileMain.profileNo = isNaN(storedProfile) ? 0 : storedProfile
+        if (isNaN(storedProfile))
+            storedProfile = 0
+        var otherProfile = storedProfile !== profileMain.profileNo
+        if (otherProfile && savePending)
+            showHint(programSwitchedText)
+        profileMain.profileNo = storedProfile
+        var reloaded = reloadPanels.filter(function (panel) { return otherProfile || !panel.isSave })
         keyMatrixMain.writesMacrosOnLoad = false
-        cancelChanges()
+        for (var i = 0; i < reloaded.length; ++i)
+            reloaded[i].init(false)
         keyMatrixMain.writesMacrosOnLoad = true
+        for (i = 0; i < reloaded.length; ++i)
+            reloaded[i].isSave = false
     }
 
     function factoryReset() {

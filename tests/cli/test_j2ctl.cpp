@@ -4,6 +4,8 @@
 // `watch` must tell the stage the DPI button chose.
 
 #include "action_folder.h"
+#include "cli_requests.h"
+#include "commands.h"
 #include "my_qquick_view.h"
 #include "scene_harness.h"
 #include "settings_root.h"
@@ -284,6 +286,47 @@ private slots:
         configurator.terminate();
         QVERIFY(configurator.waitForFinished(10000));
         QCOMPARE(forwardedWrites, windowWrites);
+    }
+
+    // A request the configurator runs for j2ctl leaves a page's unsaved changes for its Save, unless it chose
+    // another profile, as choosing one in the list would.
+    void forwardedRequestKeepsUnsavedPages_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("kept");
+        // The sign that the pages were reloaded: this page's property shows the change.
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("rate") << QStringList{"rate", "250"} << true << QStringLiteral("reprotRateMain")
+                              << QByteArray("reportValue") << 4;
+        QTest::newRow("profile") << QStringList{"profile", "2"} << false << QStringLiteral("profileMain")
+                                 << QByteArray("profileNo") << 1;
+    }
+
+    void forwardedRequestKeepsUnsavedPages()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, kept);
+        QFETCH(QString, page);
+        QFETCH(QByteArray, property);
+        QFETCH(int, shown);
+        scene::Harness harness;
+        QVERIFY(harness.start());
+        QQuickItem* dpi = harness.item(QStringLiteral("dpiSettingMain"));
+        QVariantList edited = dpi->property("dpiValues").toList();
+        edited[1] = 3300;
+        dpi->setProperty("dpiValues", edited);
+        dpi->setProperty("isSave", true);
+
+        const QByteArray answer = runCliRequest(
+            harness.widget(), j2::cli::forwardRequest(arguments.at(0), arguments.mid(1), false));
+        QCOMPARE(j2::cli::printForwardedAnswer(answer), std::optional<int>(0));
+        // The pages reload on a later turn.
+        QTRY_COMPARE(harness.value(page, property.constData()).toInt(), shown);
+        QCOMPARE(dpi->property("isSave").toBool(), kept);
+        QCOMPARE(dpi->property("dpiValues").toList().at(1).toInt() == 3300, kept);
+        QCOMPARE(harness.value(QStringLiteral("frameHint"), "visible").toBool(), !kept);
     }
 
     void readsTellWhatTheMouseHolds()
