@@ -63,11 +63,17 @@ std::optional<int> numberIn(const QString& text, int low, int high)
     return value;
 }
 
+// "name ARGUMENTS", or the name alone for a command that takes none.
+QString synopsis(const Command& command)
+{
+    const QString arguments = QString::fromLatin1(command.arguments);
+    return QString::fromLatin1(command.name) +
+           (arguments.isEmpty() ? QString() : QLatin1Char(' ') + arguments);
+}
+
 int wrongCount(const Command& command)
 {
-    return fail(kBadArguments,
-                QStringLiteral("usage: j2ctl %1 %2")
-                    .arg(QString::fromLatin1(command.name), QString::fromLatin1(command.arguments)));
+    return fail(kBadArguments, QStringLiteral("usage: j2ctl ") + synopsis(command));
 }
 
 PageRules& rules()
@@ -724,9 +730,8 @@ QString usageText()
                                   "Reads and changes the J2 mouse's settings from scripts and terminals.\n\n"
                                   "Commands:\n");
     for (const Command& command : commands())
-        text += QStringLiteral("  %1 %2\n      %3\n")
-                    .arg(QString::fromLatin1(command.name), QString::fromLatin1(command.arguments),
-                         QString::fromLatin1(command.summary));
+        text +=
+            QStringLiteral("  %1\n      %2\n").arg(synopsis(command), QString::fromLatin1(command.summary));
     text += QStringLiteral(
         "\nOptions:\n  --json          answers as one JSON object a line\n"
         "  --settings DIR  the configurator's settings root to use\n"
@@ -737,9 +742,8 @@ QString usageText()
 
 QString commandHelp(const Command& command)
 {
-    return QStringLiteral("usage: j2ctl [--json] %1 %2\n\n%3\n")
-        .arg(QString::fromLatin1(command.name), QString::fromLatin1(command.arguments),
-             QString::fromLatin1(command.help));
+    return QStringLiteral("usage: j2ctl [--json] %1\n\n%2\n")
+        .arg(synopsis(command), QString::fromLatin1(command.help));
 }
 
 QString manPage()
@@ -750,11 +754,9 @@ QString manPage()
                        ".SH DESCRIPTION\nThe command line beside the J2 configurator. While the "
                        "configurator runs, j2ctl leaves the mouse to it.\n.SH COMMANDS\n");
     for (const Command& command : commands())
-        page +=
-            QStringLiteral(".TP\n.B %1 %2\n%3\n")
-                .arg(QString::fromLatin1(command.name),
-                     QString::fromLatin1(command.arguments).replace(QLatin1Char('-'), QStringLiteral("\\-")),
-                     QString::fromLatin1(command.help).replace(QLatin1Char('-'), QStringLiteral("\\-")));
+        page += QStringLiteral(".TP\n.B %1\n%2\n")
+                    .arg(synopsis(command).replace(QLatin1Char('-'), QStringLiteral("\\-")),
+                         QString::fromLatin1(command.help).replace(QLatin1Char('-'), QStringLiteral("\\-")));
     page += QStringLiteral(".SH OPTIONS\n.TP\n.B \\-\\-json\nanswers as one JSON object a line\n.TP\n"
                            ".B \\-\\-settings DIR\nthe configurator's settings root to use\n"
                            ".SH EXIT STATUS\n0 done, 1 no mouse answered, 2 bad arguments.\n");
