@@ -24,6 +24,7 @@ QByteArray runCliRequest(Widget& widget, const QByteArray& request)
     if (bridge != nullptr && sender != nullptr && isDeviceFound.load() && !isDemoMode.load()) {
         session.emplace(widget.device(), view.appConfig(), view.profileStore(), *bridge, view.macroLibrary(),
                         view.gunLibrary(), view.nameList(), *sender, files);
+        session->pointer = view.pointerBridge();
         session->describe(loadDeviceTable(kDeviceTableResource, view.appConfig().productNames()).records);
     }
     qCDebug(lcApp) << "j2ctl: running a forwarded request";

@@ -237,9 +237,25 @@ void sendGuns(Session& session, const QList<QList<int>>& definitions)
         session.bridge.setGunKeyTable(tables.at(table), uint(table + 1));
 }
 
+// The pointer panels apply the profile's desktop pointer settings again; a setting this desktop does not take
+// keeps the desktop's value, as on the pages.
+void applyPointerSettings(PointerBridge& pointer)
+{
+    QStringList refused;
+    if (!pointer.setCursorSpeed(pointer.getCursorSpeed()))
+        refused.append(QStringLiteral("pointer speed"));
+    if (!pointer.setDoubleClickSpeed(pointer.getDoubleClickSpeed()))
+        refused.append(QStringLiteral("double-click time"));
+    if (!pointer.setVerticalScrollLines(pointer.getVerticalScrollLines()))
+        refused.append(QStringLiteral("wheel lines"));
+    if (!refused.isEmpty())
+        notice(QStringLiteral("this desktop did not take the profile's ") +
+               refused.join(QStringLiteral(", ")));
+}
+
 // What the window sends after a profile switch or import: every panel loads the profile and sends it, in the
-// window's reload order (buttons, axes, DPI, angle snap and gesture correction, lighting, polling rate). The
-// pointer panels that follow change the desktop's settings, not the mouse's, and stay the window's.
+// window's reload order (buttons, axes, DPI, angle snap and gesture correction, lighting, polling rate, and
+// the desktop's pointer settings).
 void resendProfile(Session& session, bool withAngleSnap)
 {
     // The button panel writes the bound macros, then sends the definitions as stored, then the guns.
@@ -269,6 +285,8 @@ void resendProfile(Session& session, bool withAngleSnap)
     }
     saveLighting(session, shownLighting(rules().loadedEffect(storedEffect(session))));
     session.bridge.setReportRate(uchar(session.bridge.reportRate()));
+    if (session.pointer != nullptr)
+        applyPointerSettings(*session.pointer);
 }
 
 // A session for a command that writes: the blocks read and the stored profile chosen, as at the window's

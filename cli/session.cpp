@@ -41,8 +41,10 @@ OwnSession::OwnSession(const StoreLocations& locations, std::shared_ptr<j2::hid:
           locations.factorySettingFolder()),
       bridge(hid, profiles, config), macros(profiles, &files, locations.macroFolder()),
       guns(profiles, locations.gunFolder()), names(locations.settingFolder()), sender(hid, macros, &files),
+      pointerSystem(j2::platform::makeSystemPointerSettings()), pointer(profiles, *pointerSystem, hid),
       session(hid, config, profiles, bridge, macros, guns, names, sender, files)
 {
+    session.pointer = &pointer;
     session.notices = &onNotice;
     hid.setOwner(this);
 }

@@ -13,6 +13,8 @@
 #include "macro_library.h"
 #include "macro_sender.h"
 #include "name_list.h"
+#include "pointer_bridge.h"
+#include "pointer_settings.h"
 #include "profile_store.h"
 #include "settings_root.h"
 
@@ -48,6 +50,8 @@ struct Session
     GunLibrary& guns;
     const NameList& names;
     MacroSender& sender;
+    // The desktop's pointer settings the profile holds; null where there is nothing to apply them with.
+    PointerBridge* pointer = nullptr;
     // What the store's import and export dialogs answer.
     NamedFile& files;
     QString productName;
@@ -92,6 +96,8 @@ public:
     GunLibrary guns;
     NameList names;
     MacroSender sender;
+    std::unique_ptr<j2::platform::PointerSettings> pointerSystem;
+    PointerBridge pointer;
     std::function<void(const QString& text)> onNotice;
     Session session;
 };

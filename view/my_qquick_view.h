@@ -47,6 +47,8 @@ public:
     DeviceBridge* deviceBridge() { return bridge.get(); }
     MacroLibrary& macroLibrary() { return *macros; }
     GunLibrary& gunLibrary() { return *guns; }
+    // Null until the device object is set.
+    PointerBridge* pointerBridge() { return pointer.get(); }
     const NameList& nameList() const { return names; }
     // Null until the device object is set.
     MacroSender* macroSender() { return sender.get(); }
