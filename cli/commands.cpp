@@ -147,6 +147,15 @@ QList<int> shownLighting(const PageRules::LoadedEffect& loaded)
     return rules().setLedArguments(loaded.effect, level, loaded.toggleMask);
 }
 
+// The pages' byte numbers as the bytes a macro slot gets.
+QByteArray lowBytes(const QList<int>& values)
+{
+    QByteArray bytes;
+    for (const int value : values)
+        bytes.append(char(value & 0xFF));
+    return bytes;
+}
+
 QList<QList<int>> storedDefinitions(Session& session)
 {
     // A missing item reads as 0.
@@ -169,12 +178,8 @@ void sendBoundMacros(Session& session)
         if (definition.at(kDefinitionType) != kMacroDefinition)
             continue;
         const int slotIndex = definition.at(kDefinitionSlot) - 1;
-        const QList<int> encoded =
-            rules().macroBytes(session.macros.loadMacroIni(session.profiles.getMacroKey(slotIndex)));
-        QByteArray bytes;
-        for (const int value : encoded)
-            bytes.append(char(value & 0xFF));
-        session.sender.sendMacroData(bytes, uint(slotIndex));
+        const QStringList stored = session.macros.loadMacroIni(session.profiles.getMacroKey(slotIndex));
+        session.sender.sendMacroData(lowBytes(rules().macroBytes(stored)), uint(slotIndex));
     }
 }
 
@@ -225,12 +230,8 @@ void sendGuns(Session& session, const QList<QList<int>>& definitions)
         // The mouse keeps the gun it had; whoever asked must know.
         if (chunks.isEmpty())
             notice(name + QStringLiteral(": too long for the mouse's gun slots, not written"));
-        for (const PageRules::Chunk& chunk : chunks) {
-            QByteArray bytes;
-            for (const int value : chunk.bytes)
-                bytes.append(char(value & 0xFF));
-            session.sender.sendMacroData(bytes, uint(chunk.slot - 1));
-        }
+        for (const PageRules::Chunk& chunk : chunks)
+            session.sender.sendMacroData(lowBytes(chunk.bytes), uint(chunk.slot - 1));
     }
     const QList<QList<int>> tables = rules().gunKeyTables(definitions, bindings);
     for (qsizetype table = 0; table < tables.size(); ++table)
