@@ -21,14 +21,15 @@ QByteArray runCliRequest(Widget& widget, const QByteArray& request)
     std::optional<Session> session;
     DeviceBridge* bridge = view.deviceBridge();
     MacroSender* sender = view.macroSender();
-    if (bridge != nullptr && sender != nullptr && isDeviceFound.load() && !isDemoMode.load()) {
+    if (bridge != nullptr && sender != nullptr) {
         session.emplace(widget.device(), view.appConfig(), view.profileStore(), *bridge, view.macroLibrary(),
                         view.gunLibrary(), view.nameList(), *sender, files);
         session->pointer = view.pointerBridge();
         session->describe(loadDeviceTable(kDeviceTableResource, view.appConfig().productNames()).records);
     }
     qCDebug(lcApp) << "j2ctl: running a forwarded request";
-    const QByteArray answer = j2::cli::runForwarded(request, session ? &*session : nullptr);
+    const QByteArray answer = j2::cli::runForwarded(request, session ? &*session : nullptr,
+                                                    isDeviceFound.load() && !isDemoMode.load());
     // The answer means done: the last write has reached the mouse before the script goes on.
     widget.device().waitForPendingWrite();
     view.replaceFileDialogs(makeQtFileDialogs(&view));

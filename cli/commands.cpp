@@ -565,7 +565,8 @@ int exportProfile(Context& context)
     if (!QFileInfo(QFileInfo(target).absolutePath()).isDir())
         return fail(kBadArguments,
                     QStringLiteral("%1: no such folder").arg(QFileInfo(target).absolutePath()));
-    Session* session = context.open();
+    // The profile file is what the window last saved and sent: no mouse is needed to copy it.
+    Session* session = context.openSettings();
     if (session == nullptr)
         return kNoMouse;
     session->selectStoredProfile();
@@ -721,7 +722,9 @@ const QList<Command>& commands()
          "level the lighting panel shows for it, as the panel's Save does.",
          light},
         {"export", "FILE", "save the current profile as a .pf file",
-         "Writes the current profile to FILE, the file the window's profile export makes.", exportProfile},
+         "Writes the current profile to FILE, the file the window's profile export makes. The mouse need not "
+         "be plugged in.",
+         exportProfile},
         {"import", "FILE", "load a .pf file into the current profile",
          "Replaces the current profile with FILE, a file the window's profile export made, and sends it to "
          "the "
@@ -811,7 +814,7 @@ QByteArray forwardRequest(const QString& command, const QStringList& arguments, 
         .toJson(QJsonDocument::Compact);
 }
 
-QByteArray runForwarded(const QByteArray& request, Session* session)
+QByteArray runForwarded(const QByteArray& request, Session* session, bool mouseAnswered)
 {
     const QJsonObject fields = QJsonDocument::fromJson(request).object();
     QByteArray out;
@@ -826,9 +829,16 @@ QByteArray runForwarded(const QByteArray& request, Session* session)
         context.json = fields.value(QStringLiteral("json")).toBool();
         for (const QJsonValue& argument : fields.value(QStringLiteral("arguments")).toArray())
             context.arguments.append(argument.toString());
-        context.open = [session]() -> Session* {
-            if (session == nullptr)
+        context.open = [session, mouseAnswered]() -> Session* {
+            if (session == nullptr || !mouseAnswered) {
                 fail(kNoMouse, QStringLiteral("no mouse answered the configurator"));
+                return nullptr;
+            }
+            return session;
+        };
+        context.openSettings = [session]() -> Session* {
+            if (session == nullptr)
+                fail(kNoMouse, QStringLiteral("the configurator's settings are not ready yet"));
             return session;
         };
         status = command->handler(context);

@@ -34,6 +34,8 @@ public:
     // Opens the mouse (single-instance claim, backend, handshake); null with the reason printed when no
     // mouse answered or the configurator holds it.
     std::function<Session*()> open;
+    // As `open` for a command that reads and writes only the settings files: no mouse is needed.
+    std::function<Session*()> openSettings;
     // Set by `open` when no mouse answered but its bootloader is on the bus.
     bool bootloaderFound = false;
     // Set by `open` when the configurator holds the mouse and ran the command itself: its exit status.
@@ -65,9 +67,9 @@ void captureOutput(QByteArray* out, QByteArray* err);
 
 // A forwarded request and its answer, as they travel between j2ctl and the configurator.
 QByteArray forwardRequest(const QString& command, const QStringList& arguments, bool json);
-// Runs a forwarded request on `session` (null when no mouse answered the configurator) and returns the
-// answer.
-QByteArray runForwarded(const QByteArray& request, Session* session);
+// Runs a forwarded request on `session` (null before the configurator's modules exist) and returns the
+// answer; commands that need the mouse are refused unless it answered.
+QByteArray runForwarded(const QByteArray& request, Session* session, bool mouseAnswered);
 // Prints a forwarded answer and returns its exit status; nothing when it is not one.
 std::optional<int> printForwardedAnswer(const QByteArray& answer);
 

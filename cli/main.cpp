@@ -101,41 +101,48 @@ int main(int argc, char* argv[])
 
     std::unique_ptr<j2::platform::SingleInstance> instance;
     std::unique_ptr<OwnSession> own;
-    context.open = [&]() -> Session* {
-        if (own)
+    bool mouseAnswered = false;
+    const auto openSession = [&](bool withMouse) -> Session* {
+        if (!own) {
+            instance = j2::platform::makeSingleInstance(QStringLiteral("j2-configurator"));
+            if (!instance->tryAcquire()) {
+                // One writer at a time: the running configurator runs the command through its own device
+                // object.
+                constexpr int kForwardWaitMs = 60000;
+                const std::optional<QByteArray> answer = instance->askRunningToRun(
+                    forwardRequest(QString::fromLatin1(command->name), context.arguments, context.json),
+                    kForwardWaitMs);
+                context.forwardedStatus = answer ? printForwardedAnswer(*answer) : std::nullopt;
+                if (!context.forwardedStatus)
+                    context.forwardedStatus =
+                        fail(kNoMouse, QStringLiteral("the configurator is running but did not answer"));
+                return nullptr;
+            }
+            if (!prepareSettingsRoot(context.locations.settings, context.locations.factory)) {
+                fail(kNoMouse,
+                     QStringLiteral("the settings in %1 cannot be used").arg(context.locations.settings));
+                return nullptr;
+            }
+            own = std::make_unique<OwnSession>(
+                context.locations,
+                j2::compose::makeHidBackend(j2::compose::virtualMouseSocketFromEnvironment()));
+        }
+        if (!withMouse || mouseAnswered)
             return &own->session;
-        instance = j2::platform::makeSingleInstance(QStringLiteral("j2-configurator"));
-        if (!instance->tryAcquire()) {
-            // One writer at a time: the running configurator runs the command through its own device object.
-            constexpr int kForwardWaitMs = 60000;
-            const std::optional<QByteArray> answer = instance->askRunningToRun(
-                forwardRequest(QString::fromLatin1(command->name), context.arguments, context.json),
-                kForwardWaitMs);
-            context.forwardedStatus = answer ? printForwardedAnswer(*answer) : std::nullopt;
-            if (!context.forwardedStatus)
-                context.forwardedStatus =
-                    fail(kNoMouse, QStringLiteral("the configurator is running but did not answer"));
-            return nullptr;
-        }
-        if (!prepareSettingsRoot(context.locations.settings, context.locations.factory)) {
-            fail(kNoMouse,
-                 QStringLiteral("the settings in %1 cannot be used").arg(context.locations.settings));
-            return nullptr;
-        }
-        auto opened = std::make_unique<OwnSession>(
-            context.locations, j2::compose::makeHidBackend(j2::compose::virtualMouseSocketFromEnvironment()));
-        const DeviceTable table = loadDeviceTable(kDeviceTableResource, opened->config.productNames());
-        if (!opened->connect(table.records, table.isEncode)) {
+        const DeviceTable table = loadDeviceTable(kDeviceTableResource, own->config.productNames());
+        if (!own->connect(table.records, table.isEncode)) {
             context.bootloaderFound =
-                !opened->backend->enumerate(j2::wire::boot::kVendorId, j2::wire::boot::kProductId).empty();
+                !own->backend->enumerate(j2::wire::boot::kVendorId, j2::wire::boot::kProductId).empty();
             fail(kNoMouse, context.bootloaderFound
                                ? QStringLiteral("the mouse is in its bootloader: finish the update first")
                                : QStringLiteral("no mouse answered"));
             return nullptr;
         }
-        own = std::move(opened);
+        mouseAnswered = true;
         return &own->session;
     };
+    context.open = [&] { return openSession(true); };
+    context.openSettings = [&] { return openSession(false); };
 
     qCDebug(lcCli) << "command" << command->name << context.arguments;
     int status = command->handler(context);

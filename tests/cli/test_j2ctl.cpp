@@ -363,6 +363,21 @@ private slots:
                  false);
     }
 
+    // The profile file is all an export needs: it works with the mouse unplugged and asks it nothing.
+    void exportNeedsNoMouse()
+    {
+        Stand stand;
+        QVERIFY(stand.start());
+        stand.mouse->unplug();
+        const QString target = stand.home.filePath(QStringLiteral("backup.pf"));
+        QCOMPARE(stand.run({QStringLiteral("export"), target}), 0);
+        QVERIFY(stand.mouse->wireLog().empty());
+        QFile exported(target);
+        QFile profile(stand.settings() + QStringLiteral("/modules/setting/p1.bin"));
+        QVERIFY(exported.open(QIODevice::ReadOnly) && profile.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll(), profile.readAll());
+    }
+
     void nothingChangesOnRefusal_data()
     {
         QTest::addColumn<QStringList>("arguments");
