@@ -607,6 +607,7 @@ int watch(Context& context)
 {
     if (!context.arguments.isEmpty())
         return wrongCount(*findCommand(QStringLiteral("watch")));
+    context.readsNotifications = true;
     Session* session = context.open();
     if (session == nullptr)
         return kNoMouse;

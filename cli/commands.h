@@ -36,6 +36,8 @@ public:
     std::function<Session*()> open;
     // As `open` for a command that reads and writes only the settings files: no mouse is needed.
     std::function<Session*()> openSettings;
+    // Set by a command that reads the mouse's DPI notifications, before it opens the mouse.
+    bool readsNotifications = false;
     // Set by `open` when no mouse answered but its bootloader is on the bus.
     bool bootloaderFound = false;
     // Set by `open` when the configurator holds the mouse and ran the command itself: its exit status.

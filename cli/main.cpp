@@ -130,7 +130,7 @@ int main(int argc, char* argv[])
         if (!withMouse || mouseAnswered)
             return &own->session;
         const DeviceTable table = loadDeviceTable(kDeviceTableResource, own->config.productNames());
-        if (!own->connect(table.records, table.isEncode)) {
+        if (!own->connect(table.records, table.isEncode, context.readsNotifications)) {
             context.bootloaderFound =
                 !own->backend->enumerate(j2::wire::boot::kVendorId, j2::wire::boot::kProductId).empty();
             fail(kNoMouse, context.bootloaderFound

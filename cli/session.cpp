@@ -54,10 +54,11 @@ OwnSession::~OwnSession()
     finish();
 }
 
-bool OwnSession::connect(const DevInfoList& table, bool scrambled)
+bool OwnSession::connect(const DevInfoList& table, bool scrambled, bool readNotifications)
 {
     session.describe(table);
     hid.setDeviceTable(table);
+    hid.setReadsNotifications(readNotifications);
     isEncode = scrambled;
     hid.swichCurDevice(uint(hid.currentDevice()));
     // Demo mode answers every question with nothing: for a script that is no mouse at all.

@@ -76,9 +76,9 @@ public:
     OwnSession(const StoreLocations& locations, std::shared_ptr<j2::hid::Backend> backend);
     ~OwnSession() override;
 
-    // The device table and the handshake, as the window's device check runs them. True when a mouse
-    // answered with the code we hold.
-    bool connect(const DevInfoList& table, bool scrambled);
+    // The device table and the handshake, as the window's device check runs them; the DPI notifications are
+    // read only with `readNotifications`. True when a mouse answered with the code we hold.
+    bool connect(const DevInfoList& table, bool scrambled, bool readNotifications);
     // Bounded: every write started on the pool has ended.
     void finish();
 

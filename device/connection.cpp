@@ -76,6 +76,8 @@ void Hid_Thread::startNotificationWatch(int did)
     uchar option2 = 0;
     hid_81H_GetKeyboardoption(option, option2);
     hid_01H_SetKeyboardoption(static_cast<uchar>(option | kNotificationsOnBit), option2);
+    if (!readsNotifications)
+        return;
     watchRunning = true;
     watchFuture = QtConcurrent::run(&watchPool, &Hid_Thread::watchNotifications, this, did);
 }

@@ -82,6 +82,10 @@ public:
     void startNotificationWatch(int did);
     void stopNotificationWatch();
     bool isWatchRunning() const { return watchRunning.load(); }
+    // Off: the notifications are switched on as always, but no thread reads them. For a program that only
+    // changes settings and ends: stopping the reader waits out its read (kNotificationWaitMs). Set before the
+    // device is selected.
+    void setReadsNotifications(bool reads) { readsNotifications = reads; }
 
 public slots:
     void swichCurDevice(uint did);
@@ -191,6 +195,7 @@ private:
     std::unique_ptr<j2::hid::Device> notifyHandle;
     std::atomic<bool> deviceFree{true};
     std::atomic<bool> watchRunning{false};
+    bool readsNotifications = true;
     std::atomic<bool> settleFlag{true};
     std::atomic<bool> refusedOpenReported{false};
     QFuture<void> watchFuture;
