@@ -172,9 +172,9 @@ QList<QList<int>> storedDefinitions(Session& session)
 
 // The button panel writes the macro of every button bound to one into that button's slot each time it loads
 // the profile, whether or not it then sends the table, so the mouse plays what the profile names.
-void sendBoundMacros(Session& session)
+void sendBoundMacros(Session& session, const QList<QList<int>>& definitions)
 {
-    for (const QList<int>& definition : storedDefinitions(session)) {
+    for (const QList<int>& definition : definitions) {
         if (definition.at(kDefinitionType) != kMacroDefinition)
             continue;
         const int slotIndex = definition.at(kDefinitionSlot) - 1;
@@ -260,8 +260,8 @@ void applyPointerSettings(PointerBridge& pointer)
 void resendProfile(Session& session, bool withAngleSnap)
 {
     // The button panel writes the bound macros, then sends the definitions as stored, then the guns.
-    sendBoundMacros(session);
     const QList<QList<int>> definitions = storedDefinitions(session);
+    sendBoundMacros(session, definitions);
     QList<int> keyTable;
     for (const QList<int>& definition : definitions)
         keyTable.append(definition);
@@ -431,7 +431,7 @@ int profile(Context& context)
         return kSuccess;
     session->bridge.selectProfile(*number - 1);
     // The window's pages load the chosen profile as soon as it is picked, and send it when the list closes.
-    sendBoundMacros(*session);
+    sendBoundMacros(*session, storedDefinitions(*session));
     resendProfile(*session, true);
     session->bridge.setDeviceKeyTableNumber(0);
     return kSuccess;

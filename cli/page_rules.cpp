@@ -7,10 +7,11 @@
 
 namespace {
 
-QJSValue intArray(QJSEngine& engine, const QList<int>& values)
+// Numbers, flags or texts as a script array.
+template <typename T> QJSValue scriptArray(QJSEngine& engine, const QList<T>& values)
 {
     QJSValue array = engine.newArray(uint(values.size()));
-    for (int i = 0; i < values.size(); ++i)
+    for (qsizetype i = 0; i < values.size(); ++i)
         array.setProperty(quint32(i), values.at(i));
     return array;
 }
@@ -99,14 +100,9 @@ QJSValue PageRules::call(const QJSValue& library, const char* function, const QJ
 PageRules::DpiArguments PageRules::dpiArguments(const QList<int>& values, const QList<bool>& flags,
                                                 const QStringList& colours)
 {
-    QJSValue flagArray = engine.newArray(uint(flags.size()));
-    for (int i = 0; i < flags.size(); ++i)
-        flagArray.setProperty(quint32(i), flags.at(i));
-    QJSValue colourArray = engine.newArray(uint(colours.size()));
-    for (int i = 0; i < colours.size(); ++i)
-        colourArray.setProperty(quint32(i), colours.at(i));
     const QJSValue sent =
-        call(performance, "dpiArguments", {intArray(engine, values), flagArray, colourArray});
+        call(performance, "dpiArguments",
+             {scriptArray(engine, values), scriptArray(engine, flags), scriptArray(engine, colours)});
     return {intsOf(sent.property(QStringLiteral("values"))), intsOf(sent.property(QStringLiteral("codes"))),
             intsOf(sent.property(QStringLiteral("flags"))),
             intsOf(sent.property(QStringLiteral("colorBytes")))};
@@ -114,12 +110,12 @@ PageRules::DpiArguments PageRules::dpiArguments(const QList<int>& values, const 
 
 QString PageRules::colourFromBytes(const QList<int>& bytes, int stage)
 {
-    return call(performance, "colourFromBytes", {intArray(engine, bytes), stage}).toString();
+    return call(performance, "colourFromBytes", {scriptArray(engine, bytes), stage}).toString();
 }
 
 PageRules::LoadedEffect PageRules::loadedEffect(const QList<int>& stored)
 {
-    const QJSValue loaded = call(lighting, "loadedEffect", {intArray(engine, stored)});
+    const QJSValue loaded = call(lighting, "loadedEffect", {scriptArray(engine, stored)});
     const QJSValue toggles = loaded.property(QStringLiteral("toggles"));
     const int mask = (toggles.property(QStringLiteral("left")).toBool() ? 1 : 0) |
                      (toggles.property(QStringLiteral("right")).toBool() ? 2 : 0) |
@@ -145,10 +141,7 @@ int PageRules::sensitivityValue(int step)
 
 QJSValue PageRules::encoded(const QJSValue& library, const QStringList& storedLines)
 {
-    QJSValue lines = engine.newArray(uint(storedLines.size()));
-    for (qsizetype i = 0; i < storedLines.size(); ++i)
-        lines.setProperty(quint32(i), storedLines.at(i));
-    const QJSValue stored = call(macroCode, "storedEntry", {lines});
+    const QJSValue stored = call(macroCode, "storedEntry", {scriptArray(engine, storedLines)});
     return call(library, "deCode",
                 {stored.property(QStringLiteral("actions")), stored.property(QStringLiteral("repeat"))});
 }
@@ -189,7 +182,7 @@ QList<QList<int>> PageRules::gunKeyTables(const QList<QList<int>>& storedDefinit
     QJSValue entries = engine.newArray(uint(storedDefinitions.size()));
     for (qsizetype key = 0; key < storedDefinitions.size(); ++key)
         entries.setProperty(quint32(key),
-                            call(keyCodes, "loadedEntry", {intArray(engine, storedDefinitions.at(key))}));
+                            call(keyCodes, "loadedEntry", {scriptArray(engine, storedDefinitions.at(key))}));
     QJSValue bindings = engine.newArray(uint(gunSlots.size()));
     for (qsizetype slot = 0; slot < gunSlots.size(); ++slot) {
         QJSValue binding = engine.newObject();
